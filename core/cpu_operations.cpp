@@ -1,0 +1,1 @@
+// Placeholder: the processor's operations arrive with the CPU work.

@@ -1,0 +1,13 @@
+// The interrupt entry, CIA 1's per-step model, the throttle's busy wait and the
+// frames-per-second measurement that adapts it.
+#pragma once
+
+void TakeInterrupt();
+void CiaStep();
+// Busy wait of one step: floor(ThrottleDelay) clock reads.
+void ThrottleWait();
+// Called at every interrupt entry: counts frames per one-second window and, with the
+// speed limit on, adapts ThrottleDelay towards 50 frames per second.
+void CountFramesPerSecond();
+// The adaptation rule on its own, for a closed window's count.
+void AdaptThrottle(int framesPerSecond);

@@ -1,0 +1,98 @@
+// The processor's (and the video chip's) view of the 64 KB address space: bank decode by
+// the processor port, the I/O window with the keyboard scan and interrupt acknowledge,
+// and the three address helpers of the opcode table. ReadByte and WriteByte run for
+// every memory access, so they are inline range comparisons on the address.
+#pragma once
+
+#include <cstdint>
+
+#include "core/machine_state.h"
+#include "input/key_matrix.h"
+
+// The keyboard scan: the rows selected by the byte last written to CIA 1 port A, ANDed
+// together with the joystick lines.
+inline std::uint8_t ScanKeyboard() {
+  const std::uint8_t select = IoImage[0xDC00];
+  std::uint8_t result =
+      (select & 0x80) ? 0xFF : KeyMatrix[7].load(std::memory_order_relaxed);
+  for (int row = 6; row >= 0; --row) {
+    if ((select & (1u << row)) == 0) result &= KeyMatrix[row].load(std::memory_order_relaxed);
+  }
+  return result & JoystickState.load(std::memory_order_relaxed);
+}
+
+inline bool PortBitSet(int bit) { return (Ram[0x0001] & StatusFlagMasks[bit]) != 0; }
+
+// I/O is visible at $D000 when CHAREN is set and at least one of LORAM and HIRAM.
+inline bool IoVisible() {
+  return PortBitSet(kPortCharen) && (PortBitSet(kPortLoram) || PortBitSet(kPortHiram));
+}
+
+inline std::uint8_t ReadIo(std::uint16_t address) {
+  if (address < 0xDC00) return IoImage[address];
+  if (address < 0xDD00) {
+    const unsigned reg = address & 0x0F;
+    if (reg <= 1) return ScanKeyboard();
+    if (reg == 0x0D) IrqPending = 0;
+    return IoImage[address];
+  }
+  if (address == 0xDD0D) IrqPending = 0;
+  return IoImage[address];
+}
+
+// The video chip's view: RAM everywhere except the character ROM copies at $1000 and
+// $9000 and the I/O area; the processor port plays no part.
+inline std::uint8_t ReadVideoByte(std::uint16_t address) {
+  if ((address & 0x7000) == 0x1000) return RomMap[address];  // $1000-$1FFF, $9000-$9FFF
+  if (address >= 0xD000 && address < 0xE000) {
+    if (address < 0xD400) return IoImage[0xD000 + (address & 0x3F)];
+    return IoImage[address];
+  }
+  return Ram[address];
+}
+
+inline std::uint8_t ReadByte(std::uint16_t address) {
+  if (VideoAccessFlag.load(std::memory_order_relaxed)) return ReadVideoByte(address);
+  if (address < 0xA000 || (address >= 0xC000 && address < 0xD000)) return Ram[address];
+  const bool loram = PortBitSet(kPortLoram);
+  const bool hiram = PortBitSet(kPortHiram);
+  if (address < 0xC000) return (loram && hiram) ? RomMap[address] : Ram[address];
+  if (address >= 0xE000) return hiram ? RomMap[address] : Ram[address];
+  if (!loram && !hiram) return Ram[address];
+  if (!PortBitSet(kPortCharen)) return RomMap[address];
+  return ReadIo(address);
+}
+
+// Writes to $0000 and $0001 recompute the effective port value.
+void WriteDataDirection(std::uint8_t value);
+void WritePort(std::uint8_t value);
+
+inline void WriteByte(std::uint16_t address, std::uint8_t value) {
+  if (address >= 0xD000 && address < 0xE000) {
+    if (IoVisible()) {
+      if (address < 0xD400) {
+        IoImage[0xD000 + (address & 0x3F)] = value;
+      } else {
+        IoImage[address] = value;
+      }
+    } else {
+      Ram[address] = value;
+    }
+    return;
+  }
+  if (address >= 0x0002) {
+    Ram[address] = value;
+  } else if (address == 0x0000) {
+    WriteDataDirection(value);
+  } else {
+    WritePort(value);
+  }
+}
+
+// The little-endian word at high*256+low; the high byte comes from the same page when
+// low is $FF (the indirect jump's page wrap).
+std::uint16_t ReadPointer(std::uint8_t low, std::uint8_t high);
+// (zp,X): pointer at (zp+X) mod 256; returns the address or the byte there.
+std::uint16_t FetchIndexedIndirect(std::uint8_t zp, bool wantAddress);
+// (zp),Y: pointer at zp, plus Y; returns the address or the byte there.
+std::uint16_t FetchIndirectIndexed(std::uint8_t zp, bool wantAddress);

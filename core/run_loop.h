@@ -1,0 +1,36 @@
+// The run loop: one call runs one pass of eight frames (or until the step budget is used
+// up or the machine is stopped), one processor cycle per step.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Runs one pass on the calling thread. Only one pass runs at a time: it waits for the
+// pass lock, which it holds for the whole pass.
+void RunLoop();
+
+// Holds the pass lock for its lifetime, so that writes into machine state (a load, a
+// reset's power-on) never interleave with a pass. While it waits, the calling thread's
+// wait hook (if any) runs between short tries: the user-interface thread serves the
+// emulator thread's queued requests there.
+class PassLock {
+ public:
+  PassLock();
+  ~PassLock();
+  PassLock(const PassLock&) = delete;
+  PassLock& operator=(const PassLock&) = delete;
+};
+using PassWaitHook = void (*)();
+void SetPassWaitHookForThisThread(PassWaitHook hook);
+// True while the calling thread holds the pass lock (a pass or a PassLock).
+bool ThisThreadHoldsPassLock();
+
+// One step of the machine (one processor cycle); the pass lock must be held. Returns
+// false when the pass has ended.
+bool MachineStep();
+
+// The trace line of the instruction about to run at PC.
+std::string FormatTraceLine();
+
+// A halting opcode: log line, "JAM!" box, end of the process with status 0.
+[[noreturn]] void HaltMachine();

@@ -1,0 +1,25 @@
+// The C64 keyboard matrix and the joystick byte behind CIA 1's ports. Both are changed
+// with atomic bit operations, so presses from the emulator thread and from the
+// user-interface thread (autostart) never undo each other.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+// Bit c of row r is the key at row r, column c: 1 released, 0 pressed.
+extern std::atomic<std::uint8_t> KeyMatrix[8];
+// Active low: bit 0 up, 1 down, 2 left, 3 right, 4 fire; $FF when idle.
+extern std::atomic<std::uint8_t> JoystickState;
+
+struct MatrixPosition {
+  int row;
+  int column;
+};
+inline constexpr MatrixPosition RightShiftKey{6, 4};
+
+void PressMatrixKey(int row, int column);
+void ReleaseMatrixKey(int row, int column);
+void PressJoystickBit(int bit);
+void ReleaseJoystickBit(int bit);
+// All keys and directions released (power-on and reset).
+void ReleaseAllKeys();

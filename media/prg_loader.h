@@ -1,0 +1,17 @@
+// Program files (load address $0801) copied into RAM, and the typed RUN that starts them.
+#pragma once
+
+#include <string>
+
+// Copies the file into Ram at $0801 and sets $AE/$AF (end of load) to the address after
+// the last byte, as the machine's own LOAD does. Reports failures in message boxes.
+// The caller keeps the copy from interleaving with a pass (the run loop's trap runs it
+// inside its own pass; other callers hold a PassLock).
+bool LoadPrg(const std::string& path);
+
+// Where no KERNAL LOAD ran (command line, menu, headless runner): BASIC's start of
+// variables ($2D/$2E) := end of load ($AE/$AF), so that RUN finds a whole program.
+void SetBasicVariablesToLoadEnd();
+
+// Types R, U, N and RETURN into the matrix, each held 100 ms; returns after ~400 ms.
+void AutostartProgram();

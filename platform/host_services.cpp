@@ -1,0 +1,51 @@
+// The GUI-free host services: std::chrono clocks, the C library's time and _exit.
+#include "platform/host_services.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+std::atomic<MessageBoxHandler> CurrentMessageBoxHandler{nullptr};
+
+std::uint32_t MillisecondsSinceEpochOf(std::chrono::steady_clock::time_point now) {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
+  return static_cast<std::uint32_t>(ms.count());
+}
+
+}  // namespace
+
+std::uint32_t TimeGetTime() { return MillisecondsSinceEpochOf(std::chrono::steady_clock::now()); }
+
+std::uint32_t GetTickCount() { return TimeGetTime(); }
+
+std::time_t CalendarTime() { return std::time(nullptr); }
+
+std::tm LocalTime(std::time_t time) {
+  std::tm result{};
+  localtime_r(&time, &result);
+  return result;
+}
+
+void SleepMilliseconds(unsigned milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void ShowMessageBox(const std::string& text, const std::string& title) {
+  if (MessageBoxHandler handler = CurrentMessageBoxHandler.load()) {
+    handler(text, title);
+    return;
+  }
+  std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+}
+
+void SetMessageBoxHandler(MessageBoxHandler handler) { CurrentMessageBoxHandler.store(handler); }
+
+void EndProcess(int status) {
+  std::fflush(nullptr);
+  _exit(status);
+}

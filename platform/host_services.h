@@ -1,0 +1,26 @@
+// Host services the machine relies on: a millisecond clock and tick count, calendar
+// time, sleeping, modal message boxes and ending the process. This part builds without
+// any GUI library; the desktop program installs a message-box handler of its own.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+// A 32-bit count of milliseconds that increases with real time (monotonic).
+std::uint32_t TimeGetTime();
+// The millisecond tick count taken once per power-on.
+std::uint32_t GetTickCount();
+std::time_t CalendarTime();
+std::tm LocalTime(std::time_t time);
+void SleepMilliseconds(unsigned milliseconds);
+
+// A modal box with one OK button: returns when the user has closed it. Without an
+// installed handler it prints "Title: text" on standard error and returns at once.
+void ShowMessageBox(const std::string& text, const std::string& title);
+using MessageBoxHandler = void (*)(const std::string& text, const std::string& title);
+void SetMessageBoxHandler(MessageBoxHandler handler);
+
+// Ends the process at once with the status, from any thread: standard streams are
+// flushed, no destructors run, so nothing races the other thread.
+[[noreturn]] void EndProcess(int status);

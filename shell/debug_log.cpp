@@ -1,0 +1,57 @@
+// The debug log keeps its lines in append order and builds the newest-first text on
+// demand, so an append costs one line, not a copy of the whole log.
+#include "shell/debug_log.h"
+
+#include <mutex>
+#include <vector>
+
+#include "shell/debug_window_hooks.h"
+
+namespace {
+
+std::mutex LogMutex;
+std::vector<std::string> LogLines;  // oldest first, each already framed
+
+std::string JoinNewestFirst(std::size_t fromLine) {
+  std::string text;
+  std::size_t bytes = 0;
+  for (std::size_t i = fromLine; i < LogLines.size(); ++i) bytes += LogLines[i].size();
+  text.reserve(bytes);
+  for (std::size_t i = LogLines.size(); i > fromLine; --i) text += LogLines[i - 1];
+  return text;
+}
+
+}  // namespace
+
+void AppendDebugLog(std::string_view text) {
+  std::string line;
+  line.reserve(text.size() + 4);
+  line += "> ";
+  line += text;
+  line += "\r\n";
+  {
+    std::lock_guard lock(LogMutex);
+    LogLines.push_back(std::move(line));
+  }
+  RefreshDebugWindow();
+}
+
+std::string DebugLogText() {
+  std::lock_guard lock(LogMutex);
+  return JoinNewestFirst(0);
+}
+
+std::size_t DebugLogLineCount() {
+  std::lock_guard lock(LogMutex);
+  return LogLines.size();
+}
+
+std::string DebugLogTextSince(std::size_t knownLines) {
+  std::lock_guard lock(LogMutex);
+  return knownLines >= LogLines.size() ? std::string() : JoinNewestFirst(knownLines);
+}
+
+void ClearDebugLog() {
+  std::lock_guard lock(LogMutex);
+  LogLines.clear();
+}

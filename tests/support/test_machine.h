@@ -1,0 +1,33 @@
+// Helpers shared by the tests: the shared directory, the ROM images and a machine
+// brought to a known state.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+std::filesystem::path SharedDir();
+std::filesystem::path RomDir();
+
+// ZeroMachineState, then the ROM images loaded (fails the test if they are missing).
+void LoadTestRoms();
+
+// A fresh machine powered on (no window) with the real ROMs: ready to boot.
+void PowerOnTestMachine();
+
+// Runs passes until `frames` more frames have begun.
+void RunFrames(int frames);
+
+// Boots to the BASIC prompt (200 frames).
+void BootToBasic();
+
+// The 25 rows of the current video matrix as text (screen codes mapped to ASCII).
+std::vector<std::string> ScreenLines();
+
+// Collects message boxes instead of printing them.
+struct RecordedBox {
+  std::string text;
+  std::string title;
+};
+void RecordMessageBoxes();
+std::vector<RecordedBox>& RecordedMessageBoxes();

@@ -1,0 +1,39 @@
+// The video chip as the renderers see it: the bank and pointers of the current picture,
+// and the debug window's overrides and force flags that replace them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "core/machine_state.h"
+
+// The override value meaning "follow the register"; no bank or offset can be 1.
+inline constexpr std::uint16_t FollowRegister = 1;
+
+// Recomputed at every picture; the debug window reads them and, when it steps an
+// override, writes them too.
+extern std::atomic<std::uint16_t> VicBank;
+extern std::atomic<std::uint16_t> ScreenOffset;
+extern std::atomic<std::uint16_t> CharBaseOffset;
+extern std::uint8_t MulticolourFlag;
+
+// Set only by the debug window; they survive resets.
+extern std::atomic<std::uint16_t> BankOverride;
+extern std::atomic<std::uint16_t> ScreenOverride;
+extern std::atomic<std::uint16_t> CharBaseOverride;
+extern std::atomic<std::uint8_t> ForceText;
+extern std::atomic<std::uint8_t> ForceBitmap;
+extern std::atomic<std::uint8_t> ForceMulticolour;
+
+// A video register from the chip's register file: $D000 + (address & $3F), so the
+// registers repeat every 64 bytes. $DD00 is read by the caller from IoImage directly.
+inline std::uint8_t VideoRegister(std::uint16_t address) {
+  return IoImage[0xD000 + (address & 0x3F)];
+}
+
+// Turns the current memory and registers into one picture in the FrameBuffer. Sets
+// VideoAccessFlag and leaves it set.
+void RenderFrame();
+
+// Back to process start: pointers 0, overrides FollowRegister, force flags clear.
+void ZeroVideoState();
