@@ -21,3 +21,7 @@ void ReleaseAllKeys() {
   for (auto& row : KeyMatrix) row.store(0xFF);
   JoystickState.store(0xFF);
 }
+
+// Placeholder until the keyboard work lands: releases at once.
+void ReleaseMatrixKeyAfterScan(int row, int column) { ReleaseMatrixKey(row, column); }
+void NoteInterruptEntry() {}

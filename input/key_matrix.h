@@ -23,3 +23,11 @@ void PressJoystickBit(int bit);
 void ReleaseJoystickBit(int bit);
 // All keys and directions released (power-on and reset).
 void ReleaseAllKeys();
+
+// Key events arrive only between two passes, and a pass lasts eight frames, so a key
+// pressed and released within one pass would never be scanned. A release asked for
+// through ReleaseMatrixKeyAfterScan therefore waits until the machine has taken at least
+// one frame's interrupt (and with it the KERNAL's keyboard scan) with the press visible.
+// NoteInterruptEntry is called by the interrupt entry; it applies due releases.
+void ReleaseMatrixKeyAfterScan(int row, int column);
+void NoteInterruptEntry();
