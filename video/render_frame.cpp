@@ -1,29 +1,89 @@
-// Placeholder picture: sets the video view only, until the renderers land.
+// One picture: the video bank and pointers from the registers (or the debug window's
+// overrides), the background mode, the background and sprite renderers, and the mode and
+// pointers reported to the debug window. Nothing is carried over from the last picture.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
 #include "core/machine_state.h"
+#include "core/memory_map.h"
+#include "shell/debug_log.h"
+#include "shell/debug_window_hooks.h"
+#include "video/bitmap_renderer.h"
+#include "video/sprite_renderer.h"
+#include "video/text_renderer.h"
 #include "video/vic_state.h"
 
-std::atomic<std::uint16_t> VicBank{0};
-std::atomic<std::uint16_t> ScreenOffset{0};
-std::atomic<std::uint16_t> CharBaseOffset{0};
-std::uint8_t MulticolourFlag = 0;
-std::atomic<std::uint16_t> BankOverride{FollowRegister};
-std::atomic<std::uint16_t> ScreenOverride{FollowRegister};
-std::atomic<std::uint16_t> CharBaseOverride{FollowRegister};
-std::atomic<std::uint8_t> ForceText{0};
-std::atomic<std::uint8_t> ForceBitmap{0};
-std::atomic<std::uint8_t> ForceMulticolour{0};
+namespace {
 
-void RenderFrame() { VideoAccessFlag = 1; }
+// CIA 2 port A bits 1-0 select the bank inverted: %11 is $0000, %00 is $C000.
+std::uint16_t BankFromPort(std::uint8_t port) {
+  return static_cast<std::uint16_t>((3 - (port & 0x03)) * 0x4000);
+}
 
-void ZeroVideoState() {
-  VicBank = 0;
-  ScreenOffset = 0;
-  CharBaseOffset = 0;
-  MulticolourFlag = 0;
-  BankOverride = FollowRegister;
-  ScreenOverride = FollowRegister;
-  CharBaseOverride = FollowRegister;
-  ForceText = 0;
-  ForceBitmap = 0;
-  ForceMulticolour = 0;
+std::uint16_t FollowOrOverride(const std::atomic<std::uint16_t>& override,
+                               std::uint16_t fromRegister) {
+  const std::uint16_t value = override.load(std::memory_order_relaxed);
+  return value == FollowRegister ? fromRegister : value;
+}
+
+void SetHexField(DebugField field, unsigned value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%x", value);
+  SetDebugWindowField(field, text);
+}
+
+void SetYesNoField(DebugField field, bool yes) {
+  SetDebugWindowField(field, yes ? "yes" : "no");
+}
+
+}  // namespace
+
+void RenderFrame() {
+  // Every fetch of this picture sees the video chip's view; the display callback clears
+  // the flag before the processor runs again.
+  VideoAccessFlag = 1;
+
+  const std::uint8_t control = ReadByte(0xD011);
+  const std::uint8_t control2 = ReadByte(0xD016);
+  const std::uint8_t memoryPointers = ReadByte(0xD018);
+
+  const std::uint16_t bank = FollowOrOverride(BankOverride, BankFromPort(ReadByte(0xDD00)));
+  const std::uint16_t screen =
+      FollowOrOverride(ScreenOverride, static_cast<std::uint16_t>((memoryPointers >> 4) * 0x400));
+  const std::uint16_t charBase = FollowOrOverride(
+      CharBaseOverride, static_cast<std::uint16_t>(((memoryPointers >> 1) & 7) * 0x800));
+  VicBank = bank;
+  ScreenOffset = screen;
+  CharBaseOffset = charBase;
+
+  const bool bitmapRegister = (control & 0x20) != 0;
+  MulticolourFlag = (control2 & 0x10) ? 1 : 0;
+  if (DebugWindowIsOpen()) SetYesNoField(DebugField::kMulticolourMode, MulticolourFlag != 0);
+  // Logged from the registers alone, whatever the force flags say.
+  if (MulticolourFlag != 0 && !bitmapRegister) AppendDebugLog("Multicolor-Mode activated!");
+
+  bool bitmap = bitmapRegister;
+  if (ForceText.load(std::memory_order_relaxed) != 0) {
+    bitmap = false;
+  } else if (ForceBitmap.load(std::memory_order_relaxed) != 0) {
+    bitmap = true;
+  }
+  if (DebugWindowIsOpen()) {
+    SetYesNoField(DebugField::kTextMode, !bitmap);
+    SetYesNoField(DebugField::kBitmapMode, bitmap);
+  }
+
+  if (bitmap) {
+    RenderBitmapScreen();
+  } else {
+    RenderTextScreen();
+  }
+  RenderSprites();
+
+  if (DebugWindowIsOpen()) {
+    SetHexField(DebugField::kVicBank, bank);
+    SetHexField(DebugField::kBaseAddress, bank + charBase);
+    SetHexField(DebugField::kScreenMemory, bank + screen);
+  }
 }

@@ -1,0 +1,86 @@
+// The bitmap background renderer, standard (hi-res) and multicolour. Every fetch goes
+// through ReadByte under the video view: a bitmap at $0000 of bank 0 shows the character
+// ROM copy in its cells 512 to 999, one in bank 3 is read from the RAM under the KERNAL.
+#include "video/bitmap_renderer.h"
+
+#include <cstdint>
+
+#include "core/memory_map.h"
+#include "video/frame_buffer.h"
+#include "video/vic_state.h"
+
+namespace {
+
+constexpr int kCells = 1000;
+constexpr int kCellsPerRow = 40;
+constexpr std::uint16_t kColourRam = 0xD800;
+
+void ReadCellPattern(std::uint16_t cellAddress, std::uint8_t (&pattern)[8]) {
+  for (int row = 0; row < 8; ++row) {
+    pattern[row] = ReadByte(static_cast<std::uint16_t>(cellAddress + row));
+  }
+}
+
+// Ink where a bit is set, paper where it is clear: the matrix byte's two nibbles.
+void DrawHiresCell(int x, int y, std::uint16_t cellAddress, std::uint8_t matrixByte) {
+  const std::uint32_t ink = matrixByte >> 4;
+  const std::uint32_t paper = matrixByte & 0x0F;
+  std::uint8_t pattern[8];
+  ReadCellPattern(cellAddress, pattern);
+  // Column-major FrameBuffer: the eight rows of one pixel column lie side by side.
+  for (int column = 0; column < 8; ++column) {
+    const unsigned mask = 0x80u >> column;
+    std::uint32_t* pixels = &FramePixel(x + column, y);
+    for (int row = 0; row < 8; ++row) pixels[row] = (pattern[row] & mask) ? ink : paper;
+  }
+}
+
+// Each bit pair picks $D021, the matrix byte's high or low nibble, or the colour RAM
+// nibble, for two neighbouring pixels.
+void DrawMulticolourCell(int x, int y, std::uint16_t cellAddress,
+                         const std::uint32_t (&colours)[4]) {
+  std::uint8_t pattern[8];
+  ReadCellPattern(cellAddress, pattern);
+  for (int pair = 0; pair < 4; ++pair) {
+    const int shift = 6 - 2 * pair;
+    std::uint32_t* left = &FramePixel(x + 2 * pair, y);
+    std::uint32_t* right = &FramePixel(x + 2 * pair + 1, y);
+    for (int row = 0; row < 8; ++row) {
+      const std::uint32_t colour = colours[(pattern[row] >> shift) & 3];
+      left[row] = colour;
+      right[row] = colour;
+    }
+  }
+}
+
+}  // namespace
+
+void RenderBitmapScreen() {
+  const std::uint16_t bank = VicBank.load(std::memory_order_relaxed);
+  const std::uint16_t screen = ScreenOffset.load(std::memory_order_relaxed);
+  const bool multicolour =
+      MulticolourFlag != 0 || ForceMulticolour.load(std::memory_order_relaxed) != 0;
+  // The bank plus the bitmap's offset, modulo 64 KB.
+  const auto bitmap =
+      static_cast<std::uint16_t>(bank + ((ReadByte(0xD018) & 0x08) ? 0x2000 : 0x0000));
+  // Only the multicolour form uses background colour 0.
+  const std::uint32_t background = multicolour ? ReadByte(0xD021) : 0;
+  const auto matrix = static_cast<std::uint16_t>(bank + screen);
+
+  for (int cell = 0; cell < kCells; ++cell) {
+    const int x = 8 * (cell % kCellsPerRow);
+    const int y = 8 * (cell / kCellsPerRow);
+    const auto cellAddress = static_cast<std::uint16_t>(bitmap + 8 * cell);
+    const std::uint8_t matrixByte = ReadByte(static_cast<std::uint16_t>(matrix + cell));
+    if (multicolour) {
+      const std::uint32_t colours[4] = {
+          background, static_cast<std::uint32_t>(matrixByte >> 4),
+          static_cast<std::uint32_t>(matrixByte & 0x0F),
+          static_cast<std::uint32_t>(ReadByte(static_cast<std::uint16_t>(kColourRam + cell)) &
+                                     0x0F)};
+      DrawMulticolourCell(x, y, cellAddress, colours);
+    } else {
+      DrawHiresCell(x, y, cellAddress, matrixByte);
+    }
+  }
+}
