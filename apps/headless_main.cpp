@@ -1,1 +1,51 @@
-int main() { return 0; }
+// c64emu-headless: the machine without a window, for scripts and tests.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "apps/headless_runner.h"
+#include "core/rom_images.h"
+#include "platform/host_services.h"
+#include "shell/debug_log.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"Runs the C64 without a window; timing counts emulated frames (50 a second)."};
+  HeadlessOptions options;
+  std::string positionalProgram;
+  bool echoLog = false;
+  app.add_option("--input-at", options.inputAt, "Frame at which input starts")
+      ->check(CLI::NonNegativeNumber);
+  app.add_option("--prg", options.program, "Program file (.prg) loaded and run at the input frame");
+  app.add_option("program", positionalProgram, "Program file, as --prg");
+  app.add_flag("--no-run", options.noRun, "Load the program without typing RUN");
+  app.add_option("--type", options.typeText, "Text typed after that; \\n is RETURN");
+  app.add_option("--frames", options.frames, "Frames run after the last input event")
+      ->check(CLI::NonNegativeNumber);
+  app.add_flag("--screen-text", options.screenText, "Print the screen as text at the end");
+  app.add_option("--screenshot", options.screenshot, "Save a 320x200 PNG picture at the end");
+  app.add_option("--dump-ram", options.dumpRam, "Write the 64 KB of RAM at the end");
+  app.add_option("--dump-io", options.dumpIo, "Write the 64 KB I/O image at the end");
+  app.add_flag("--speed-limit", options.speedLimit, "Throttle towards 50 frames per second");
+  app.add_flag("--stats", options.stats, "Print frames, instructions, seconds and frames/s");
+  app.add_flag("--log", echoLog, "Print the debug log's lines on standard error as they arrive");
+  try {
+    app.parse(argc, argv);
+    if (!positionalProgram.empty() && !options.program.empty()) {
+      throw CLI::ValidationError("give the program either as --prg or as an argument");
+    }
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::ParseError& error) {
+    app.exit(error);
+    return 1;
+  }
+  if (!positionalProgram.empty()) options.program = positionalProgram;
+
+  std::string error;
+  if (!LoadRomImages(RomSearchDirectories(ExecutablePath()), error)) {
+    std::cerr << error << "\n";
+    return 1;
+  }
+  if (echoLog) SetDebugLogEcho(stderr);
+  return RunHeadless(options, std::cout, std::cerr);
+}

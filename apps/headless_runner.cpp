@@ -1,0 +1,163 @@
+#include "apps/headless_runner.h"
+
+#include <chrono>
+#include <fstream>
+#include <vector>
+
+#include "apps/png_writer.h"
+#include "apps/screen_text.h"
+#include "core/machine_state.h"
+#include "core/power_on.h"
+#include "core/run_loop.h"
+#include "input/host_key_table.h"
+#include "input/key_matrix.h"
+#include "media/prg_loader.h"
+#include "video/vic_state.h"
+
+namespace {
+
+constexpr int kRunKeyHoldFrames = 5;   // 100 ms of emulated time, as the autostart holds
+constexpr int kTypedKeyHoldFrames = 3;
+constexpr int kTypedKeyGapFrames = 3;
+constexpr unsigned char kReturn = 0x0D;
+constexpr unsigned char kEscape = 27;
+
+// Whether a character is typed with SHIFT: only when the character keys list it in
+// their shifted column and not in their unshifted one (Q, S, U and W also stand in the
+// function keys' rows, which are typed the same way).
+bool TypedShifted(unsigned char character) {
+  bool shifted = false;
+  for (int i = 0; i < 48; ++i) {
+    if (HostKeyTable[i].unshifted == character) return false;
+    if (HostKeyTable[i].shifted == character) shifted = true;
+  }
+  return shifted;
+}
+
+bool HasKey(unsigned char character) {
+  for (const HostKeyEntry& entry : HostKeyTable) {
+    if (entry.unshifted == character || entry.shifted == character) return true;
+  }
+  return false;
+}
+
+unsigned char Normalised(unsigned char character) { return character == '\n' ? kReturn : character; }
+
+// The keys to type: "\n" (the two characters) and newlines become RETURN.
+std::vector<unsigned char> KeysOf(const std::string& text) {
+  std::vector<unsigned char> keys;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+      keys.push_back(kReturn);
+      ++i;
+    } else {
+      keys.push_back(Normalised(static_cast<unsigned char>(text[i])));
+    }
+  }
+  return keys;
+}
+
+bool WriteImage(const std::string& path, const std::uint8_t* bytes, std::ostream& err) {
+  std::ofstream file(path, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(bytes), kMemorySize);
+  if (!file) {
+    err << "Cannot write " << path << "\n";
+    return false;
+  }
+  return true;
+}
+
+void TypeRun() {
+  static constexpr MatrixPosition kRunKeys[] = {{2, 1}, {3, 6}, {4, 7}, {0, 1}};  // R U N RETURN
+  for (const MatrixPosition& key : kRunKeys) {
+    PressMatrixKey(key.row, key.column);
+    RunEmulatedFrames(kRunKeyHoldFrames);
+    ReleaseMatrixKey(key.row, key.column);
+  }
+}
+
+}  // namespace
+
+void RunEmulatedFrames(int frames) {
+  const std::uint64_t target = FrameCounter.load() + static_cast<std::uint64_t>(frames);
+  PassLock lock;
+  while (FrameCounter.load(std::memory_order_relaxed) < target) {
+    if (!RunFlag.load(std::memory_order_relaxed)) {
+      // A pass has ended: the next one starts with the processor's view, as the
+      // display callback starts it.
+      RunFlag = 1;
+      VideoAccessFlag = 0;
+    }
+    MachineStep();
+  }
+}
+
+bool PressHostCharacter(unsigned char character) {
+  character = Normalised(character);
+  if (character == kEscape || !HasKey(character)) return false;
+  OnKeyDown(character, TypedShifted(character) ? kModifierShift : 0);
+  return true;
+}
+
+void ReleaseHostCharacter(unsigned char character) {
+  character = Normalised(character);
+  OnKeyUp(character, TypedShifted(character) ? kModifierShift : 0);
+}
+
+int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
+  const auto started = std::chrono::steady_clock::now();
+  const std::uint64_t firstFrame = FrameCounter.load();
+  const std::int32_t firstInstruction = InstructionCount;
+  SpeedLimitOn = options.speedLimit ? 1 : 0;
+
+  PowerOn(true);
+  RunEmulatedFrames(options.inputAt);
+
+  if (!options.program.empty()) {
+    bool loaded = false;
+    {
+      PassLock lock;
+      loaded = LoadPrg(options.program);
+      if (loaded) SetBasicVariablesToLoadEnd();
+    }
+    if (!loaded) return 1;
+    if (!options.noRun) TypeRun();
+  }
+  for (unsigned char key : KeysOf(options.typeText)) {
+    if (!PressHostCharacter(key)) {
+      err << "No key for character code " << static_cast<int>(key) << "; skipped\n";
+      continue;
+    }
+    RunEmulatedFrames(kTypedKeyHoldFrames);
+    ReleaseHostCharacter(key);
+    RunEmulatedFrames(kTypedKeyGapFrames);
+  }
+  RunEmulatedFrames(options.frames);
+
+  int status = 0;
+  if (options.screenText) {
+    for (const std::string& line : ScreenTextLines()) out << line << "\n";
+  }
+  if (!options.screenshot.empty()) {
+    RenderFrame();
+    VideoAccessFlag = 0;
+    std::string error;
+    if (!WriteFrameBufferPng(options.screenshot, error)) {
+      err << error << "\n";
+      status = 1;
+    }
+  }
+  if (!options.dumpRam.empty() && !WriteImage(options.dumpRam, Ram, err)) status = 1;
+  if (!options.dumpIo.empty() && !WriteImage(options.dumpIo, IoImage, err)) status = 1;
+  if (options.stats) {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const std::uint64_t frames = FrameCounter.load() - firstFrame;
+    char line[160];
+    std::snprintf(line, sizeof line, "stats: frames=%llu instructions=%d seconds=%.3f fps=%.1f",
+                  static_cast<unsigned long long>(frames), InstructionCount - firstInstruction,
+                  seconds, seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+    out << line << "\n";
+  }
+  return status;
+}

@@ -1,1 +1,98 @@
-// Placeholder until the machine core lands.
+// Power-on fills memory, places the ROM images and sets the processor, the port, CIA 1's
+// ports and the inputs to their start values; the reset repeats it under the pass lock.
+#include "core/power_on.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+#include "core/machine_state.h"
+#include "core/memory_map.h"
+#include "core/rom_images.h"
+#include "core/run_loop.h"
+#include "input/key_matrix.h"
+#include "platform/host_services.h"
+#include "shell/debug_log.h"
+#include "video/frame_buffer.h"
+
+namespace {
+
+std::atomic<FirstStartHook> OpenWindowOnFirstStart{nullptr};
+
+// Each ROM copy goes into all three images at the same addresses.
+template <std::size_t N>
+void PlaceRom(const std::array<std::uint8_t, N>& image, std::uint16_t address) {
+  std::memcpy(Ram + address, image.data(), N);
+  std::memcpy(RomMap + address, image.data(), N);
+  std::memcpy(IoImage + address, image.data(), N);
+}
+
+// Stored directly into RAM and the I/O image, bypassing WriteByte.
+void StoreBoth(std::uint16_t address, std::uint8_t value) {
+  Ram[address] = value;
+  IoImage[address] = value;
+}
+
+}  // namespace
+
+void SetFirstStartHook(FirstStartHook hook) { OpenWindowOnFirstStart.store(hook); }
+
+void PowerOn(bool firstStart) {
+  // RAM fill: $99 and $66 in alternating 128-byte blocks, through WriteByte, so the
+  // port registers see the pattern too (the ROM placement then overwrites the rest).
+  for (std::uint32_t address = 0; address < 0xFFFF; ++address) {
+    Ram[address] = 0;
+    WriteByte(static_cast<std::uint16_t>(address), (address & 0x80) ? 0x66 : 0x99);
+  }
+
+  PlaceRom(RomImages.basic, 0xA000);
+  PlaceRom(RomImages.characters, 0xD000);
+  PlaceRom(RomImages.characters, 0x1000);
+  PlaceRom(RomImages.characters, 0x9000);
+  PlaceRom(RomImages.kernal, 0xE000);
+
+  StoreBoth(0x0000, 0x2F);  // data direction
+  StoreBoth(0x0001, 0x10);  // LORAM, HIRAM, CHAREN clear: all RAM visible
+  StoreBoth(0xECD1, 0x15);  // RomMap keeps the image's own byte
+
+  StoreBoth(0xDC00, 0x00);
+  StoreBoth(0xDC01, 0x00);
+  StoreBoth(0xDC02, 0xFF);
+  StoreBoth(0xDC03, 0x00);
+  StoreBoth(0xD011, Ram[0xD011] & ~0x20);  // never start in bitmap mode
+
+  ReleaseAllKeys();
+  IrqPending = 0;
+  StallCycles = 0;
+
+  PowerOnTime = CalendarTime();
+  PowerOnLocalTime = LocalTime(PowerOnTime);
+  PowerOnTicks = GetTickCount();
+
+  Cpu = CpuRegisters{.A = 0x00, .X = 0xFF, .Y = 0x00, .SP = 0xFF, .PC = 0xFCE2, .P = 0x20};
+  InstructionCount = 0;
+
+  for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
+
+  AppendDebugLog("CPU Emulation started");
+
+  if (firstStart) {
+    std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+    // The desktop program opens its display window here; the call returns only when
+    // the window's main loop ends.
+    if (FirstStartHook hook = OpenWindowOnFirstStart.load()) hook();
+  }
+
+  RunFlag = 1;
+  SetFlag(kFlagI);
+}
+
+void Reset() {
+  StepBudget = -1;
+  {
+    PassLock lock;
+    PowerOn(false);
+  }
+  SleepMilliseconds(100);
+  RunLoop();
+}

@@ -1,10 +1,213 @@
-// Placeholder until the machine core lands.
+// The run loop: one step per processor cycle, raster counting, the frame interrupt,
+// the stop and step checks with their trace, the KERNAL traps that load host files,
+// and a picture every eight frames. One pass at a time, under the pass lock.
 #include "core/run_loop.h"
-void RunLoop() {}
-bool MachineStep() { return false; }
-std::string FormatTraceLine() { return {}; }
-void HaltMachine() { for (;;) {} }
-PassLock::PassLock() {}
-PassLock::~PassLock() {}
-void SetPassWaitHookForThisThread(PassWaitHook) {}
-bool ThisThreadHoldsPassLock() { return false; }
+
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+
+#include "core/interrupts.h"
+#include "core/machine_state.h"
+#include "core/memory_map.h"
+#include "core/opcode_table.h"
+#include "media/prg_loader.h"
+#include "platform/host_services.h"
+#include "shell/debug_log.h"
+#include "shell/debug_window_hooks.h"
+#include "video/vic_state.h"
+
+namespace {
+
+std::timed_mutex PassMutex;
+thread_local bool HoldsPassLock = false;
+thread_local PassWaitHook WaitHook = nullptr;
+
+// KERNAL addresses the run loop traps.
+constexpr std::uint16_t kLookupLogicalFile = 0xF30F;
+constexpr std::uint16_t kTapeFindHeader = 0xF54D;
+constexpr std::uint16_t kTapeSkipSearch = 0xF550;
+constexpr std::uint16_t kTapeHeaderAddresses = 0xF56C;
+constexpr std::uint16_t kTapeReadBody = 0xF5A5;
+constexpr std::uint16_t kLoadSuccessExit = 0xF5A9;
+constexpr std::uint16_t kSerialOpenFile = 0xF4C8;
+constexpr std::uint16_t kSerialSkipOpen = 0xF4F0;
+constexpr std::uint16_t kSerialByteLoop = 0xF4F9;
+constexpr std::uint16_t kSetFileName = 0xFFBD;
+
+// The file name last set through the KERNAL, kept until a load routine reaches its
+// device trap (a save or an open with a name loads nothing).
+char FileName[256];
+std::size_t FileNameLength = 0;
+
+void RememberFileName() {
+  const std::uint32_t start = static_cast<std::uint32_t>(Cpu.Y) << 8 | Cpu.X;
+  std::size_t length = Cpu.A;
+  // Nothing beyond the end of RAM is read.
+  if (start + length > kMemorySize) length = kMemorySize - start;
+  for (std::size_t i = 0; i < length; ++i) FileName[i] = static_cast<char>(Ram[start + i]);
+  FileNameLength = length;
+}
+
+// Loads the remembered file for the KERNAL's load routine and notes the outcome.
+void LoadNamedFile() {
+  const std::string name(FileName, FileNameLength);
+  if (LoadPrg(name)) {
+    AppendDebugLog("File loaded: " + name);
+    LoadTrapSucceeded = 1;
+  } else {
+    LoadTrapSucceeded = 0;
+    AppendDebugLog("File not found: " + name);
+  }
+}
+
+// Compares PC with the trap addresses in order; a redirect ends the comparisons.
+void CheckTraps() {
+  const std::uint16_t pc = Cpu.PC;
+  if (pc == kLookupLogicalFile) {
+    ShowMessageBox("tt", "Info");
+    return;
+  }
+  if (pc == kTapeFindHeader) {
+    LoadNamedFile();
+    Cpu.PC = LoadTrapSucceeded ? kTapeHeaderAddresses : kTapeSkipSearch;
+    return;
+  }
+  if (pc == kTapeReadBody) {
+    if (LoadTrapSucceeded) Cpu.PC = kLoadSuccessExit;
+    return;
+  }
+  if (pc == kSerialOpenFile) {
+    LoadNamedFile();
+    Cpu.PC = kSerialSkipOpen;
+    return;
+  }
+  if (pc == kSerialByteLoop) {
+    // The exit hands X/Y = $AE/$AF to BASIC as the end of its program: after a failed
+    // load that must be BASIC's own end, so that nothing changes.
+    if (!LoadTrapSucceeded) {
+      Ram[0xAE] = Ram[0x2D];
+      Ram[0xAF] = Ram[0x2E];
+    }
+    Cpu.PC = kLoadSuccessExit;
+    return;
+  }
+  if (pc == kSetFileName) RememberFileName();
+}
+
+// The raster register goes wherever the port shows $D000: I/O or RAM.
+void StoreRasterRegister() {
+  const std::uint8_t low = static_cast<std::uint8_t>(RasterLine);
+  if (IoVisible()) {
+    IoImage[0xD012] = low;
+  } else {
+    Ram[0xD012] = low;
+  }
+}
+
+}  // namespace
+
+PassLock::PassLock() {
+  if (HoldsPassLock) return;  // already held by this thread (a trap's load inside a pass)
+  if (WaitHook == nullptr) {
+    PassMutex.lock();
+  } else {
+    while (!PassMutex.try_lock_for(std::chrono::milliseconds(5))) WaitHook();
+  }
+  HoldsPassLock = true;
+  owns_ = true;
+}
+
+PassLock::~PassLock() {
+  if (!owns_) return;
+  HoldsPassLock = false;
+  PassMutex.unlock();
+}
+
+void SetPassWaitHookForThisThread(PassWaitHook hook) { WaitHook = hook; }
+
+bool ThisThreadHoldsPassLock() { return HoldsPassLock; }
+
+bool MachineStep() {
+  // 1. Raster line; each frame start raises the interrupt, every eighth a picture.
+  if (LineCyclesLeft == 0) {
+    if (RasterLine == LinesPerFrame) {
+      --FramesLeft;
+      RasterLine = 0;
+      IrqPending = 1;
+      FrameCounter.fetch_add(1, std::memory_order_relaxed);
+      if (FramesLeft == 0) {
+        RenderFrame();
+        FramesLeft = FramesPerPass;
+        RunFlag.store(0, std::memory_order_relaxed);
+      }
+    }
+    StoreRasterRegister();
+    ++RasterLine;
+    LineCyclesLeft = CyclesPerLine;
+  }
+
+  // 2. Throttle.
+  ThrottleWait();
+
+  // 3. Interrupt: the handler's first instruction runs in this same step.
+  if (IrqPending && !FlagSet(kFlagI)) TakeInterrupt();
+
+  // 4.
+  --LineCyclesLeft;
+
+  // 5. Idle step: an instruction's remaining cycles.
+  if (StallCycles > 0) {
+    --StallCycles;
+  } else {
+    // 6. Stop check, at an instruction boundary.
+    const std::int32_t budget = StepBudget.load(std::memory_order_relaxed);
+    if (budget == 0 || !EmulationRunning.load(std::memory_order_relaxed)) {
+      RunFlag.store(0, std::memory_order_relaxed);
+      return false;
+    }
+    // 7. Trace while single-stepping.
+    if (budget > 0) {
+      const std::string line = FormatTraceLine();
+      RefreshDebugWindow();
+      AppendDebugLog(line);
+      StepBudget.store(budget - 1, std::memory_order_relaxed);
+    }
+    // 8. Traps: every trap address lies at or above $F30F.
+    if (Cpu.PC >= kLookupLogicalFile) CheckTraps();
+    // 9. Fetch and execute.
+    if (!IrqPending) SetFlag(kFlagB);
+    ++InstructionCount;
+    ExecuteInstruction(ReadByte(Cpu.PC));
+  }
+
+  // 10.
+  CiaStep();
+  return RunFlag.load(std::memory_order_relaxed) != 0;
+}
+
+void RunLoop() {
+  if (!RunFlag.load()) return;
+  PassLock lock;
+  // Another pass may have run while this one waited for the lock.
+  if (!RunFlag.load()) return;
+  while (MachineStep()) {
+  }
+}
+
+std::string FormatTraceLine() {
+  const auto bit = [](int flag) { return FlagSet(flag) ? 1 : 0; };
+  char line[160];
+  std::snprintf(line, sizeof line,
+                "%d:...0x%X: $%X - - - SP:0x%X - RegX:0x%X - RegY:0x%X - RegA:0x%X - N:%d - "
+                "Z:%d - V:%d - C:%d - I:%d",
+                InstructionCount, Cpu.PC, ReadByte(Cpu.PC), Cpu.SP, Cpu.X, Cpu.Y, Cpu.A,
+                bit(kFlagN), bit(kFlagZ), bit(kFlagV), bit(kFlagC), bit(kFlagI));
+  return line;
+}
+
+void HaltMachine() {
+  AppendDebugLog(std::to_string(InstructionCount) + "> JAM - emulation halted");
+  ShowMessageBox("JAM!", "Error");
+  EndProcess(0);
+}

@@ -19,6 +19,9 @@ class PassLock {
   ~PassLock();
   PassLock(const PassLock&) = delete;
   PassLock& operator=(const PassLock&) = delete;
+
+ private:
+  bool owns_ = false;
 };
 using PassWaitHook = void (*)();
 void SetPassWaitHookForThisThread(PassWaitHook hook);

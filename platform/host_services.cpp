@@ -12,14 +12,15 @@ namespace {
 
 std::atomic<MessageBoxHandler> CurrentMessageBoxHandler{nullptr};
 
-std::uint32_t MillisecondsSinceEpochOf(std::chrono::steady_clock::time_point now) {
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
-  return static_cast<std::uint32_t>(ms.count());
-}
+const std::chrono::steady_clock::time_point ProcessStart = std::chrono::steady_clock::now();
 
 }  // namespace
 
-std::uint32_t TimeGetTime() { return MillisecondsSinceEpochOf(std::chrono::steady_clock::now()); }
+std::uint32_t TimeGetTime() {
+  const auto elapsed = std::chrono::steady_clock::now() - ProcessStart;
+  return static_cast<std::uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
 
 std::uint32_t GetTickCount() { return TimeGetTime(); }
 
@@ -48,4 +49,10 @@ void SetMessageBoxHandler(MessageBoxHandler handler) { CurrentMessageBoxHandler.
 void EndProcess(int status) {
   std::fflush(nullptr);
   _exit(status);
+}
+
+std::filesystem::path ExecutablePath() {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : path;
 }

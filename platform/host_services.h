@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <ctime>
+#include <filesystem>
 #include <string>
 
-// A 32-bit count of milliseconds that increases with real time (monotonic).
+// A 32-bit count of milliseconds that increases with real time (monotonic, counted from
+// the first reading in this process, so that it stays far from wrapping).
 std::uint32_t TimeGetTime();
 // The millisecond tick count taken once per power-on.
 std::uint32_t GetTickCount();
@@ -24,3 +26,6 @@ void SetMessageBoxHandler(MessageBoxHandler handler);
 // Ends the process at once with the status, from any thread: standard streams are
 // flushed, no destructors run, so nothing races the other thread.
 [[noreturn]] void EndProcess(int status);
+
+// The running program's own file (empty if the host cannot tell).
+std::filesystem::path ExecutablePath();

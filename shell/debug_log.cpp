@@ -2,6 +2,7 @@
 // demand, so an append costs one line, not a copy of the whole log.
 #include "shell/debug_log.h"
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -11,6 +12,7 @@ namespace {
 
 std::mutex LogMutex;
 std::vector<std::string> LogLines;  // oldest first, each already framed
+std::atomic<std::FILE*> EchoStream{nullptr};
 
 std::string JoinNewestFirst(std::size_t fromLine) {
   std::string text;
@@ -31,6 +33,10 @@ void AppendDebugLog(std::string_view text) {
   line += "\r\n";
   {
     std::lock_guard lock(LogMutex);
+    if (std::FILE* echo = EchoStream.load()) {
+      std::fwrite(line.data(), 1, line.size() - 2, echo);
+      std::fputc('\n', echo);
+    }
     LogLines.push_back(std::move(line));
   }
   RefreshDebugWindow();
@@ -50,6 +56,8 @@ std::string DebugLogTextSince(std::size_t knownLines) {
   std::lock_guard lock(LogMutex);
   return knownLines >= LogLines.size() ? std::string() : JoinNewestFirst(knownLines);
 }
+
+void SetDebugLogEcho(std::FILE* stream) { EchoStream.store(stream); }
 
 void ClearDebugLog() {
   std::lock_guard lock(LogMutex);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,10 @@ std::size_t DebugLogLineCount();
 // The text of the lines appended after the first `knownLines`, newest first: what a view
 // that already shows `knownLines` lines must put in front of its text.
 std::string DebugLogTextSince(std::size_t knownLines);
+
+// While set, every appended line is also written to the stream as it arrives (the
+// headless runner's --log), so that a run that ends the process still shows it.
+void SetDebugLogEcho(std::FILE* stream);
 
 // Empties the log (tests and ZeroMachineState).
 void ClearDebugLog();

@@ -1,0 +1,35 @@
+// The headless runner: powers the machine on without a window and runs it as fast as
+// the host allows, with input and output scheduled in emulated frames, so that a run
+// is the same every time.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+struct HeadlessOptions {
+  int inputAt = 200;         // frame at which input starts (BASIC waits at its prompt)
+  std::string program;       // PRG loaded at the input frame
+  bool noRun = false;        // load without typing RUN
+  std::string typeText;      // typed after the program's RUN
+  int frames = 100;          // frames run after the last input event
+  bool screenText = false;   // print the video matrix as text at the end
+  std::string screenshot;    // PNG of a picture rendered at the end
+  std::string dumpRam;       // the 65,536 bytes of Ram
+  std::string dumpIo;        // the 65,536 bytes of IoImage
+  bool speedLimit = false;   // keep the throttle on
+  bool stats = false;        // frames, instructions, seconds and frames per second
+};
+
+// Runs the machine (already holding its ROM images) as the options say and returns the
+// process's exit status. Results go to `out`, errors to `err`.
+int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+
+// Runs the machine until `frames` more frames have begun, as the display callback
+// would: a new pass whenever one ends.
+void RunEmulatedFrames(int frames);
+
+// Types one character as the keyboard handlers would (a character found only in a
+// shifted column comes with SHIFT); "\n" and '\r' are RETURN. Returns false for a
+// character with no key.
+bool PressHostCharacter(unsigned char character);
+void ReleaseHostCharacter(unsigned char character);
