@@ -1,1 +1,91 @@
-// Placeholder: the processor's operations arrive with the CPU work.
+// The less frequent operations: decimal ADC/SBC, BRK, and the two undocumented operations
+// whose result is not trusted and which therefore leave a warning in the debug log.
+#include "core/cpu_operations.h"
+
+#include <cstdio>
+
+#include "shell/debug_log.h"
+
+namespace op {
+
+// Decimal add, nibble by nibble. N and V come from the sum before the high-nibble
+// correction, Z from the plain binary sum.
+void AddDecimal(std::uint8_t value) {
+  const unsigned a = Cpu.A;
+  const unsigned carry = CarryIn();
+  unsigned low = (a & 0x0F) + (value & 0x0F) + carry;
+  if (low >= 0x0A) {
+    low += 6;
+    if (low >= 0x20) low = (low & 0x0F) + 0x10;
+  }
+  unsigned sum = (a & 0xF0) + (value & 0xF0) + low;
+  PutFlag(kFlagN, (sum & 0x80) != 0);
+  PutFlag(kFlagV, (~(a ^ value) & (a ^ sum) & 0x80) != 0);
+  PutFlag(kFlagZ, ((a + value + carry) & 0xFF) == 0);
+  if (sum >= 0xA0) {
+    SetFlag(kFlagC);
+    sum += 0x60;
+  } else {
+    ClearFlag(kFlagC);
+  }
+  Cpu.A = static_cast<std::uint8_t>(sum);
+}
+
+// Decimal subtract. The low nibble is computed with $100 added, so a value below $100
+// means it borrowed; N and V come from the uncorrected difference, Z from the binary one.
+void SubtractDecimal(std::uint8_t value) {
+  const unsigned a = Cpu.A;
+  const unsigned borrow = 1 - CarryIn();
+  std::uint16_t low = static_cast<std::uint16_t>(0x100 + (a & 0x0F) - (value & 0x0F) - borrow);
+  if (low < 0x100) {
+    low = static_cast<std::uint16_t>(low - 6);
+    if (low < 0xF0) low = static_cast<std::uint16_t>(low + 0x10);
+  }
+  std::uint16_t difference = static_cast<std::uint16_t>(low + (a & 0xF0) - (value & 0xF0));
+  PutFlag(kFlagN, (difference & 0x80) != 0);
+  PutFlag(kFlagZ, ((a - value - borrow) & 0xFF) == 0);
+  PutFlag(kFlagV, ((a ^ value) & ~(difference ^ value) & 0x80) != 0);
+  if (difference >= 0x100) {
+    SetFlag(kFlagC);
+  } else {
+    ClearFlag(kFlagC);
+    difference = static_cast<std::uint8_t>(difference - 0x60);
+  }
+  Cpu.A = static_cast<std::uint8_t>(difference);
+}
+
+void Las(std::uint8_t value, std::uint8_t length) {
+  char warning[64];
+  std::snprintf(warning, sizeof warning, "%d> Opcode with Errors: LAE/LAS/LAR",
+                static_cast<int>(InstructionCount));
+  AppendDebugLog(warning);
+  Cpu.A = Cpu.X = Cpu.SP = static_cast<std::uint8_t>(Cpu.SP & value);
+  SetNZ(Cpu.A);
+  AdvancePc(length);
+}
+
+void Arr(std::uint16_t address, std::uint8_t length) {
+  AppendDebugLog("ARR was used - opcode not correct implemented yet!");
+  const std::uint8_t t = static_cast<std::uint8_t>(Cpu.A & ReadByte(address));
+  Cpu.A = static_cast<std::uint8_t>(t >> 1 | CarryIn() << 7);
+  SetNZ(Cpu.A);
+  PutFlag(kFlagC, (t & 0x80) != 0);
+  PutFlag(kFlagV, (((t >> 7) ^ (t >> 6)) & 0x01) != 0);
+  AdvancePc(length);
+}
+
+void Brk() {
+  Cpu.PC = static_cast<std::uint16_t>(Cpu.PC + 2);
+  Push(static_cast<std::uint8_t>(Cpu.PC >> 8));
+  Push(static_cast<std::uint8_t>(Cpu.PC));
+  SetFlag(kFlagB);
+  Push(Cpu.P);
+  // The vector is taken from the images directly, as the interrupt entry does: the video
+  // chip's view shows RAM there; otherwise the KERNAL ROM while HIRAM is set.
+  const std::uint8_t* image = Ram;
+  if (!VideoAccessFlag.load(std::memory_order_relaxed) && PortBitSet(kPortHiram)) image = RomMap;
+  Cpu.PC = static_cast<std::uint16_t>(image[0xFFFF] << 8 | image[0xFFFE]);
+  SetFlag(kFlagI);
+}
+
+}  // namespace op
