@@ -27,7 +27,14 @@ void ReleaseAllKeys();
 // Key events arrive only between two passes, and a pass lasts eight frames, so a key
 // pressed and released within one pass would never be scanned. A release asked for
 // through ReleaseMatrixKeyAfterScan therefore waits until the machine has taken at least
-// one frame's interrupt (and with it the KERNAL's keyboard scan) with the press visible.
-// NoteInterruptEntry is called by the interrupt entry; it applies due releases.
+// one frame's interrupt (and with it the KERNAL's keyboard scan) with the press visible:
+// a press that has not yet been through an interrupt entry is released at the entry after
+// the first one; a press already seen is released at once. Every press (PressMatrixKey,
+// PressJoystickBit) cancels a release of its position that is still waiting.
+// NoteInterruptEntry is called by the interrupt entry; it applies due releases and costs
+// one relaxed atomic load when no key is in flight.
 void ReleaseMatrixKeyAfterScan(int row, int column);
+// The same for a joystick direction or fire, so that a quick tap reaches a game that
+// reads the port once per frame.
+void ReleaseJoystickBitAfterScan(int bit);
 void NoteInterruptEntry();
