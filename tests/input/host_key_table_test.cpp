@@ -1,0 +1,259 @@
+// The PC keyboard handlers: German layout, the shift rule, special keys and the joystick.
+#include "input/host_key_table.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "core/machine_state.h"
+#include "input/key_matrix.h"
+#include "shell/debug_log.h"
+
+namespace {
+
+constexpr int kShift = kModifierShift;
+constexpr int kCtrl = 2;
+constexpr int kAlt = 4;
+
+// Toolkit special-key codes.
+constexpr int kF1 = 1, kF2 = 2, kF3 = 3, kF7 = 7, kF9 = 9, kF12 = 12;
+constexpr int kLeft = 100, kUp = 101, kRight = 102, kDown = 103;
+constexpr int kPageUp = 104, kPageDown = 105, kHome = 106, kEnd = 107, kInsert = 108;
+
+class HostKeyTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ZeroMachineState(); }
+
+  // The matrix must show exactly these positions pressed and nothing else.
+  static void ExpectPressedExactly(std::initializer_list<MatrixPosition> positions) {
+    std::uint8_t expected[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    for (const MatrixPosition& p : positions) {
+      expected[p.row] = static_cast<std::uint8_t>(expected[p.row] & ~(1u << p.column));
+    }
+    for (int row = 0; row < 8; ++row) {
+      EXPECT_EQ(KeyMatrix[row].load(), expected[row]) << "row " << row;
+    }
+  }
+
+  // The frame interrupts that let the KERNAL see the presses: after this, releases of
+  // the keys pressed so far take effect at once.
+  static void LetMachineScan() { NoteInterruptEntry(); }
+};
+
+TEST_F(HostKeyTableTest, TableHoldsTheGermanLayout) {
+  EXPECT_EQ(HostKeyTable[0].unshifted, 0x61);
+  EXPECT_EQ(HostKeyTable[0].shifted, 0x41);
+  EXPECT_EQ(HostKeyTable[28].shifted, 0xA7);  // Shift+3 is the section sign
+  EXPECT_EQ(HostKeyTable[32].shifted, 0x2F);  // Shift+7 is /
+  EXPECT_EQ(HostKeyTable[35].shifted, 0x3D);  // Shift+0 is =
+  EXPECT_EQ(HostKeyTable[38].shifted, 0x20);  // comma's shifted column: space
+  EXPECT_EQ(HostKeyTable[47].shifted, 0x27);  // Shift+# is the apostrophe
+  for (int i = 48; i < kHostKeyCount; ++i) {
+    EXPECT_EQ(HostKeyTable[i].unshifted, HostKeyTable[i].shifted) << "entry " << i;
+  }
+  EXPECT_EQ(HostKeyTable[52].unshifted, kLeft + 80);
+  EXPECT_EQ(HostKeyTable[57].unshifted, kHome + 80);
+}
+
+TEST_F(HostKeyTableTest, LettersAndDigitsPressTheirPositions) {
+  OnKeyDown('a', 0);
+  OnKeyDown('r', 0);
+  OnKeyDown('5', 0);
+  OnKeyDown('\r', 0);
+  ExpectPressedExactly({{1, 2}, {2, 1}, {2, 0}, {0, 1}});
+  LetMachineScan();
+  OnKeyUp('a', 0);
+  OnKeyUp('r', 0);
+  OnKeyUp('5', 0);
+  OnKeyUp('\r', 0);
+  ExpectPressedExactly({});
+}
+
+TEST_F(HostKeyTableTest, ShiftAloneCountsAsShifted) {
+  // Shift+1 arrives as !: the 1 position together with the right SHIFT.
+  OnKeyDown('!', kShift);
+  ExpectPressedExactly({{7, 0}, {6, 4}});
+  LetMachineScan();
+  // Shift is already up at the release, which arrives as 1 and releases both.
+  OnKeyUp('1', 0);
+  ExpectPressedExactly({});
+
+  // Shift with Ctrl or Alt counts as unshifted: ! is not in the unshifted column.
+  OnKeyDown('!', kShift | kCtrl);
+  OnKeyDown('!', kShift | kAlt);
+  ExpectPressedExactly({});
+  OnKeyDown('1', kShift | kCtrl);
+  ExpectPressedExactly({{7, 0}});
+}
+
+TEST_F(HostKeyTableTest, RightShiftFollowsTheLastCharacterEvent) {
+  OnKeyDown('A', kShift);
+  LetMachineScan();
+  OnKeyUp('A', kShift);  // released while Shift is still held
+  ExpectPressedExactly({{6, 4}});
+  OnKeyDown('b', 0);  // the next unshifted event lets go of SHIFT
+  ExpectPressedExactly({{3, 4}});
+}
+
+TEST_F(HostKeyTableTest, ShiftSpacePressesSpaceAndComma) {
+  OnKeyDown(' ', kShift);
+  ExpectPressedExactly({{6, 4}, {7, 4}, {5, 7}});
+  LetMachineScan();
+  OnKeyUp(' ', kShift);
+  ExpectPressedExactly({{6, 4}});
+}
+
+TEST_F(HostKeyTableTest, ShiftedDigitsOfTheGermanLayout) {
+  OnKeyDown(0xA7, kShift);  // Shift+3
+  ExpectPressedExactly({{6, 4}, {1, 0}});
+  LetMachineScan();
+  OnKeyUp(0xA7, kShift);
+
+  OnKeyDown('/', kShift);  // Shift+7: the 7 and the / positions
+  ExpectPressedExactly({{6, 4}, {3, 0}, {6, 7}});
+  LetMachineScan();
+  OnKeyUp('/', kShift);
+
+  OnKeyDown('=', kShift);  // Shift+0: the 0 and the = positions
+  ExpectPressedExactly({{6, 4}, {4, 3}, {6, 5}});
+}
+
+TEST_F(HostKeyTableTest, ShiftedQSUWAlsoPressFunctionKeys) {
+  const struct {
+    unsigned char key;
+    MatrixPosition letter;
+    MatrixPosition function;
+  } cases[] = {
+      {'Q', {7, 6}, {0, 4}}, {'S', {1, 5}, {0, 5}}, {'U', {3, 6}, {0, 6}}, {'W', {1, 1}, {0, 3}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(1, static_cast<char>(c.key)));
+    ZeroMachineState();
+    OnKeyDown(c.key, kShift);
+    ExpectPressedExactly({{6, 4}, c.letter, c.function});
+    // With Caps Lock and no Shift the capital is looked up unshifted: only the F-key.
+    ZeroMachineState();
+    OnKeyDown(c.key, 0);
+    ExpectPressedExactly({c.function});
+  }
+  OnKeyDown('A', 0);  // other capitals find nothing unshifted
+  ExpectPressedExactly({{0, 3}});
+}
+
+TEST_F(HostKeyTableTest, HashAndStarShareTheStarPosition) {
+  OnKeyDown('#', 0);
+  OnKeyDown('*', 0);
+  ExpectPressedExactly({{6, 1}});
+  ZeroMachineState();
+  OnKeyDown('\'', kShift);
+  ExpectPressedExactly({{6, 4}, {6, 1}});
+}
+
+TEST_F(HostKeyTableTest, CharacterCodesOfSpecialEntriesReachOnlyTheMatrix) {
+  OnKeyDown(0xB5, 0);  // micro sign: entry 55's code, row 0 column 0
+  ExpectPressedExactly({{0, 0}});
+  EXPECT_EQ(JoystickState.load(), 0xFF);
+  OnKeyDown(0xB4, 0);  // the Left entry's code: its matrix position, not the joystick
+  ExpectPressedExactly({{0, 0}, {0, 2}});
+  EXPECT_EQ(JoystickState.load(), 0xFF);
+}
+
+TEST_F(HostKeyTableTest, UnmatchedKeysChangeNothing) {
+  OnKeyDown(0xE4, 0);  // a umlaut
+  OnKeyDown(0x08, 0);  // Backspace
+  OnKeyDown('?', kShift);
+  ExpectPressedExactly({{6, 4}});  // only the shift rule acted
+  LetMachineScan();
+  OnKeyUp(0xE4, 0);
+  ExpectPressedExactly({});
+  EXPECT_EQ(JoystickState.load(), 0xFF);
+}
+
+TEST_F(HostKeyTableTest, CursorKeysAndInsertDriveTheJoystick) {
+  OnSpecialKeyDown(kLeft);
+  OnSpecialKeyDown(kUp);
+  EXPECT_EQ(JoystickState.load(), 0xFF & ~0x04 & ~0x01);
+  OnSpecialKeyDown(kRight);
+  OnSpecialKeyDown(kDown);
+  OnSpecialKeyDown(kInsert);
+  EXPECT_EQ(JoystickState.load(), 0xE0);
+  ExpectPressedExactly({});  // the matrix is not touched
+  LetMachineScan();
+  OnSpecialKeyUp(kLeft);
+  OnSpecialKeyUp(kInsert);
+  EXPECT_EQ(JoystickState.load(), 0xE0 | 0x04 | 0x10);
+  // Only the low byte of the toolkit code counts.
+  OnSpecialKeyDown(0x100 | kLeft);
+  EXPECT_EQ(JoystickState.load(), 0xE0 | 0x10);
+}
+
+TEST_F(HostKeyTableTest, FunctionKeysAndHomeReachTheMatrix) {
+  OnKeyDown('A', kShift);  // SHIFT down from a character event
+  OnSpecialKeyDown(kF1);
+  OnSpecialKeyDown(kF3);
+  OnSpecialKeyDown(kF7);
+  OnSpecialKeyDown(kHome);
+  ExpectPressedExactly({{6, 4}, {1, 2}, {0, 4}, {0, 5}, {0, 3}, {0, 0}});
+  LetMachineScan();
+  OnSpecialKeyUp(kF1);  // special keys leave SHIFT alone
+  ExpectPressedExactly({{6, 4}, {1, 2}, {0, 5}, {0, 3}, {0, 0}});
+  EXPECT_EQ(JoystickState.load(), 0xFF);
+}
+
+TEST_F(HostKeyTableTest, KeysWithoutEntriesChangeNothingButTheirReleaseIsLogged) {
+  for (int key : {kF2, kF9, kF12, kPageUp, kPageDown, kEnd}) {
+    OnSpecialKeyDown(key);
+    OnSpecialKeyUp(key);
+  }
+  ExpectPressedExactly({});
+  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(DebugLogLineCount(), 6u);
+}
+
+TEST_F(HostKeyTableTest, SpecialKeyReleaseLogsTheLookupCode) {
+  OnSpecialKeyUp(kLeft);
+  // "> B4 gedr", the u umlaut as the single Windows-1252 byte 0xFC, "ckt! <Special>".
+  const std::string expected =
+      "> B4 gedr\xFC"
+      "ckt! <Special>\r\n";
+  EXPECT_EQ(DebugLogText(), expected);
+  ClearDebugLog();
+  OnSpecialKeyUp(kF1);
+  EXPECT_EQ(DebugLogText(),
+            "> 51 gedr\xFC"
+            "ckt! <Special>\r\n");
+  EXPECT_EQ(DebugLogText().find("\xC3\xBC"), std::string::npos);  // not UTF-8
+}
+
+TEST_F(HostKeyTableTest, QuickTapSurvivesUntilTheMachineHasScannedIt) {
+  // Down and up between two passes: the press must still be there at the next scan.
+  OnKeyDown('x', 0);
+  OnKeyUp('x', 0);
+  ExpectPressedExactly({{2, 7}});
+  NoteInterruptEntry();  // this frame's scan sees X
+  ExpectPressedExactly({{2, 7}});
+  NoteInterruptEntry();
+  ExpectPressedExactly({});
+
+  // A shifted tap whose release arrives after Shift is up: the capital must be scanned
+  // with SHIFT, so SHIFT waits for the scan as well.
+  OnKeyDown('A', kShift);
+  OnKeyUp('a', 0);
+  NoteInterruptEntry();
+  ExpectPressedExactly({{6, 4}, {1, 2}});
+  NoteInterruptEntry();
+  ExpectPressedExactly({});
+
+  OnSpecialKeyDown(kInsert);  // a tap of fire as well
+  OnSpecialKeyUp(kInsert);
+  EXPECT_EQ(JoystickState.load(), 0xEF);
+  NoteInterruptEntry();
+  NoteInterruptEntry();
+  EXPECT_EQ(JoystickState.load(), 0xFF);
+}
+
+TEST(HostKeyTableDeathTest, EscapeEndsTheProgramWithStatusOne) {
+  EXPECT_EXIT(OnKeyDown(27, 0), ::testing::ExitedWithCode(1), "");
+}
+
+}  // namespace
