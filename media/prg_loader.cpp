@@ -1,6 +1,85 @@
-// Placeholder: the loader arrives with the media work.
+// Program files with load address $0801 copied straight into RAM (no memory map, so ROM
+// overlays and I/O play no part), and the typed RUN that starts them.
 #include "media/prg_loader.h"
 
-bool LoadPrg(const std::string&) { return false; }
-void SetBasicVariablesToLoadEnd() {}
-void AutostartProgram() {}
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "core/machine_state.h"
+#include "input/key_matrix.h"
+#include "platform/host_services.h"
+
+namespace {
+
+constexpr std::uint16_t kBasicStart = 0x0801;
+// RAM ends at $FFFF: a file at $0801 carries at most this many data bytes.
+constexpr long kMaxDataBytes = 0x10000 - kBasicStart;  // 63,487
+constexpr long kMaxFileBytes = kMaxDataBytes + 2;
+
+// Zero-page pointers: end of load (set by the KERNAL's LOAD) and BASIC's start of
+// variables, which is also the end of the program text.
+constexpr std::uint16_t kLoadEndLow = 0xAE;
+constexpr std::uint16_t kLoadEndHigh = 0xAF;
+constexpr std::uint16_t kVariablesLow = 0x2D;
+constexpr std::uint16_t kVariablesHigh = 0x2E;
+
+constexpr unsigned kAutostartHoldMs = 100;
+
+// Reads the whole file. Fails for a length that cannot be learned, one beyond the
+// largest program, or a short read (a directory opens but does not read).
+bool ReadWholeFile(std::FILE* file, std::vector<std::uint8_t>& buffer) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return false;
+  const long length = std::ftell(file);
+  if (length < 0 || length > kMaxFileBytes) return false;
+  if (std::fseek(file, 0, SEEK_SET) != 0) return false;
+  buffer.resize(static_cast<std::size_t>(length));
+  return std::fread(buffer.data(), 1, buffer.size(), file) == buffer.size();
+}
+
+}  // namespace
+
+bool LoadPrg(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    // A name of one character or none is what an emulated program leaves when it sets
+    // no real file name; that fails quietly.
+    if (path.size() > 1) ShowMessageBox("File not found: " + path, "Error");
+    return false;
+  }
+
+  std::vector<std::uint8_t> buffer;
+  const bool read = ReadWholeFile(file, buffer);
+  std::fclose(file);
+
+  if (!read || buffer.size() < 2 || buffer[0] != (kBasicStart & 0xFF) ||
+      buffer[1] != (kBasicStart >> 8)) {
+    ShowMessageBox("No readable PRG file: " + path, "Error");
+    return false;
+  }
+
+  const std::size_t dataBytes = buffer.size() - 2;
+  for (std::size_t i = 0; i < dataBytes; ++i) Ram[kBasicStart + i] = buffer[2 + i];
+
+  // The address after the last loaded byte, as the KERNAL's LOAD leaves it (a program
+  // that fills RAM up to $FFFF wraps to $0000).
+  const std::uint16_t end = static_cast<std::uint16_t>(kBasicStart + dataBytes);
+  Ram[kLoadEndLow] = static_cast<std::uint8_t>(end & 0xFF);
+  Ram[kLoadEndHigh] = static_cast<std::uint8_t>(end >> 8);
+  return true;
+}
+
+void SetBasicVariablesToLoadEnd() {
+  Ram[kVariablesLow] = Ram[kLoadEndLow];
+  Ram[kVariablesHigh] = Ram[kLoadEndHigh];
+}
+
+void AutostartProgram() {
+  // R, U, N, RETURN: each held long enough for several of the KERNAL's keyboard scans.
+  static constexpr MatrixPosition kRunKeys[] = {{2, 1}, {3, 6}, {4, 7}, {0, 1}};
+  for (const MatrixPosition& key : kRunKeys) {
+    PressMatrixKey(key.row, key.column);
+    SleepMilliseconds(kAutostartHoldMs);
+    ReleaseMatrixKey(key.row, key.column);
+  }
+}

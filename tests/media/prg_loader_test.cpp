@@ -1,0 +1,194 @@
+// Program files copied into RAM at $0801, their failures, and the typed RUN.
+#include "media/prg_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+#include "core/machine_state.h"
+#include "input/key_matrix.h"
+#include "platform/host_services.h"
+
+namespace {
+
+struct Box {
+  std::string text;
+  std::string title;
+};
+std::vector<Box> Boxes;
+void RecordBox(const std::string& text, const std::string& title) {
+  Boxes.push_back({text, title});
+}
+
+class PrgLoaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ZeroMachineState();
+    Boxes.clear();
+    SetMessageBoxHandler(RecordBox);
+    dir_ =
+        std::filesystem::temp_directory_path() / ("c64emu_prg_test_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    SetMessageBoxHandler(nullptr);
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    const std::string path = (dir_ / name).string();
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+
+  // A file at $0801 with `dataBytes` data bytes counting up from 1.
+  std::string WriteProgram(const std::string& name, std::size_t dataBytes) {
+    std::vector<std::uint8_t> bytes{0x01, 0x08};
+    for (std::size_t i = 0; i < dataBytes; ++i) bytes.push_back(static_cast<std::uint8_t>(i + 1));
+    return WriteFile(name, bytes);
+  }
+
+  // Fills RAM with a pattern and remembers it, to prove a failed load left it alone.
+  void FillRam() {
+    for (std::uint32_t a = 0; a < kMemorySize; ++a) Ram[a] = static_cast<std::uint8_t>(a * 7);
+    std::memcpy(before_, Ram, sizeof before_);
+  }
+  bool RamUnchanged() const { return std::memcmp(before_, Ram, sizeof before_) == 0; }
+
+  std::filesystem::path dir_;
+  std::uint8_t before_[kMemorySize];
+};
+
+TEST_F(PrgLoaderTest, CopiesTheProgramToBasicStartAndSetsTheLoadEnd) {
+  Ram[0x2D] = 0x11;
+  Ram[0x2E] = 0x22;
+  Ram[0x0800] = 0x5A;
+  const std::string path = WriteFile("hello.prg", {0x01, 0x08, 0x0B, 0x08, 0x0A, 0x00, 0x9E});
+  ASSERT_TRUE(LoadPrg(path));
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_EQ(Ram[0x0800], 0x5A);
+  EXPECT_EQ(Ram[0x0801], 0x0B);
+  EXPECT_EQ(Ram[0x0805], 0x9E);
+  EXPECT_EQ(Ram[0x0806], 0x00);
+  EXPECT_EQ(Ram[0xAE], 0x06);  // end of load: $0806
+  EXPECT_EQ(Ram[0xAF], 0x08);
+  // BASIC's own pointers stay until the caller asks for them.
+  EXPECT_EQ(Ram[0x2D], 0x11);
+  EXPECT_EQ(Ram[0x2E], 0x22);
+  SetBasicVariablesToLoadEnd();
+  EXPECT_EQ(Ram[0x2D], 0x06);
+  EXPECT_EQ(Ram[0x2E], 0x08);
+}
+
+TEST_F(PrgLoaderTest, SecondLoadCopiesOverTheFirstOnly) {
+  ASSERT_TRUE(LoadPrg(WriteProgram("long.prg", 300)));
+  ASSERT_TRUE(LoadPrg(WriteFile("short.prg", {0x01, 0x08, 0xEE})));
+  EXPECT_EQ(Ram[0x0801], 0xEE);
+  EXPECT_EQ(Ram[0x0802], 2);  // left from the first program
+  EXPECT_EQ(Ram[0xAE], 0x02);
+  EXPECT_EQ(Ram[0xAF], 0x08);
+}
+
+TEST_F(PrgLoaderTest, HeaderOnlyFileLoadsNothingAndSucceeds) {
+  FillRam();
+  ASSERT_TRUE(LoadPrg(WriteFile("empty.prg", {0x01, 0x08})));
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_EQ(Ram[0xAE], 0x01);
+  EXPECT_EQ(Ram[0xAF], 0x08);
+  Ram[0xAE] = before_[0xAE];
+  Ram[0xAF] = before_[0xAF];
+  EXPECT_TRUE(RamUnchanged());
+}
+
+TEST_F(PrgLoaderTest, FilesWithoutTheBasicLoadAddressAreRejected) {
+  FillRam();
+  const std::string elsewhere = WriteFile("c000.prg", {0x00, 0xC0, 0xA9, 0x00});
+  const std::string oneByte = WriteFile("one.prg", {0x01});
+  const std::string empty = WriteFile("nothing.prg", {});
+  for (const std::string& path : {elsewhere, oneByte, empty}) {
+    SCOPED_TRACE(path);
+    Boxes.clear();
+    EXPECT_FALSE(LoadPrg(path));
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].text, "No readable PRG file: " + path);
+    EXPECT_EQ(Boxes[0].title, "Error");
+    EXPECT_TRUE(RamUnchanged());
+  }
+}
+
+TEST_F(PrgLoaderTest, ProgramsUpToTheEndOfRamLoadLargerOnesAreRejected) {
+  FillRam();
+  const std::string tooLarge = WriteProgram("huge.prg", 63488);
+  EXPECT_FALSE(LoadPrg(tooLarge));
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].text, "No readable PRG file: " + tooLarge);
+  EXPECT_TRUE(RamUnchanged());
+
+  // Exactly $0801-$FFFF: the end of load wraps to $0000 as on the machine.
+  ASSERT_TRUE(LoadPrg(WriteProgram("full.prg", 63487)));
+  EXPECT_EQ(Ram[0x0801], 1);
+  EXPECT_EQ(Ram[0xFFFF], static_cast<std::uint8_t>(63487));
+  EXPECT_EQ(Ram[0xAE], 0x00);
+  EXPECT_EQ(Ram[0xAF], 0x00);
+}
+
+TEST_F(PrgLoaderTest, MissingFilesAndDirectories) {
+  FillRam();
+  const std::string missing = (dir_ / "absent.prg").string();
+  EXPECT_FALSE(LoadPrg(missing));
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].text, "File not found: " + missing);
+  EXPECT_EQ(Boxes[0].title, "Error");
+
+  // A directory opens but does not read.
+  Boxes.clear();
+  EXPECT_FALSE(LoadPrg(dir_.string()));
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].title, "Error");
+  EXPECT_TRUE(RamUnchanged());
+}
+
+TEST_F(PrgLoaderTest, NamesOfOneCharacterOrNoneFailQuietly) {
+  EXPECT_FALSE(LoadPrg(""));
+  EXPECT_FALSE(LoadPrg("\x01"));  // no such file in the working directory
+  EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(PrgLoaderTest, AutostartTypesRunAndReturnOneAfterAnother) {
+  const MatrixPosition keys[] = {{2, 1}, {3, 6}, {4, 7}, {0, 1}};
+  std::vector<int> order;  // index of each key as it is first seen pressed
+  std::atomic<bool> done{false};
+  const auto start = std::chrono::steady_clock::now();
+  std::thread typist([&] {
+    AutostartProgram();
+    done = true;
+  });
+  while (!done) {
+    int pressedCount = 0;
+    for (int k = 0; k < 4; ++k) {
+      if ((KeyMatrix[keys[k].row].load() & (1u << keys[k].column)) == 0) {
+        ++pressedCount;
+        if (order.empty() || order.back() != k) order.push_back(k);
+      }
+    }
+    EXPECT_LE(pressedCount, 1) << "keys are held one at a time";
+    EXPECT_EQ(KeyMatrix[6].load() & 0x10, 0x10) << "SHIFT is never touched";
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  typist.join();
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3}));
+  for (int row = 0; row < 8; ++row) EXPECT_EQ(KeyMatrix[row].load(), 0xFF);
+}
+
+}  // namespace
