@@ -1,0 +1,15 @@
+// The "Debug Info" window as the main window sees it.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Shows a fresh debug window modally over `owner` and returns when the user closes it.
+// Runs on the user-interface thread.
+void RunDebugDialog(QWidget* owner);
+
+// The step count the window offers on opening (the main window sets "1" once at start)
+// and keeps from one opening to the next.
+void SetDebugStepCountText(const QString& text);
+QString DebugStepCountText();

@@ -1,0 +1,68 @@
+// CDebugDialog: the "Debug Info" window. It builds its controls from the template,
+// connects each button to a small slot and shows the texts the relay hands it; what the
+// buttons do to the machine lives in debug_commands.h and the field texts in
+// debug_fields.h.
+#pragma once
+
+#include <QDialog>
+#include <QHash>
+#include <QRect>
+#include <cstddef>
+#include <string>
+
+#include "shell/debug/debug_commands.h"
+#include "shell/debug_window_hooks.h"
+
+class QFont;
+class QPlainTextEdit;
+struct DebugFieldTexts;
+
+class CDebugDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CDebugDialog(QWidget* owner = nullptr);
+  ~CDebugDialog() override;
+
+  // The control with a template ID (nullptr for an unknown ID).
+  QWidget* Control(int id) const;
+  // A control's text or caption; multi-line boxes give their lines ending in "\r\n".
+  QString ControlText(int id) const;
+
+  // User-interface thread only (the relay hands them over): a refresh of all fields the
+  // refresh writes, and one field set by the machine.
+  void ShowRefresh(const DebugFieldTexts& texts);
+  void ShowField(DebugField field, const std::string& text);
+
+  // A rectangle in dialog units converted to pixels with `font`'s metrics: a horizontal
+  // unit is a quarter of the average character width, a vertical one an eighth of the
+  // character height.
+  static QRect DialogUnitsToPixels(const QFont& font, int x, int y, int width, int height);
+
+ private slots:
+  void OnStopRun();
+  void OnStep();
+  void OnReset();
+  void OnSpeedLimit();
+  void OnForce(ForceFlag flag);
+  void OnPointerStep(VideoPointer pointer, int direction);
+  void OnPointerFollow(VideoPointer pointer);
+
+ private:
+  void BuildControls();
+  void ConnectControls();
+  void ShowOpeningState();
+  void SetText(int id, const QString& text);
+  void SetCaption(int id, const char* caption);
+  void UpdateLogBox();
+  // Runs a call that executes the machine on this thread; a click that arrives while
+  // such a call waits for the machine is ignored.
+  template <typename Call>
+  void RunMachine(Call call);
+
+  QHash<int, QWidget*> controls_;
+  QPlainTextEdit* logBox_ = nullptr;
+  QPlainTextEdit* dumpBox_ = nullptr;
+  std::size_t shownLogLines_ = 0;
+  bool machineCallActive_ = false;
+};

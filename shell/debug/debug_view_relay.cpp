@@ -1,0 +1,60 @@
+#include "shell/debug/debug_view_relay.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+#include <optional>
+
+#include "core/run_loop.h"
+#include "shell/debug/debug_dialog_window.h"
+#include "shell/debug/debug_fields.h"
+
+DebugViewRelay& DebugViewRelay::Instance() {
+  static DebugViewRelay relay;
+  return relay;
+}
+
+void DebugViewRelay::Attach(CDebugDialog* dialog) {
+  dialog_ = dialog;
+  SetDebugWindowView(this);
+}
+
+void DebugViewRelay::Detach(CDebugDialog* dialog) {
+  if (dialog_ != dialog) return;
+  SetDebugWindowView(nullptr);
+  dialog_ = nullptr;
+}
+
+// On the user-interface thread the work runs at once; from another thread it is queued
+// to the application object and the caller waits until that thread has run it. The
+// user-interface thread never waits for the machine without serving this queue.
+template <typename Work>
+void DebugViewRelay::RunOnUiThread(Work work) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app == nullptr) return;
+  if (QThread::currentThread() == app->thread()) {
+    work();
+  } else {
+    QMetaObject::invokeMethod(app, work, Qt::BlockingQueuedConnection);
+  }
+}
+
+void DebugViewRelay::Refresh() {
+  // One buffer per thread: the memory dump's half megabyte is allocated once, and the
+  // calling thread waits while the user-interface thread reads it.
+  thread_local DebugFieldTexts texts;
+  {
+    std::optional<PassLock> lock;
+    if (!ThisThreadHoldsPassLock()) lock.emplace();
+    CaptureDebugFields(texts);
+  }
+  RunOnUiThread([this, &texts = texts] {
+    if (dialog_ != nullptr) dialog_->ShowRefresh(texts);
+  });
+}
+
+void DebugViewRelay::SetField(DebugField field, const std::string& text) {
+  RunOnUiThread([this, field, &text] {
+    if (dialog_ != nullptr) dialog_->ShowField(field, text);
+  });
+}
