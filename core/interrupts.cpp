@@ -12,20 +12,13 @@
 
 namespace {
 
-// A CIA 1 register as the processor would see it at $D000-$DFFF: the I/O image, the
-// character ROM or RAM, by the port (or the I/O image under the video chip's view).
-std::uint8_t ReadCiaRegister(std::uint16_t address) {
-  if (VideoAccessFlag.load(std::memory_order_relaxed) || IoVisible()) return IoImage[address];
-  if (PortBitSet(kPortLoram) || PortBitSet(kPortHiram)) return RomMap[address];
-  return Ram[address];
-}
-
-void StoreTimeOfDay(std::uint16_t address, std::uint8_t value) {
-  if (IoVisible()) {
-    IoImage[address] = value;
-  } else {
-    Ram[address] = value;
-  }
+// The image behind CIA 1's registers as the processor would see them at $D000-$DFFF:
+// the I/O image, the character ROM or RAM, by the port (the I/O image under the video
+// chip's view).
+const std::uint8_t* CiaRegisterImage(bool ioVisible) {
+  if (ioVisible || VideoAccessFlag.load(std::memory_order_relaxed)) return IoImage;
+  if (PortBitSet(kPortLoram) || PortBitSet(kPortHiram)) return RomMap;
+  return Ram;
 }
 
 }  // namespace
@@ -86,12 +79,13 @@ void ThrottleWait() {
 }
 
 void CiaStep() {
-  TimerARunning = ReadCiaRegister(0xDC0E) & 0x01;
+  const bool ioVisible = IoVisible();
+  const std::uint8_t* registers = CiaRegisterImage(ioVisible);
+  TimerARunning = registers[0xDC0E] & 0x01;
   if (TimerARunning && TimerACounter == 0 && InstructionCount > 1) {
-    TimerACounter =
-        static_cast<std::uint16_t>(ReadCiaRegister(0xDC05) << 8 | ReadCiaRegister(0xDC04));
+    TimerACounter = static_cast<std::uint16_t>(registers[0xDC05] << 8 | registers[0xDC04]);
     // An underflow with I/O visible takes the pending request away.
-    if (!VideoAccessFlag.load(std::memory_order_relaxed) && IoVisible()) IrqPending = 0;
+    if (ioVisible && !VideoAccessFlag.load(std::memory_order_relaxed)) IrqPending = 0;
   } else {
     --TimerACounter;
   }
@@ -102,8 +96,9 @@ void CiaStep() {
     TodTenths = TodTenths >= 11 ? 0 : TodTenths + 1;
     TodNextTick = static_cast<std::int32_t>(PowerOnTicks) + 100;
   }
-  StoreTimeOfDay(0xDC08, static_cast<std::uint8_t>(TodTenths));
-  StoreTimeOfDay(0xDC09, static_cast<std::uint8_t>(PowerOnLocalTime.tm_sec));
-  StoreTimeOfDay(0xDC0A, static_cast<std::uint8_t>(PowerOnLocalTime.tm_min));
-  StoreTimeOfDay(0xDC0B, static_cast<std::uint8_t>(PowerOnLocalTime.tm_hour));
+  std::uint8_t* clock = ioVisible ? IoImage : Ram;
+  clock[0xDC08] = static_cast<std::uint8_t>(TodTenths);
+  clock[0xDC09] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_sec);
+  clock[0xDC0A] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_min);
+  clock[0xDC0B] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_hour);
 }

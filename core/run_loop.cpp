@@ -147,8 +147,8 @@ bool MachineStep() {
     LineCyclesLeft = CyclesPerLine;
   }
 
-  // 2. Throttle.
-  ThrottleWait();
+  // 2. Throttle (a delay below 1 waits for nothing).
+  if (ThrottleDelay.load(std::memory_order_relaxed) >= 1.0f) ThrottleWait();
 
   // 3. Interrupt: the handler's first instruction runs in this same step.
   if (IrqPending && !FlagSet(kFlagI)) TakeInterrupt();

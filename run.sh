@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the emulator (Release, in build/) and starts it: ./run.sh [program.prg]
+set -euo pipefail
+cd "$(dirname "$0")"
+source ./scripts_common.sh
+install_packages
+build_dir build -DCMAKE_BUILD_TYPE=Release -DC64EMU_TESTS=OFF -DC64EMU_BENCH=OFF
+default_roms
+if [ -x build/apps/c64emu ]; then
+  exec build/apps/c64emu "$@"
+fi
+exec build/apps/c64emu-headless --screen-text "$@"

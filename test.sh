@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds and runs every test: a Release build, then the same tests under AddressSanitizer
+# and UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+source ./scripts_common.sh
+install_packages
+default_roms
+
+echo "== Release build and tests"
+build_dir build -DCMAKE_BUILD_TYPE=Release
+ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+build_dir build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DC64EMU_SANITIZERS=address,undefined \
+  -DC64EMU_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan --output-on-failure -j "$(nproc)" -LE slow
+
+echo "== ThreadSanitizer (threaded tests)"
+build_dir build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DC64EMU_SANITIZERS=thread \
+  -DC64EMU_BENCH=OFF
+ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" -L threads

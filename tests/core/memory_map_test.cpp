@@ -1,0 +1,185 @@
+// Bank decode, the processor port's two registers, the I/O side effects and the
+// address helpers.
+#include <gtest/gtest.h>
+
+#include "core/machine_state.h"
+#include "core/memory_map.h"
+#include "input/key_matrix.h"
+
+namespace {
+
+class MemoryMapTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ZeroMachineState();
+    for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
+    // Distinct contents in each image so that every read tells where it came from.
+    for (std::uint32_t a = 0; a < kMemorySize; ++a) {
+      Ram[a] = 0x11;
+      RomMap[a] = 0x22;
+      IoImage[a] = 0x33;
+    }
+    Ram[0x0000] = 0x2F;
+  }
+  void SetPort(std::uint8_t value) { Ram[0x0001] = value; }
+};
+
+TEST_F(MemoryMapTest, EachPortSettingShowsTheRightImages) {
+  struct Row {
+    std::uint8_t port;
+    std::uint8_t a000, d000, e000;
+  };
+  // L H C: all RAM with L=H=0; BASIC only with L and H; KERNAL whenever H; the
+  // character ROM with C clear, I/O with C set.
+  const Row rows[] = {
+      {0x30, 0x11, 0x11, 0x11}, {0x34, 0x11, 0x11, 0x11}, {0x31, 0x11, 0x22, 0x11},
+      {0x32, 0x11, 0x22, 0x22}, {0x33, 0x22, 0x22, 0x22}, {0x35, 0x11, 0x33, 0x11},
+      {0x36, 0x11, 0x33, 0x22}, {0x37, 0x22, 0x33, 0x22},
+  };
+  for (const Row& row : rows) {
+    SetPort(row.port);
+    EXPECT_EQ(ReadByte(0xA000), row.a000) << std::hex << int(row.port);
+    EXPECT_EQ(ReadByte(0xD000), row.d000) << std::hex << int(row.port);
+    EXPECT_EQ(ReadByte(0xE000), row.e000) << std::hex << int(row.port);
+    EXPECT_EQ(ReadByte(0x9FFF), 0x11);
+    EXPECT_EQ(ReadByte(0xC000), 0x11);
+  }
+}
+
+TEST_F(MemoryMapTest, WritesUnderRomLandInRamAndTheRomStaysVisible) {
+  SetPort(0x37);
+  WriteByte(0xA000, 0x5A);
+  EXPECT_EQ(Ram[0xA000], 0x5A);
+  EXPECT_EQ(ReadByte(0xA000), 0x22);
+  EXPECT_EQ(RomMap[0xA000], 0x22);
+  SetPort(0x36);  // BASIC off
+  EXPECT_EQ(ReadByte(0xA000), 0x5A);
+  WriteByte(0xE123, 0x77);
+  EXPECT_EQ(Ram[0xE123], 0x77);
+}
+
+TEST_F(MemoryMapTest, CharacterRomVisibleSendsIoWritesToRam) {
+  SetPort(0x33);
+  EXPECT_EQ(ReadByte(0xD000), 0x22);
+  WriteByte(0xD020, 0x05);
+  EXPECT_EQ(Ram[0xD020], 0x05);
+  EXPECT_EQ(IoImage[0xD020], 0x33);
+}
+
+TEST_F(MemoryMapTest, VideoRegistersFoldOnWritesButNotOnReads) {
+  SetPort(0x37);
+  WriteByte(0xD060, 0x07);
+  EXPECT_EQ(IoImage[0xD020], 0x07);
+  EXPECT_EQ(IoImage[0xD060], 0x33);
+  EXPECT_EQ(ReadByte(0xD060), 0x33);
+  WriteByte(0xD800, 0xF3);  // colour RAM keeps whole bytes
+  EXPECT_EQ(ReadByte(0xD800), 0xF3);
+}
+
+TEST_F(MemoryMapTest, KeyboardPortCombinesSelectedRowsWithTheJoystick) {
+  SetPort(0x37);
+  PressMatrixKey(0, 1);
+  PressMatrixKey(3, 4);
+  PressJoystickBit(2);
+  WriteByte(0xDC00, 0xFE);  // only row 0
+  EXPECT_EQ(ReadByte(0xDC01), 0xFD & 0xFB);
+  EXPECT_EQ(ReadByte(0xDC00), 0xFD & 0xFB);
+  EXPECT_EQ(ReadByte(0xDC11), 0xFD & 0xFB);  // mirrors scan too
+  WriteByte(0xDC00, 0x00);  // every row
+  EXPECT_EQ(ReadByte(0xDC01), 0xFD & 0xEF & 0xFB);
+  WriteByte(0xDC00, 0xFF);  // no row: the joystick alone
+  EXPECT_EQ(ReadByte(0xDC01), 0xFB);
+  WriteByte(0xDC00, 0x7F);  // row 7 selected by a clear bit 7
+  PressMatrixKey(7, 0);
+  EXPECT_EQ(ReadByte(0xDC01), 0xFE & 0xFB);
+}
+
+TEST_F(MemoryMapTest, InterruptControlReadsAcknowledgeTheRequest) {
+  SetPort(0x37);
+  IoImage[0xDC0D] = 0x81;
+  IrqPending = 1;
+  EXPECT_EQ(ReadByte(0xDC0D), 0x81);
+  EXPECT_EQ(IrqPending, 0);
+  IrqPending = 1;
+  ReadByte(0xDC1D);
+  EXPECT_EQ(IrqPending, 0);
+  IrqPending = 1;
+  ReadByte(0xDD1D);
+  EXPECT_EQ(IrqPending, 1);
+  ReadByte(0xDD0D);
+  EXPECT_EQ(IrqPending, 0);
+  // With the character ROM in place of I/O nothing is acknowledged.
+  IrqPending = 1;
+  SetPort(0x33);
+  ReadByte(0xDC0D);
+  EXPECT_EQ(IrqPending, 1);
+}
+
+TEST_F(MemoryMapTest, VideoViewIgnoresThePort) {
+  SetPort(0x37);
+  VideoAccessFlag = 1;
+  EXPECT_EQ(ReadByte(0x1000), 0x22);
+  EXPECT_EQ(ReadByte(0x9FFF), 0x22);
+  EXPECT_EQ(ReadByte(0x2000), 0x11);
+  EXPECT_EQ(ReadByte(0xA000), 0x11);
+  EXPECT_EQ(ReadByte(0xE000), 0x11);
+  IoImage[0xD021] = 0x06;
+  EXPECT_EQ(ReadByte(0xD061), 0x06);  // register file folds every 64 bytes
+  IrqPending = 1;
+  EXPECT_EQ(ReadByte(0xDC01), 0x33);  // no keyboard scan
+  ReadByte(0xDC0D);
+  EXPECT_EQ(IrqPending, 1);
+  // Writes ignore the flag.
+  WriteByte(0x1000, 0x44);
+  EXPECT_EQ(Ram[0x1000], 0x44);
+}
+
+TEST_F(MemoryMapTest, PortWriteAndDataDirectionWriteDiffer) {
+  Ram[0x0001] = 0x00;
+  WriteByte(0x0001, 0xE7);
+  EXPECT_EQ(Ram[0x0001], 0x37);
+  EXPECT_EQ(PortLatch, 0xE7);
+  WriteByte(0x0000, 0x2F);
+  EXPECT_EQ(Ram[0x0001], 0x17);  // output bits 3 and 5 read 0 after a direction write
+  EXPECT_EQ(Ram[0x0000], 0x2F);
+  // Bits 6 and 7 never change.
+  Ram[0x0001] = 0xC0;
+  WriteByte(0x0001, 0x00);
+  EXPECT_EQ(Ram[0x0001] & 0xC0, 0xC0);
+}
+
+TEST_F(MemoryMapTest, PortLogicDoesNothingBeforeTheMasksAreStored) {
+  std::fill(std::begin(StatusFlagMasks), std::end(StatusFlagMasks), 0);
+  Ram[0x0001] = 0x10;
+  WriteByte(0x0001, 0x99);
+  WriteByte(0x0000, 0x99);
+  EXPECT_EQ(Ram[0x0001], 0x10);
+  WriteByte(0xD020, 0x01);  // the bank decode sees all RAM
+  EXPECT_EQ(Ram[0xD020], 0x01);
+}
+
+TEST_F(MemoryMapTest, AddressHelpersWrapInsideTheirPage) {
+  SetPort(0x30);
+  Ram[0x12FF] = 0x34;
+  Ram[0x1200] = 0x56;
+  Ram[0x1300] = 0x99;
+  EXPECT_EQ(ReadPointer(0xFF, 0x12), 0x5634);
+
+  Cpu.X = 0;
+  Ram[0x00FF] = 0x00;
+  Ram[0x0000] = 0x40;
+  Ram[0x4000] = 0xAB;
+  EXPECT_EQ(FetchIndexedIndirect(0xFF, true), 0x4000);
+  EXPECT_EQ(FetchIndexedIndirect(0xFF, false), 0xAB);
+  Cpu.X = 0x90;
+  Ram[0x0010] = 0x21;
+  Ram[0x0011] = 0x43;
+  EXPECT_EQ(FetchIndexedIndirect(0x80, true), 0x4321);
+
+  Cpu.Y = 0x02;
+  Ram[0x00FF] = 0xFF;
+  Ram[0x0000] = 0xFF;
+  EXPECT_EQ(FetchIndirectIndexed(0xFF, true), 0x0001);  // pointer $FFFF + 2 wraps
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+// Finding and checking the ROM images.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/rom_images.h"
+#include "tests/support/test_machine.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RomImagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    directory_ = fs::temp_directory_path() / "c64emu-rom-test";
+    fs::remove_all(directory_);
+    fs::create_directories(directory_);
+  }
+  void TearDown() override { fs::remove_all(directory_); }
+  void Write(const std::string& name, std::size_t size, char fill) {
+    std::ofstream(directory_ / name, std::ios::binary) << std::string(size, fill);
+  }
+  fs::path directory_;
+};
+
+TEST_F(RomImagesTest, LoadsTheSharedImages) {
+  std::string error;
+  ASSERT_TRUE(LoadRomImages({RomDir()}, error)) << error;
+  EXPECT_EQ(RomImages.kernal[0xFF80 - 0xE000], 0x03);  // KERNAL revision 3
+}
+
+TEST_F(RomImagesTest, ShortNamesAndLaterDirectoriesAreFound) {
+  Write("basic.bin", 8192, 'B');
+  Write("kernal.bin", 8192, 'K');
+  Write("chargen.bin", 4096, 'C');
+  std::string error;
+  ASSERT_TRUE(LoadRomImages({directory_ / "missing", directory_}, error)) << error;
+  EXPECT_EQ(RomImages.basic[0], 'B');
+  EXPECT_EQ(RomImages.kernal[8191], 'K');
+  EXPECT_EQ(RomImages.characters[0], 'C');
+}
+
+TEST_F(RomImagesTest, MissingImageNamesTheFileAndEveryPlaceSearched) {
+  Write("basic.bin", 8192, 'B');
+  std::string error;
+  EXPECT_FALSE(LoadRomImages({directory_ / "first", directory_}, error));
+  EXPECT_NE(error.find("kernal.901227-03.bin"), std::string::npos) << error;
+  EXPECT_NE(error.find((directory_ / "first").string()), std::string::npos) << error;
+  EXPECT_NE(error.find(directory_.string()), std::string::npos) << error;
+}
+
+TEST_F(RomImagesTest, WronglySizedImageIsRejectedAndNothingChanges) {
+  std::string error;
+  ASSERT_TRUE(LoadRomImages({RomDir()}, error));
+  const std::uint8_t before = RomImages.basic[0];
+  Write("basic.bin", 8191, 'X');
+  Write("kernal.bin", 8192, 'K');
+  Write("chargen.bin", 4096, 'C');
+  EXPECT_FALSE(LoadRomImages({directory_}, error));
+  EXPECT_NE(error.find("basic.bin"), std::string::npos);
+  EXPECT_NE(error.find("8191"), std::string::npos);
+  EXPECT_EQ(RomImages.basic[0], before);
+}
+
+TEST_F(RomImagesTest, EnvironmentDirectoryComesFirst) {
+  setenv("C64EMU_ROMS", directory_.c_str(), 1);
+  const auto directories = RomSearchDirectories("/opt/c64/bin/c64emu");
+  unsetenv("C64EMU_ROMS");
+  ASSERT_EQ(directories.size(), 4u);
+  EXPECT_EQ(directories[0], directory_);
+  EXPECT_EQ(directories[1], fs::current_path() / "roms");
+  EXPECT_EQ(directories[2], fs::path("/opt/c64/bin/roms"));
+  EXPECT_EQ(directories[3], fs::path("/opt/c64/roms"));
+}
+
+}  // namespace

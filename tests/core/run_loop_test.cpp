@@ -1,0 +1,267 @@
+// The run loop's step items in their order: raster and frame counting, the interrupt
+// taken in the wrapping step, idle steps, the stop and step checks with their trace
+// lines, the KERNAL traps and the halting opcodes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/machine_state.h"
+#include "core/memory_map.h"
+#include "core/run_loop.h"
+#include "platform/host_services.h"
+#include "shell/debug_log.h"
+#include "tests/support/test_machine.h"
+
+namespace {
+
+class RunLoopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ZeroMachineState();
+    for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
+    Ram[0x0000] = 0x2F;
+    Ram[0x0001] = 0x30;  // all RAM
+    // $1000: INX; JMP $1000 — and an interrupt handler at $2000 that only counts.
+    Load(0x1000, {0xE8, 0x4C, 0x00, 0x10});
+    Load(0x2000, {0xC8, 0x40});  // INY; RTI
+    Ram[0xFFFE] = 0x00;
+    Ram[0xFFFF] = 0x20;
+    Cpu.PC = 0x1000;
+    Cpu.SP = 0xFF;
+    Cpu.P = 0x24;
+    RunFlag = 1;
+    RecordMessageBoxes();
+  }
+  void Load(std::uint16_t address, std::initializer_list<std::uint8_t> bytes) {
+    for (std::uint8_t b : bytes) Ram[address++] = b;
+  }
+  // Steps until the next instruction boundary has been passed `count` times.
+  void StepInstructions(int count) {
+    PassLock lock;
+    const std::int32_t target = InstructionCount + count;
+    while (InstructionCount < target) MachineStep();
+  }
+};
+
+TEST_F(RunLoopTest, ReturnsAtOnceWhenNoPassMayRun) {
+  RunFlag = 0;
+  RunLoop();
+  EXPECT_EQ(InstructionCount, 0);
+  EXPECT_EQ(RasterLine, 0);
+  EXPECT_EQ(LineCyclesLeft, 0);
+}
+
+TEST_F(RunLoopTest, APassIsEightFramesAndEndsWithOnePicture) {
+  RunLoop();
+  EXPECT_EQ(FrameCounter, 8u);
+  EXPECT_EQ(RunFlag, 0);
+  EXPECT_EQ(FramesLeft, static_cast<std::uint32_t>(FramesPerPass));
+  EXPECT_EQ(VideoAccessFlag, 1);  // the picture's view stays on until the next pass
+  // The first frame starts after 312 line starts, the eighth wrap ends the pass in the
+  // first step of line 0: 7 * 312 + 312 lines of 63 steps have run, less the one step.
+  EXPECT_EQ(RasterLine, 1);
+  EXPECT_EQ(LineCyclesLeft, CyclesPerLine - 1);
+}
+
+TEST_F(RunLoopTest, TheWrappingStepRaisesAndTakesTheInterrupt) {
+  Cpu.P = 0x20;  // I clear
+  PassLock lock;
+  // Run to the last step before the wrap: line 312 has started and is used up.
+  while (!(RasterLine == LinesPerFrame && LineCyclesLeft == 0)) MachineStep();
+  EXPECT_EQ(IrqPending, 0);
+  StallCycles = 0;  // make the wrapping step an instruction boundary
+  Ram[0xD012] = 0xAA;
+  MachineStep();
+  EXPECT_EQ(Ram[0xD012], 0x00);
+  EXPECT_EQ(RasterLine, 1);
+  EXPECT_EQ(IrqPending, 1);
+  // The handler's first instruction (INY at $2000) ran in the same step.
+  EXPECT_EQ(Cpu.Y, 1);
+  EXPECT_EQ(Cpu.PC, 0x2001);
+  EXPECT_NE(Cpu.P & 0x04, 0);
+}
+
+TEST_F(RunLoopTest, IdleStepsExecuteNothing) {
+  PassLock lock;
+  MachineStep();  // INX, charged 1: no stall
+  EXPECT_EQ(InstructionCount, 1);
+  StallCycles = 3;
+  for (int i = 0; i < 3; ++i) {
+    MachineStep();
+    EXPECT_EQ(InstructionCount, 1);
+  }
+  EXPECT_EQ(StallCycles, 0);
+  MachineStep();
+  EXPECT_EQ(InstructionCount, 2);
+}
+
+TEST_F(RunLoopTest, OneStepOfBudgetLogsOneTraceLineAndPauses) {
+  StepBudget = 1;
+  Cpu.X = 0;
+  Cpu.Y = 1;
+  Cpu.A = 3;
+  Cpu.P = 0x27;  // Z and C set, I set
+  RunLoop();
+  EXPECT_EQ(InstructionCount, 1);
+  EXPECT_EQ(StepBudget, 0);
+  EXPECT_EQ(RunFlag, 0);
+  EXPECT_EQ(DebugLogLineCount(), 1u);
+  EXPECT_EQ(DebugLogText(),
+            "> 0:...0x1000: $E8 - - - SP:0xFF - RegX:0x0 - RegY:0x1 - RegA:0x3 - N:0 - Z:1 - V:0 "
+            "- C:1 - I:1\r\n");
+  // Paused: further passes execute nothing.
+  RunFlag = 1;
+  RunLoop();
+  EXPECT_EQ(InstructionCount, 1);
+}
+
+TEST_F(RunLoopTest, SteppingWhileStoppedExecutesNothing) {
+  EmulationRunning = 0;
+  StepBudget = 5;
+  RunLoop();
+  EXPECT_EQ(InstructionCount, 0);
+  EXPECT_EQ(DebugLogLineCount(), 0u);
+  EXPECT_EQ(RunFlag, 0);
+}
+
+TEST_F(RunLoopTest, StepBudgetOfNRunsExactlyNInstructions) {
+  StepBudget = 7;
+  RunLoop();
+  EXPECT_EQ(InstructionCount, 7);
+  EXPECT_EQ(DebugLogLineCount(), 7u);
+  EXPECT_EQ(DebugLogText().rfind("> 0:...0x1000: $E8", 0), std::string::npos);  // newest first
+  EXPECT_NE(DebugLogText().find("> 6:...0x"), std::string::npos);
+}
+
+TEST_F(RunLoopTest, HaltingOpcodeLogsShowsJamAndEndsWithStatusZero) {
+  Ram[0x1000] = 0x02;
+  SetMessageBoxHandler(nullptr);  // the box prints "Error: JAM!" on standard error
+  SetDebugLogEcho(stderr);
+  EXPECT_EXIT(RunLoop(), ::testing::ExitedWithCode(0), "1> JAM - emulation halted(.|\n)*JAM!");
+  SetDebugLogEcho(nullptr);
+}
+
+// The KERNAL's load routine reaching its serial-bus traps loads the remembered name.
+class LoadTrapTest : public RunLoopTest {
+ protected:
+  void SetUp() override {
+    RunLoopTest::SetUp();
+    directory_ = std::filesystem::temp_directory_path() / "c64emu-trap-test";
+    std::filesystem::create_directories(directory_);
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(directory_);
+  }
+  void TearDown() override { std::filesystem::current_path(previous_); }
+  void SetName(std::uint16_t address, const std::string& name) {
+    for (std::size_t i = 0; i < name.size(); ++i) Ram[address + i] = name[i];
+    Cpu.A = static_cast<std::uint8_t>(name.size());
+    Cpu.X = static_cast<std::uint8_t>(address);
+    Cpu.Y = static_cast<std::uint8_t>(address >> 8);
+  }
+  // Runs one instruction step at the given PC with an RTS/NOP there.
+  void StepAt(std::uint16_t pc) {
+    Cpu.PC = pc;
+    Ram[pc] = 0xEA;  // NOP where the trap leaves PC alone
+    StepInstructions(1);
+  }
+  std::filesystem::path directory_;
+  std::filesystem::path previous_;
+};
+
+TEST_F(LoadTrapTest, SettingANameLoadsNothingUntilTheLoadRoutineAsks) {
+  std::ofstream("PROG", std::ios::binary).write("\x01\x08\xAA\xBB", 4);
+  SetName(0x0300, "PROG");
+  StepAt(0xFFBD);
+  EXPECT_EQ(Ram[0x0801], 0x00);  // a save or an open must not load
+  EXPECT_EQ(DebugLogText().find("File loaded"), std::string::npos);
+
+  Ram[0xF4F0] = 0xEA;
+  Cpu.PC = 0xF4C8;
+  StepInstructions(1);
+  EXPECT_EQ(Ram[0x0801], 0xAA);
+  EXPECT_EQ(Ram[0x0802], 0xBB);
+  EXPECT_EQ(LoadTrapSucceeded, 1);
+  EXPECT_EQ(Cpu.PC, 0xF4F1);  // redirected to $F4F0, whose NOP then ran
+  EXPECT_NE(DebugLogText().find("> File loaded: PROG\r\n"), std::string::npos);
+  // The end of load is handed to BASIC through $AE/$AF.
+  EXPECT_EQ(Ram[0xAE], 0x03);
+  EXPECT_EQ(Ram[0xAF], 0x08);
+}
+
+TEST_F(LoadTrapTest, AFailedLoadHandsBackBasicsOwnEnd) {
+  SetName(0x0300, "MISSING");
+  StepAt(0xFFBD);
+  Cpu.PC = 0xF4C8;
+  Ram[0xF4F0] = 0xEA;
+  StepInstructions(1);
+  EXPECT_EQ(LoadTrapSucceeded, 0);
+  EXPECT_NE(DebugLogText().find("> File not found: MISSING\r\n"), std::string::npos);
+  ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(RecordedMessageBoxes()[0].text, "File not found: MISSING");
+
+  Ram[0x2D] = 0x34;
+  Ram[0x2E] = 0x12;
+  Ram[0xAE] = 0xFF;
+  Ram[0xAF] = 0xFF;
+  Ram[0xF5A9] = 0xEA;
+  Cpu.PC = 0xF4F9;
+  StepInstructions(1);
+  EXPECT_EQ(Cpu.PC, 0xF5AA);
+  EXPECT_EQ(Ram[0xAE], 0x34);
+  EXPECT_EQ(Ram[0xAF], 0x12);
+}
+
+TEST_F(LoadTrapTest, EmptyNameFailsWithoutABox) {
+  Cpu.A = 0;
+  StepAt(0xFFBD);
+  Cpu.PC = 0xF4C8;
+  StepInstructions(1);
+  EXPECT_NE(DebugLogText().find("> File not found: \r\n"), std::string::npos);
+  EXPECT_TRUE(RecordedMessageBoxes().empty());
+}
+
+TEST_F(LoadTrapTest, ANameRunningPastTheEndOfRamIsCutThere) {
+  Ram[0xFFFE] = 'A';
+  Ram[0xFFFF] = 'B';
+  Cpu.A = 0xFF;
+  Cpu.X = 0xFE;
+  Cpu.Y = 0xFF;
+  Cpu.PC = 0xFFBD;
+  Ram[0xFFBD] = 0xEA;
+  StepInstructions(1);
+  Cpu.PC = 0xF4C8;
+  StepInstructions(1);
+  EXPECT_NE(DebugLogText().find("> File not found: AB\r\n"), std::string::npos);
+}
+
+TEST_F(LoadTrapTest, TapeTrapsRedirectByTheOutcome) {
+  SetName(0x0300, "NOPE");
+  StepAt(0xFFBD);
+  Ram[0xF550] = 0xEA;
+  Cpu.PC = 0xF54D;
+  StepInstructions(1);
+  EXPECT_EQ(Cpu.PC, 0xF551);
+
+  std::ofstream("TAPE", std::ios::binary).write("\x01\x08\x01", 3);
+  SetName(0x0300, "TAPE");
+  StepAt(0xFFBD);
+  Ram[0xF56C] = 0xEA;
+  Cpu.PC = 0xF54D;
+  StepInstructions(1);
+  EXPECT_EQ(Cpu.PC, 0xF56D);
+  Ram[0xF5A9] = 0xEA;
+  Cpu.PC = 0xF5A5;
+  StepInstructions(1);
+  EXPECT_EQ(Cpu.PC, 0xF5AA);
+}
+
+TEST_F(LoadTrapTest, LogicalFileLookupShowsItsBox) {
+  StepAt(0xF30F);
+  ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(RecordedMessageBoxes()[0].text, "tt");
+  EXPECT_EQ(RecordedMessageBoxes()[0].title, "Info");
+  EXPECT_EQ(Cpu.PC, 0xF310);
+}
+
+}  // namespace
