@@ -1,0 +1,68 @@
+// One RenderFrame in each of the four screen modes, with all eight sprites enabled and
+// doubled (half of them multicolour) over a screen full of varied cells.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "core/machine_state.h"
+#include "shell/debug_log.h"
+#include "video/frame_buffer.h"
+#include "video/vic_state.h"
+
+namespace {
+
+void FillNoise(std::uint8_t* image, unsigned from, unsigned count, std::uint32_t state) {
+  for (unsigned i = 0; i < count; ++i) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    image[(from + i) & 0xFFFF] = static_cast<std::uint8_t>(state >> 7);
+  }
+}
+
+void SetUpMachine(std::uint8_t control, std::uint8_t control2) {
+  ZeroMachineState();
+  for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
+  FillNoise(Ram, 0x0000, 0x10000, 1);
+  FillNoise(RomMap, 0x1000, 0x1000, 2);  // stands in for the character ROM copy
+  FillNoise(IoImage, 0xD800, 0x400, 3);
+  IoImage[0xDD00] = 0x03;  // bank 0
+  IoImage[0xD011] = control;
+  IoImage[0xD016] = control2;
+  IoImage[0xD018] = 0x18;  // matrix $0400, characters and bitmap at $2000
+  IoImage[0xD021] = 6;
+  IoImage[0xD022] = 2;
+  IoImage[0xD023] = 5;
+  IoImage[0xD025] = 9;
+  IoImage[0xD026] = 10;
+  for (int n = 0; n < 8; ++n) {
+    Ram[0x07F8 + n] = static_cast<std::uint8_t>(0x80 + n);  // data at $2000 + 64n
+    IoImage[0xD000 + 2 * n] = static_cast<std::uint8_t>(30 + 30 * n);
+    IoImage[0xD001 + 2 * n] = static_cast<std::uint8_t>(55 + 18 * n);
+    IoImage[0xD027 + n] = static_cast<std::uint8_t>(n + 1);
+  }
+  IoImage[0xD015] = 0xFF;
+  IoImage[0xD017] = 0xFF;
+  IoImage[0xD01D] = 0xFF;
+  IoImage[0xD01C] = 0x0F;
+}
+
+void RenderFrameBench(benchmark::State& state, std::uint8_t control, std::uint8_t control2) {
+  SetUpMachine(control, control2);
+  for (auto _ : state) {
+    RenderFrame();
+    benchmark::DoNotOptimize(FrameBuffer);
+    benchmark::ClobberMemory();
+  }
+  // Multicolour text adds a line to the debug log at every picture.
+  ClearDebugLog();
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(RenderFrameBench, StandardText, 0x1B, 0x08)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RenderFrameBench, MulticolourText, 0x1B, 0x18)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RenderFrameBench, HiresBitmap, 0x3B, 0x08)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RenderFrameBench, MulticolourBitmap, 0x3B, 0x18)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();
