@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "core/machine_state.h"
@@ -49,6 +50,7 @@ TEST(Functional6502, RunsToTheSuccessTrap) {
     ExecuteInstruction(ReadByte(Cpu.PC));
   } while (Cpu.PC != before && ++executed < kInstructionLimit);
 
+  RecordProperty("instructions", std::to_string(executed));
   if (Cpu.PC != kSuccessTrap) {
     std::printf("trapped at $%04X after %lld instructions (A=$%02X X=$%02X Y=$%02X P=$%02X)\n",
                 Cpu.PC, static_cast<long long>(executed), Cpu.A, Cpu.X, Cpu.Y, Cpu.P);
