@@ -20,6 +20,18 @@ std::uint8_t PortWithInputsPulledUp(std::uint8_t direction) {
 
 }  // namespace
 
+std::uint8_t ReadBankedByte(std::uint16_t address) {
+  if (VideoAccessFlag.load(std::memory_order_relaxed)) return ReadVideoByte(address);
+  const bool hiram = PortBitSet(kPortHiram);
+  if (address >= 0xE000) return hiram ? RomMap[address] : Ram[address];
+  if (address < 0xA000 || (address >= 0xC000 && address < 0xD000)) return Ram[address];
+  const bool loram = PortBitSet(kPortLoram);
+  if (address < 0xC000) return (loram && hiram) ? RomMap[address] : Ram[address];
+  if (!loram && !hiram) return Ram[address];
+  if (!PortBitSet(kPortCharen)) return RomMap[address];
+  return ReadIo(address);
+}
+
 void WriteDataDirection(std::uint8_t value) {
   Ram[0x0000] = value;
   std::uint8_t port = PortWithInputsPulledUp(value);

@@ -51,16 +51,13 @@ inline std::uint8_t ReadVideoByte(std::uint16_t address) {
   return Ram[address];
 }
 
+// $A000-$FFFF by the port's bank decode, and every address under the video view.
+std::uint8_t ReadBankedByte(std::uint16_t address);
+
+// Below $A000 the processor always sees RAM; only the rest needs the bank decode.
 inline std::uint8_t ReadByte(std::uint16_t address) {
-  if (VideoAccessFlag.load(std::memory_order_relaxed)) return ReadVideoByte(address);
-  if (address < 0xA000 || (address >= 0xC000 && address < 0xD000)) return Ram[address];
-  const bool loram = PortBitSet(kPortLoram);
-  const bool hiram = PortBitSet(kPortHiram);
-  if (address < 0xC000) return (loram && hiram) ? RomMap[address] : Ram[address];
-  if (address >= 0xE000) return hiram ? RomMap[address] : Ram[address];
-  if (!loram && !hiram) return Ram[address];
-  if (!PortBitSet(kPortCharen)) return RomMap[address];
-  return ReadIo(address);
+  if (address < 0xA000 && !VideoAccessFlag.load(std::memory_order_relaxed)) return Ram[address];
+  return ReadBankedByte(address);
 }
 
 // Writes to $0000 and $0001 recompute the effective port value.

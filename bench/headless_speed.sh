@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Whole-pass speed of the machine: 5,000 frames unthrottled from power-on, and the
+# throttled rate settling at 50 frames per second.
+#   bench/headless_speed.sh [build-dir]
+set -euo pipefail
+build="${1:-build}"
+runner="$build/apps/c64emu-headless"
+echo "Unthrottled, 5000 frames after the 200-frame boot:"
+for run in 1 2 3; do "$runner" --frames 5000 --stats | grep '^stats:'; done
+echo "With the speed limit, frames per second per one-second window over 25 s:"
+"$runner" --speed-limit --input-at 0 --frames 1250 --stats | grep '^stats:'

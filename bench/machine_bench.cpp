@@ -1,0 +1,80 @@
+// The machine's hot path: one run-loop pass from the BASIC prompt (eight frames, one
+// picture), one machine step, and the memory accesses that every instruction makes.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "apps/headless_runner.h"
+#include "core/machine_state.h"
+#include "core/memory_map.h"
+#include "core/power_on.h"
+#include "core/rom_images.h"
+#include "core/run_loop.h"
+
+namespace {
+
+bool BootToPrompt(benchmark::State& state) {
+  ZeroMachineState();
+  std::string error;
+  const char* roms = std::getenv("C64EMU_ROMS");
+  if (!LoadRomImages({roms ? roms : C64EMU_SHARED_DIR "/roms"}, error)) {
+    state.SkipWithError(error.c_str());
+    return false;
+  }
+  PowerOn(true);
+  RunEmulatedFrames(200);
+  return true;
+}
+
+void BM_RunLoopPass(benchmark::State& state) {
+  if (!BootToPrompt(state)) return;
+  for (auto _ : state) {
+    RunFlag = 1;
+    VideoAccessFlag = 0;
+    RunLoop();
+  }
+  state.counters["frames/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * FramesPerPass),
+                         benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_RunLoopPass)->Unit(benchmark::kMillisecond);
+
+void BM_MachineStep(benchmark::State& state) {
+  if (!BootToPrompt(state)) return;
+  PassLock lock;
+  for (auto _ : state) {
+    if (!RunFlag) {
+      RunFlag = 1;
+      VideoAccessFlag = 0;
+    }
+    benchmark::DoNotOptimize(MachineStep());
+  }
+}
+BENCHMARK(BM_MachineStep);
+
+void BM_ReadByteWithIoVisible(benchmark::State& state) {
+  if (!BootToPrompt(state)) return;
+  VideoAccessFlag = 0;
+  std::uint16_t address = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(ReadByte(address));
+    address = static_cast<std::uint16_t>(address + 0x0101);
+  }
+}
+BENCHMARK(BM_ReadByteWithIoVisible);
+
+void BM_WriteByte(benchmark::State& state) {
+  if (!BootToPrompt(state)) return;
+  std::uint16_t address = 0x0400;
+  for (auto _ : state) {
+    WriteByte(address, static_cast<std::uint8_t>(address));
+    address = static_cast<std::uint16_t>(0x0400 + ((address + 7) & 0x3FF));
+  }
+}
+BENCHMARK(BM_WriteByte);
+
+}  // namespace
+
+BENCHMARK_MAIN();
