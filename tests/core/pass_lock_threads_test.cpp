@@ -1,0 +1,79 @@
+// Passes from two threads never overlap, and a thread waiting for the pass lock keeps
+// serving its wait hook.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "core/machine_state.h"
+#include "core/run_loop.h"
+
+namespace {
+
+std::atomic<int> HookCalls{0};
+
+class PassLockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ZeroMachineState();
+    for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
+    Ram[0x0001] = 0x30;
+    const std::uint8_t loop[] = {0xE8, 0x4C, 0x00, 0x10};  // INX; JMP $1000
+    for (int i = 0; i < 4; ++i) Ram[0x1000 + i] = loop[i];
+    Cpu.PC = 0x1000;
+    Cpu.P = 0x24;
+  }
+};
+
+TEST_F(PassLockTest, PassesAndLockedWritesNeverInterleave) {
+  std::atomic<bool> stop{false};
+  std::thread emulator([&] {
+    while (!stop) {
+      RunFlag = 1;
+      RunLoop();
+    }
+  });
+  int interleaved = 0;
+  for (int i = 0; i < 200; ++i) {
+    PassLock lock;
+    // While the lock is held no instruction runs anywhere.
+    const std::int32_t before = InstructionCount;
+    Ram[0x3000 + (i & 0xFF)] = static_cast<std::uint8_t>(i);
+    std::this_thread::yield();
+    if (InstructionCount != before) ++interleaved;
+  }
+  stop = true;
+  emulator.join();
+  EXPECT_EQ(interleaved, 0);
+  EXPECT_GT(InstructionCount, 0);
+}
+
+TEST_F(PassLockTest, WaitingThreadRunsItsHookAndNestedLocksDoNotDeadlock) {
+  std::atomic<bool> holding{false};
+  std::atomic<bool> release{false};
+  std::thread holder([&] {
+    PassLock lock;
+    holding = true;
+    while (!release) std::this_thread::yield();
+  });
+  while (!holding) std::this_thread::yield();
+
+  SetPassWaitHookForThisThread([] { ++HookCalls; });
+  // The holder gives the lock up only once the waiting thread has served its hook.
+  std::thread releaser([&] {
+    while (HookCalls < 3) std::this_thread::yield();
+    release = true;
+  });
+  {
+    PassLock outer;
+    EXPECT_TRUE(ThisThreadHoldsPassLock());
+    PassLock inner;  // the same thread again: no deadlock
+  }
+  EXPECT_FALSE(ThisThreadHoldsPassLock());
+  SetPassWaitHookForThisThread(nullptr);
+  holder.join();
+  releaser.join();
+  EXPECT_GE(HookCalls, 3);
+}
+
+}  // namespace
