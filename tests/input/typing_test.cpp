@@ -1,0 +1,73 @@
+// Keys typed into the booted machine through the handlers, the way the display window
+// delivers them: only between passes, a quick tap's press and release in the same gap.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "core/machine_state.h"
+#include "input/host_key_table.h"
+#include "media/prg_loader.h"
+#include "tests/support/test_machine.h"
+
+namespace {
+
+// Each key goes down and up before the machine runs on: without holding the release
+// back until a frame interrupt has scanned it, nothing would be typed.
+void TapKeys(const std::string& keys) {
+  for (char key : keys) {
+    OnKeyDown(static_cast<unsigned char>(key), 0);
+    OnKeyUp(static_cast<unsigned char>(key), 0);
+    RunFrames(FramesPerPass);
+  }
+}
+
+bool ScreenShows(const std::string& text) {
+  for (const std::string& line : ScreenLines()) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+std::string Screen() {
+  std::string all;
+  for (const std::string& line : ScreenLines()) all += line + "\n";
+  return all;
+}
+
+TEST(TypingTest, QuickTapsBetweenPassesReachBasic) {
+  BootToBasic();
+  TapKeys("print 6*7\r");
+  RunFrames(2 * FramesPerPass);
+  EXPECT_TRUE(ScreenShows("PRINT 6*7")) << Screen();
+  EXPECT_TRUE(ScreenShows(" 42")) << Screen();
+}
+
+TEST(TypingTest, LoadedProgramRunsFromTheTypedRun) {
+  BootToBasic();
+  // 10 PRINT "OK": link $080B, line 10, PRINT token, the string, end of line and program.
+  const std::vector<std::uint8_t> program = {0x01, 0x08, 0x0B, 0x08, 0x0A, 0x00, 0x99,
+                                             0x22, 0x4F, 0x4B, 0x22, 0x00, 0x00, 0x00};
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("c64emu_typing_" + std::to_string(::getpid()));
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(program.data()),
+              static_cast<std::streamsize>(program.size()));
+  }
+  ASSERT_TRUE(LoadPrg(path.string()));
+  std::filesystem::remove(path);
+  SetBasicVariablesToLoadEnd();
+  EXPECT_EQ(Ram[0x2D], 0x0D);  // variables start behind the program at $080D
+  EXPECT_EQ(Ram[0x2E], 0x08);
+
+  TapKeys("run\r");
+  RunFrames(4 * FramesPerPass);
+  EXPECT_TRUE(ScreenShows("OK")) << Screen();
+}
+
+}  // namespace
