@@ -41,21 +41,6 @@ class HostKeyTableTest : public ::testing::Test {
   static void LetMachineScan() { NoteInterruptEntry(); }
 };
 
-TEST_F(HostKeyTableTest, TableHoldsTheGermanLayout) {
-  EXPECT_EQ(HostKeyTable[0].unshifted, 0x61);
-  EXPECT_EQ(HostKeyTable[0].shifted, 0x41);
-  EXPECT_EQ(HostKeyTable[28].shifted, 0xA7);  // Shift+3 is the section sign
-  EXPECT_EQ(HostKeyTable[32].shifted, 0x2F);  // Shift+7 is /
-  EXPECT_EQ(HostKeyTable[35].shifted, 0x3D);  // Shift+0 is =
-  EXPECT_EQ(HostKeyTable[38].shifted, 0x20);  // comma's shifted column: space
-  EXPECT_EQ(HostKeyTable[47].shifted, 0x27);  // Shift+# is the apostrophe
-  for (int i = 48; i < kHostKeyCount; ++i) {
-    EXPECT_EQ(HostKeyTable[i].unshifted, HostKeyTable[i].shifted) << "entry " << i;
-  }
-  EXPECT_EQ(HostKeyTable[52].unshifted, kLeft + 80);
-  EXPECT_EQ(HostKeyTable[57].unshifted, kHome + 80);
-}
-
 TEST_F(HostKeyTableTest, LettersAndDigitsPressTheirPositions) {
   OnKeyDown('a', 0);
   OnKeyDown('r', 0);
