@@ -66,6 +66,8 @@ TEST_F(CpuOperations, AdcBinaryAndDecimal) {
       {"decimal 12+34", 0x12, 0x34, D, 0x46, 0},
       // Z from the binary sum $00; the decimal result is $60 with carry.
       {"decimal 80+80", 0x80, 0x80, D, 0x60, V | Z | C},
+      // Z from the binary sum $00 although the uncorrected sum is $106.
+      {"decimal 99+67", 0x99, 0x67, D, 0x66, Z | C},
   };
   for (const auto& c : cases) CheckArithmetic(op::Adc, c);
 }
@@ -82,6 +84,8 @@ TEST_F(CpuOperations, SbcBinaryAndDecimal) {
       {"decimal 12-21 borrows", 0x12, 0x21, D | C, 0x91, N},
       {"decimal 00-00 with borrow in", 0x00, 0x00, D, 0x99, N},
       {"decimal 46-46", 0x46, 0x46, D | C, 0x00, Z | C},
+      // A digit above 9: the borrowed low nibble $EA is lifted back to $FA.
+      {"decimal 00-0F", 0x00, 0x0F, D, 0x9A, N},
   };
   for (const auto& c : cases) CheckArithmetic(op::Sbc, c);
 }
@@ -282,6 +286,12 @@ TEST_F(CpuOperations, CombinedUndocumentedOperations) {
   EXPECT_EQ(Ram[0x50], 0xFF);
   EXPECT_EQ(Cpu.A, 0x42);
   EXPECT_EQ(Cpu.P, V | C);
+  // An addend of 0 without carry leaves A and a clear C alone.
+  Cpu.P = 0;
+  Ram[0x50] = 0x00;
+  op::Rra(0x50, 2);
+  EXPECT_EQ(Cpu.A, 0x42);
+  EXPECT_EQ(Cpu.P, 0);
   // A wraps below its old value: carry out; binary even with D set.
   Cpu.A = 0x90;
   Cpu.P = D;
