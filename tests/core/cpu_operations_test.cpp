@@ -125,23 +125,7 @@ TEST_F(CpuOperations, FlagsOnlyMoveThroughTheMasks) {
   EXPECT_EQ(Cpu.P, 0);
 }
 
-// ---- Logic and loads -----------------------------------------------------------------
-
-TEST_F(CpuOperations, LoadsLogicAndBit) {
-  op::Lda(0x00, 2);
-  EXPECT_EQ(Cpu.P, Z);
-  op::Lax(0x80, 2);
-  EXPECT_EQ(Cpu.A, 0x80);
-  EXPECT_EQ(Cpu.X, 0x80);
-  EXPECT_EQ(Cpu.P, N);
-  op::Eor(0xFF, 2);
-  EXPECT_EQ(Cpu.A, 0x7F);
-  op::Bit(0xC0, 3);  // A AND $C0 = $40: Z clear, N and V from the operand
-  EXPECT_EQ(Cpu.P, N | V);
-  op::Bit(0x00, 3);
-  EXPECT_EQ(Cpu.P, Z);
-  EXPECT_EQ(Cpu.PC, 0x100C);
-}
+// ---- Undocumented immediate operations ----------------------------------------------
 
 TEST_F(CpuOperations, UndocumentedImmediateOperations) {
   // ANC: C copies bit 7 of the result.
@@ -361,7 +345,7 @@ TEST_F(CpuOperations, HighByteStoresReadTheInstructionStream) {
   EXPECT_EQ(Cpu.P, 0);
 }
 
-// ---- Branches, transfers and flags ---------------------------------------------------
+// ---- Branches ------------------------------------------------------------------------
 
 TEST_F(CpuOperations, BranchesAddTheSignedOffset) {
   Cpu.PC = 0x10F0;
@@ -388,43 +372,6 @@ TEST_F(CpuOperations, BranchNotTakenReadsNothing) {
   Cpu.PC = 0xDC0C;
   op::Bcc();
   EXPECT_EQ(IrqPending, 0);
-}
-
-TEST_F(CpuOperations, ImpliedOperationsAdvanceByOne) {
-  Cpu.A = 0x80;
-  op::Tax();
-  op::Tay();
-  EXPECT_EQ(Cpu.P, N);
-  op::Inx();
-  op::Dey();
-  EXPECT_EQ(Cpu.X, 0x81);
-  EXPECT_EQ(Cpu.Y, 0x7F);
-  Cpu.X = 0x00;
-  op::Txs();  // no flags
-  EXPECT_EQ(Cpu.SP, 0x00);
-  EXPECT_EQ(Cpu.P, 0);
-  op::Tsx();
-  EXPECT_EQ(Cpu.P, Z);
-  op::Sec();
-  op::Sed();
-  op::Sei();
-  EXPECT_EQ(Cpu.P, Z | C | D | I);
-  op::Clc();
-  op::Cld();
-  op::Cli();
-  EXPECT_EQ(Cpu.P, Z);
-  Cpu.A = 0x81;
-  op::LsrAccumulator();
-  EXPECT_EQ(Cpu.A, 0x40);
-  op::RorAccumulator();  // carry in 1
-  EXPECT_EQ(Cpu.A, 0xA0);
-  op::RolAccumulator();
-  EXPECT_EQ(Cpu.A, 0x40);
-  EXPECT_EQ(Cpu.P, C);
-  EXPECT_EQ(Cpu.PC, 0x1000 + 15);
-  op::AslAccumulator(1);
-  EXPECT_EQ(Cpu.A, 0x80);
-  EXPECT_EQ(Cpu.P, N);
 }
 
 // ---- Stack and control ---------------------------------------------------------------
