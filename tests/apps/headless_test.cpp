@@ -63,9 +63,7 @@ class HeadlessTest : public ::testing::Test {
   void SetUp() override {
     LoadTestRoms();
     RecordMessageBoxes();
-    directory_ = fs::temp_directory_path() / "c64emu-headless-test";
-    fs::remove_all(directory_);
-    fs::create_directories(directory_);
+    directory_ = FreshTempDirectory("headless");
     previous_ = fs::current_path();
     fs::current_path(directory_);
   }

@@ -14,9 +14,7 @@ namespace fs = std::filesystem;
 class RomImagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    directory_ = fs::temp_directory_path() / "c64emu-rom-test";
-    fs::remove_all(directory_);
-    fs::create_directories(directory_);
+    directory_ = FreshTempDirectory("rom");
   }
   void TearDown() override { fs::remove_all(directory_); }
   void Write(const std::string& name, std::size_t size, char fill) {

@@ -147,8 +147,7 @@ class LoadTrapTest : public RunLoopTest {
  protected:
   void SetUp() override {
     RunLoopTest::SetUp();
-    directory_ = std::filesystem::temp_directory_path() / "c64emu-trap-test";
-    std::filesystem::create_directories(directory_);
+    directory_ = FreshTempDirectory("trap");
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(directory_);
   }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "apps/headless_runner.h"
@@ -22,6 +24,16 @@ std::filesystem::path SharedDir() {
 }
 
 std::filesystem::path RomDir() { return SharedDir() / "roms"; }
+
+std::filesystem::path FreshTempDirectory(const std::string& purpose) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = "c64emu-" + purpose + "-" + std::to_string(getpid());
+  if (test != nullptr) name += std::string("-") + test->test_suite_name() + "-" + test->name();
+  const std::filesystem::path directory = std::filesystem::temp_directory_path() / name;
+  std::filesystem::remove_all(directory);
+  std::filesystem::create_directories(directory);
+  return directory;
+}
 
 void LoadTestRoms() {
   ZeroMachineState();

@@ -9,6 +9,9 @@
 std::filesystem::path SharedDir();
 std::filesystem::path RomDir();
 
+// A fresh, empty directory of this test process's own (tests run in parallel).
+std::filesystem::path FreshTempDirectory(const std::string& purpose);
+
 // ZeroMachineState, then the ROM images loaded (fails the test if they are missing).
 void LoadTestRoms();
 
