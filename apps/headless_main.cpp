@@ -27,6 +27,8 @@ int main(int argc, char** argv) {
   app.add_option("--dump-io", options.dumpIo, "Write the 64 KB I/O image at the end");
   app.add_flag("--speed-limit", options.speedLimit, "Throttle towards 50 frames per second");
   app.add_flag("--stats", options.stats, "Print frames, instructions, seconds and frames/s");
+  app.add_flag("--fps-trace", options.fpsTrace,
+               "Print the measured frames per second once per emulated second");
   app.add_flag("--log", echoLog, "Print the debug log's lines on standard error as they arrive");
   try {
     app.parse(argc, argv);

@@ -1,6 +1,8 @@
 #include "apps/headless_runner.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <vector>
 
@@ -132,7 +134,19 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     ReleaseHostCharacter(key);
     RunEmulatedFrames(kTypedKeyGapFrames);
   }
-  RunEmulatedFrames(options.frames);
+  if (options.fpsTrace) {
+    // One line per emulated second: the last closed one-second window of host time and
+    // the throttle's delay at that moment.
+    for (int done = 0; done < options.frames; done += 50) {
+      RunEmulatedFrames(std::min(50, options.frames - done));
+      char line[80];
+      std::snprintf(line, sizeof line, "fps: %d throttle=%.0f", FramesPerSecond.load(),
+                    static_cast<double>(ThrottleDelay.load()));
+      out << line << std::endl;
+    }
+  } else {
+    RunEmulatedFrames(options.frames);
+  }
 
   int status = 0;
   if (options.screenText) {

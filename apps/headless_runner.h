@@ -18,6 +18,7 @@ struct HeadlessOptions {
   std::string dumpIo;        // the 65,536 bytes of IoImage
   bool speedLimit = false;   // keep the throttle on
   bool stats = false;        // frames, instructions, seconds and frames per second
+  bool fpsTrace = false;     // the frames-per-second measurement, once per emulated second
 };
 
 // Runs the machine (already holding its ROM images) as the options say and returns the

@@ -123,7 +123,10 @@ void NoteInterruptEntry() {
   // Once per frame on the run loop's path: nothing in flight costs this one load.
   if (!DeferredWork.load(std::memory_order_relaxed)) return;
 
-  std::lock_guard lock(DeferredLock);
+  // A machine step never waits: if a key handler holds the records this very moment, the
+  // due releases are applied at the next frame's entry instead.
+  std::unique_lock lock(DeferredLock, std::try_to_lock);
+  if (!lock.owns_lock()) return;
   const std::uint64_t dueMatrix = Deferred.pendingMatrix & ~Deferred.unseenMatrix;
   for (int position = 0; position < 64; ++position) {
     if (dueMatrix & (std::uint64_t{1} << position)) SetMatrixBit(position / 8, position % 8);
