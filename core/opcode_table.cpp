@@ -366,8 +366,12 @@ inline std::uint8_t Value() {
 
 // ---- One instruction -----------------------------------------------------------------
 
+// One function per opcode with its operand fetch, operation, ReadByte/WriteByte and flag
+// helpers all inlined (flatten); the switch below only jumps to it. Inlining all 256
+// bodies into the switch itself would exceed the compiler's growth limits and leave the
+// small helpers as calls.
 template <std::uint8_t kOpcode>
-inline void Execute() {
+[[gnu::flatten, gnu::noinline]] void Execute() {
   constexpr OpcodeInfo row = OpcodeTable[kOpcode];
   constexpr AddressingMode M = row.mode;
   constexpr std::uint8_t L = row.length;
