@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
+source ./scripts_common.sh
+default_roms
 cmake --build "$build" --target c64emu-headless video_test_programs
 "$build/apps/c64emu-headless" --frames 100 --screenshot docs/bitmap_sprites.png \
   "$build/tests/video/programs/showcase.prg"
