@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
+#include <atomic>
 #include <optional>
 
 #include "core/run_loop.h"
@@ -34,9 +35,21 @@ void DebugViewRelay::RunOnUiThread(Work work) {
   if (app == nullptr) return;
   if (QThread::currentThread() == app->thread()) {
     work();
-  } else {
-    QMetaObject::invokeMethod(app, work, Qt::BlockingQueuedConnection);
+    return;
   }
+  // The queue already orders the two threads; the atomic hand-over states that order in
+  // this program's own code as well, where race detectors can see it.
+  std::atomic<bool> handedOver{false};
+  handedOver.store(true, std::memory_order_release);
+  QMetaObject::invokeMethod(
+      app,
+      [&handedOver, &work] {
+        (void)handedOver.load(std::memory_order_acquire);
+        work();
+        handedOver.store(false, std::memory_order_release);
+      },
+      Qt::BlockingQueuedConnection);
+  (void)handedOver.load(std::memory_order_acquire);
 }
 
 void DebugViewRelay::Refresh() {
