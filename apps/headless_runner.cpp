@@ -90,7 +90,7 @@ void RunEmulatedFrames(int frames) {
       RunFlag = 1;
       VideoAccessFlag = 0;
     }
-    MachineStep();
+    if (MachineStep()) PayIdleSteps();
   }
 }
 

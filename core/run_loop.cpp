@@ -3,6 +3,7 @@
 // and a picture every eight frames. One pass at a time, under the pass lock.
 #include "core/run_loop.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -107,6 +108,22 @@ void StoreRasterRegister() {
 
 }  // namespace
 
+void PayIdleSteps() {
+  if (StallCycles == 0 || ThrottleDelay.load(std::memory_order_relaxed) >= 1.0f) return;
+  // An interrupt would be entered in the next step: leave that step to MachineStep.
+  if (IrqPending && !FlagSet(kFlagI)) return;
+  // No step of the run may begin a raster line, nor find a running timer A at 0.
+  std::int32_t steps = std::min<std::int32_t>(StallCycles, LineCyclesLeft);
+  if (TimerARunning) steps = std::min<std::int32_t>(steps, TimerACounter);
+  if (steps <= 0) return;
+  LineCyclesLeft -= steps;
+  StallCycles = static_cast<std::uint8_t>(StallCycles - steps);
+  // Nothing the timer or the clock registers depend on changes during idle steps, so the
+  // last step's CIA step finishes what the ones before it would have done.
+  TimerACounter = static_cast<std::uint16_t>(TimerACounter - (steps - 1));
+  CiaStep();
+}
+
 PassLock::PassLock() {
   if (HoldsPassLock) return;  // already held by this thread (a trap's load inside a pass)
   if (WaitHook == nullptr) {
@@ -191,8 +208,7 @@ void RunLoop() {
   PassLock lock;
   // Another pass may have run while this one waited for the lock.
   if (!RunFlag.load()) return;
-  while (MachineStep()) {
-  }
+  while (MachineStep()) PayIdleSteps();
 }
 
 std::string FormatTraceLine() {

@@ -32,6 +32,13 @@ bool ThisThreadHoldsPassLock();
 // false when the pass has ended.
 bool MachineStep();
 
+// Pays, at once, the run of idle steps that follows an instruction, as far as those
+// steps would change nothing but the line, stall and timer counters: no raster line
+// begins, no interrupt is entered, timer A does not reach 0 and the throttle is off.
+// Call it only after a MachineStep that returned true; the result is exactly that of
+// single steps.
+void PayIdleSteps();
+
 // The trace line of the instruction about to run at PC.
 std::string FormatTraceLine();
 
