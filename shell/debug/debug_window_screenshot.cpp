@@ -1,0 +1,63 @@
+// Takes the picture of the debug window shown in the documentation: the machine booted
+// to BASIC, stopped (so the memory dump is filled), then stepped three instructions with
+// their trace lines. Writes the window's pixels to the PNG file named on the command line.
+// Run under an X server (the documentation script uses Xvfb) for the desktop's fonts.
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+
+#include "apps/headless_runner.h"
+#include "core/machine_state.h"
+#include "core/power_on.h"
+#include "core/rom_images.h"
+#include "core/run_loop.h"
+#include "platform/host_services.h"
+#include "shell/debug/debug_dialog.h"
+#include "shell/debug/debug_dialog_window.h"
+#include "shell/debug/dialog_template.h"
+#include "shell/debug_window_hooks.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <picture.png>\n", argv[0]);
+    return 2;
+  }
+  std::string error;
+  if (!LoadRomImages(RomSearchDirectories(ExecutablePath()), error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  SetPassWaitHookForThisThread([] { QCoreApplication::processEvents(); });
+  SpeedLimitOn = 1;
+  SetDebugStepCountText("3");
+  PowerOn(true);
+  RunEmulatedFrames(200);
+
+  using namespace debug_dialog;
+  CDebugDialog dialog;
+  dialog.show();
+  SetDebugWindowField(DebugField::kFramesPerSecond, "50");
+  SetDebugWindowField(DebugField::kTextMode, "yes");
+  SetDebugWindowField(DebugField::kBitmapMode, "no");
+  SetDebugWindowField(DebugField::kMulticolourMode, "no");
+  static_cast<QPushButton*>(dialog.Control(kStopRunButton))->click();  // Stop: the dump
+  EmulationRunning = 1;  // step a running machine, as after Run
+  static_cast<QPushButton*>(dialog.Control(kStepButton))->click();
+  while (StepBudget.load() > 0) {
+    RunFlag = 1;
+    RunLoop();
+  }
+  EmulationRunning = 0;
+  static_cast<QPushButton*>(dialog.Control(kStopRunButton))->setText("Run");
+
+  const QString path = QString::fromLocal8Bit(argv[1]);
+  QTimer::singleShot(300, &dialog, [&dialog, &path] {
+    const bool saved = dialog.grab().save(path, "PNG");
+    QCoreApplication::exit(saved ? 0 : 1);
+  });
+  return app.exec();
+}
