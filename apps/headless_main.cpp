@@ -8,7 +8,9 @@
 #include "platform/host_services.h"
 #include "shell/debug_log.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   CLI::App app{"Runs the C64 without a window; timing counts emulated frames (50 a second)."};
   HeadlessOptions options;
   std::string positionalProgram;
@@ -50,4 +52,15 @@ int main(int argc, char** argv) {
   }
   if (echoLog) SetDebugLogEcho(stderr);
   return RunHeadless(options, std::cout, std::cerr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& error) {
+    std::cerr << "c64emu-headless: " << error.what() << "\n";
+    return 1;
+  }
 }

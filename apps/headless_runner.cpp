@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kRunKeyHoldFrames = 5;   // 100 ms of emulated time, as the autostart holds
+constexpr int kRunKeyHoldFrames = 5;  // 100 ms of emulated time, as the autostart holds
 constexpr int kTypedKeyHoldFrames = 3;
 constexpr int kTypedKeyGapFrames = 3;
 constexpr unsigned char kReturn = 0x0D;
@@ -43,7 +43,9 @@ bool HasKey(unsigned char character) {
   return false;
 }
 
-unsigned char Normalised(unsigned char character) { return character == '\n' ? kReturn : character; }
+unsigned char Normalised(unsigned char character) {
+  return character == '\n' ? kReturn : character;
+}
 
 // The keys to type: "\n" (the two characters) and newlines become RETURN.
 std::vector<unsigned char> KeysOf(const std::string& text) {

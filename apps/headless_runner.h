@@ -7,18 +7,18 @@
 #include <string>
 
 struct HeadlessOptions {
-  int inputAt = 200;         // frame at which input starts (BASIC waits at its prompt)
-  std::string program;       // PRG loaded at the input frame
-  bool noRun = false;        // load without typing RUN
-  std::string typeText;      // typed after the program's RUN
-  int frames = 100;          // frames run after the last input event
-  bool screenText = false;   // print the video matrix as text at the end
-  std::string screenshot;    // PNG of a picture rendered at the end
-  std::string dumpRam;       // the 65,536 bytes of Ram
-  std::string dumpIo;        // the 65,536 bytes of IoImage
-  bool speedLimit = false;   // keep the throttle on
-  bool stats = false;        // frames, instructions, seconds and frames per second
-  bool fpsTrace = false;     // the frames-per-second measurement, once per emulated second
+  int inputAt = 200;        // frame at which input starts (BASIC waits at its prompt)
+  std::string program;      // PRG loaded at the input frame
+  bool noRun = false;       // load without typing RUN
+  std::string typeText;     // typed after the program's RUN
+  int frames = 100;         // frames run after the last input event
+  bool screenText = false;  // print the video matrix as text at the end
+  std::string screenshot;   // PNG of a picture rendered at the end
+  std::string dumpRam;      // the 65,536 bytes of Ram
+  std::string dumpIo;       // the 65,536 bytes of IoImage
+  bool speedLimit = false;  // keep the throttle on
+  bool stats = false;       // frames, instructions, seconds and frames per second
+  bool fpsTrace = false;    // the frames-per-second measurement, once per emulated second
 };
 
 // Runs the machine (already holding its ROM images) as the options say and returns the

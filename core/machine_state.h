@@ -49,10 +49,18 @@ enum StatusFlag : int {
 // The processor port bits share the mask entries: LORAM 0, HIRAM 1, CHAREN 2.
 enum PortBit : int { kPortLoram = 0, kPortHiram = 1, kPortCharen = 2 };
 
-inline bool FlagSet(int flag) { return (Cpu.P & StatusFlagMasks[flag]) != 0; }
-inline void SetFlag(int flag) { Cpu.P |= StatusFlagMasks[flag]; }
-inline void ClearFlag(int flag) { Cpu.P &= static_cast<std::uint8_t>(~StatusFlagMasks[flag]); }
-inline void PutFlag(int flag, bool on) { on ? SetFlag(flag) : ClearFlag(flag); }
+inline bool FlagSet(int flag) {
+  return (Cpu.P & StatusFlagMasks[flag]) != 0;
+}
+inline void SetFlag(int flag) {
+  Cpu.P |= StatusFlagMasks[flag];
+}
+inline void ClearFlag(int flag) {
+  Cpu.P &= static_cast<std::uint8_t>(~StatusFlagMasks[flag]);
+}
+inline void PutFlag(int flag, bool on) {
+  on ? SetFlag(flag) : ClearFlag(flag);
+}
 inline void SetNZ(std::uint8_t value) {
   PutFlag(kFlagN, (value & 0x80) != 0);
   PutFlag(kFlagZ, value == 0);

@@ -13,15 +13,16 @@
 // together with the joystick lines.
 inline std::uint8_t ScanKeyboard() {
   const std::uint8_t select = IoImage[0xDC00];
-  std::uint8_t result =
-      (select & 0x80) ? 0xFF : KeyMatrix[7].load(std::memory_order_relaxed);
+  std::uint8_t result = (select & 0x80) ? 0xFF : KeyMatrix[7].load(std::memory_order_relaxed);
   for (int row = 6; row >= 0; --row) {
     if ((select & (1u << row)) == 0) result &= KeyMatrix[row].load(std::memory_order_relaxed);
   }
   return result & JoystickState.load(std::memory_order_relaxed);
 }
 
-inline bool PortBitSet(int bit) { return (Ram[0x0001] & StatusFlagMasks[bit]) != 0; }
+inline bool PortBitSet(int bit) {
+  return (Ram[0x0001] & StatusFlagMasks[bit]) != 0;
+}
 
 // I/O is visible at $D000 when CHAREN is set and at least one of LORAM and HIRAM.
 inline bool IoVisible() {

@@ -35,7 +35,9 @@ void StoreBoth(std::uint16_t address, std::uint8_t value) {
 
 }  // namespace
 
-void SetFirstStartHook(FirstStartHook hook) { OpenWindowOnFirstStart.store(hook); }
+void SetFirstStartHook(FirstStartHook hook) {
+  OpenWindowOnFirstStart.store(hook);
+}
 
 void PowerOn(bool firstStart) {
   // RAM fill: $99 and $66 in alternating 128-byte blocks, through WriteByte, so the

@@ -37,7 +37,8 @@ std::string JoinPlaces(const std::vector<std::filesystem::path>& directories) {
 
 std::vector<std::filesystem::path> RomSearchDirectories(const std::filesystem::path& executable) {
   std::vector<std::filesystem::path> directories;
-  if (const char* fromEnvironment = std::getenv("C64EMU_ROMS"); fromEnvironment && *fromEnvironment) {
+  if (const char* fromEnvironment = std::getenv("C64EMU_ROMS");
+      fromEnvironment && *fromEnvironment) {
     directories.emplace_back(fromEnvironment);
   }
   directories.emplace_back(std::filesystem::current_path() / "roms");

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 #include "core/interrupts.h"
 #include "core/machine_state.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-std::timed_mutex PassMutex;
+std::mutex PassMutex;
 thread_local bool HoldsPassLock = false;
 thread_local PassWaitHook WaitHook = nullptr;
 
@@ -129,7 +130,12 @@ PassLock::PassLock() {
   if (WaitHook == nullptr) {
     PassMutex.lock();
   } else {
-    while (!PassMutex.try_lock_for(std::chrono::milliseconds(5))) WaitHook();
+    // Serve the hook between short tries, so that the thread holding the lock can get
+    // what it waits for from this one (a message box, a control's text).
+    while (!PassMutex.try_lock()) {
+      WaitHook();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
   HoldsPassLock = true;
   owns_ = true;
@@ -141,9 +147,13 @@ PassLock::~PassLock() {
   PassMutex.unlock();
 }
 
-void SetPassWaitHookForThisThread(PassWaitHook hook) { WaitHook = hook; }
+void SetPassWaitHookForThisThread(PassWaitHook hook) {
+  WaitHook = hook;
+}
 
-bool ThisThreadHoldsPassLock() { return HoldsPassLock; }
+bool ThisThreadHoldsPassLock() {
+  return HoldsPassLock;
+}
 
 bool MachineStep() {
   // 1. Raster line; each frame start raises the interrupt, every eighth a picture.

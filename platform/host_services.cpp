@@ -22,9 +22,13 @@ std::uint32_t TimeGetTime() {
       std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
-std::uint32_t GetTickCount() { return TimeGetTime(); }
+std::uint32_t GetTickCount() {
+  return TimeGetTime();
+}
 
-std::time_t CalendarTime() { return std::time(nullptr); }
+std::time_t CalendarTime() {
+  return std::time(nullptr);
+}
 
 std::tm LocalTime(std::time_t time) {
   std::tm result{};
@@ -44,7 +48,9 @@ void ShowMessageBox(const std::string& text, const std::string& title) {
   std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
 }
 
-void SetMessageBoxHandler(MessageBoxHandler handler) { CurrentMessageBoxHandler.store(handler); }
+void SetMessageBoxHandler(MessageBoxHandler handler) {
+  CurrentMessageBoxHandler.store(handler);
+}
 
 void EndProcess(int status) {
   std::fflush(nullptr);

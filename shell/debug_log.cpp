@@ -57,7 +57,9 @@ std::string DebugLogTextSince(std::size_t knownLines) {
   return knownLines >= LogLines.size() ? std::string() : JoinNewestFirst(knownLines);
 }
 
-void SetDebugLogEcho(std::FILE* stream) { EchoStream.store(stream); }
+void SetDebugLogEcho(std::FILE* stream) {
+  EchoStream.store(stream);
+}
 
 void ClearDebugLog() {
   std::lock_guard lock(LogMutex);

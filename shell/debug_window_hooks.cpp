@@ -6,9 +6,13 @@ namespace {
 std::atomic<DebugWindowView*> OpenView{nullptr};
 }
 
-void SetDebugWindowView(DebugWindowView* view) { OpenView.store(view); }
+void SetDebugWindowView(DebugWindowView* view) {
+  OpenView.store(view);
+}
 
-bool DebugWindowIsOpen() { return OpenView.load(std::memory_order_relaxed) != nullptr; }
+bool DebugWindowIsOpen() {
+  return OpenView.load(std::memory_order_relaxed) != nullptr;
+}
 
 void RefreshDebugWindow() {
   if (DebugWindowView* view = OpenView.load()) view->Refresh();

@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 // A tokenised BASIC line for the few keywords these programs use.
 std::vector<std::uint8_t> Tokenise(const std::string& text) {
   static const std::pair<const char*, std::uint8_t> kTokens[] = {
-      {"PRINT", 0x99}, {"FOR", 0x81}, {"NEXT", 0x82}, {"TO", 0xA4}, {"DIM", 0x86},
-      {"+", 0xAA},     {"*", 0xAC},   {"=", 0xB2},
+      {"PRINT", 0x99}, {"FOR", 0x81}, {"NEXT", 0x82}, {"TO", 0xA4},
+      {"DIM", 0x86},   {"+", 0xAA},   {"*", 0xAC},    {"=", 0xB2},
   };
   std::vector<std::uint8_t> bytes;
   bool quoted = false;

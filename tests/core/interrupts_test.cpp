@@ -30,7 +30,7 @@ TEST_F(InterruptsTest, EntryPushesReturnStateAndTakesTheVectorByThePort) {
   EXPECT_EQ(Cpu.PC, 0xFF48);
   EXPECT_EQ(Ram[0x01FF], 0x12);
   EXPECT_EQ(Ram[0x01FE], 0x34);
-  EXPECT_EQ(Ram[0x01FD], 0x20);     // pushed with B clear
+  EXPECT_EQ(Ram[0x01FD], 0x20);          // pushed with B clear
   EXPECT_EQ(Cpu.P, 0x20 | 0x10 | 0x04);  // B stays set in P, I set
   EXPECT_EQ(Cpu.SP, 0xFC);
   EXPECT_EQ(IrqPending, 1);  // only an acknowledge clears it

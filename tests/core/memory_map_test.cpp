@@ -85,7 +85,7 @@ TEST_F(MemoryMapTest, KeyboardPortCombinesSelectedRowsWithTheJoystick) {
   EXPECT_EQ(ReadByte(0xDC01), 0xFD & 0xFB);
   EXPECT_EQ(ReadByte(0xDC00), 0xFD & 0xFB);
   EXPECT_EQ(ReadByte(0xDC11), 0xFD & 0xFB);  // mirrors scan too
-  WriteByte(0xDC00, 0x00);  // every row
+  WriteByte(0xDC00, 0x00);                   // every row
   EXPECT_EQ(ReadByte(0xDC01), 0xFD & 0xEF & 0xFB);
   WriteByte(0xDC00, 0xFF);  // no row: the joystick alone
   EXPECT_EQ(ReadByte(0xDC01), 0xFB);

@@ -13,9 +13,7 @@ namespace fs = std::filesystem;
 
 class RomImagesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    directory_ = FreshTempDirectory("rom");
-  }
+  void SetUp() override { directory_ = FreshTempDirectory("rom"); }
   void TearDown() override { fs::remove_all(directory_); }
   void Write(const std::string& name, std::size_t size, char fill) {
     std::ofstream(directory_ / name, std::ios::binary) << std::string(size, fill);

@@ -300,8 +300,18 @@ MachineSnapshot BootAndSnapshot(bool idleStepsInRuns) {
   }
   return {{Ram, Ram + kMemorySize},
           {IoImage, IoImage + kMemorySize},
-          Cpu.A, Cpu.X, Cpu.Y, Cpu.SP, Cpu.P, Cpu.PC,
-          InstructionCount, LineCyclesLeft, RasterLine, TimerACounter, StallCycles, IrqPending};
+          Cpu.A,
+          Cpu.X,
+          Cpu.Y,
+          Cpu.SP,
+          Cpu.P,
+          Cpu.PC,
+          InstructionCount,
+          LineCyclesLeft,
+          RasterLine,
+          TimerACounter,
+          StallCycles,
+          IrqPending};
 }
 
 TEST(IdleSteps, PaidInRunsTheMachineEndsExactlyAsSteppedSingly) {

@@ -15,7 +15,9 @@
 
 namespace {
 std::vector<RecordedBox> Boxes;
-void RecordBox(const std::string& text, const std::string& title) { Boxes.push_back({text, title}); }
+void RecordBox(const std::string& text, const std::string& title) {
+  Boxes.push_back({text, title});
+}
 }  // namespace
 
 std::filesystem::path SharedDir() {
@@ -23,7 +25,9 @@ std::filesystem::path SharedDir() {
   return C64EMU_SHARED_DIR;
 }
 
-std::filesystem::path RomDir() { return SharedDir() / "roms"; }
+std::filesystem::path RomDir() {
+  return SharedDir() / "roms";
+}
 
 std::filesystem::path FreshTempDirectory(const std::string& purpose) {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -47,18 +51,24 @@ void PowerOnTestMachine() {
   PowerOn(true);
 }
 
-void RunFrames(int frames) { RunEmulatedFrames(frames); }
+void RunFrames(int frames) {
+  RunEmulatedFrames(frames);
+}
 
 void BootToBasic() {
   PowerOnTestMachine();
   RunFrames(200);
 }
 
-std::vector<std::string> ScreenLines() { return ScreenTextLines(); }
+std::vector<std::string> ScreenLines() {
+  return ScreenTextLines();
+}
 
 void RecordMessageBoxes() {
   Boxes.clear();
   SetMessageBoxHandler(&RecordBox);
 }
 
-std::vector<RecordedBox>& RecordedMessageBoxes() { return Boxes; }
+std::vector<RecordedBox>& RecordedMessageBoxes() {
+  return Boxes;
+}

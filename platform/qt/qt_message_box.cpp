@@ -1,0 +1,19 @@
+// Qt message boxes for ShowMessageBox. The machine's texts are single-byte
+// Windows-1252 strings; Latin-1 decoding matches them for every byte the machine uses.
+#include "platform/qt/qt_message_box.h"
+
+#include <QMessageBox>
+#include <QString>
+
+#include "platform/host_services.h"
+#include "platform/qt/ui_thread.h"
+
+void ShowQtMessageBox(const std::string& text, const std::string& title) {
+  RunOnUiThreadAndWait([&text, &title] {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(title.data(), title.size()),
+                    QString::fromLatin1(text.data(), text.size()), QMessageBox::Ok);
+    box.exec();
+  });
+}
+
+void InstallQtMessageBoxHandler() { SetMessageBoxHandler(&ShowQtMessageBox); }

@@ -1,0 +1,13 @@
+// The message boxes of the machine (load errors, the "tt" trap, "JAM!", disk mounts) as
+// Qt message boxes, shown by the user-interface thread whichever thread asks.
+#pragma once
+
+#include <string>
+
+// Installs the Qt handler behind ShowMessageBox. Call on the user-interface thread after
+// MarkUiThread.
+void InstallQtMessageBoxHandler();
+
+// The handler itself: a modal box with no owner, the title, the text and one OK button;
+// returns when the user has closed it.
+void ShowQtMessageBox(const std::string& text, const std::string& title);
