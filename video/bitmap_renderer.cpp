@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/memory_map.h"
-#include "video/frame_buffer.h"
+#include "video/cell_painter.h"
 #include "video/vic_state.h"
 
 namespace {
@@ -23,34 +23,18 @@ void ReadCellPattern(std::uint16_t cellAddress, std::uint8_t (&pattern)[8]) {
 
 // Ink where a bit is set, paper where it is clear: the matrix byte's two nibbles.
 void DrawHiresCell(int x, int y, std::uint16_t cellAddress, std::uint8_t matrixByte) {
-  const std::uint32_t ink = matrixByte >> 4;
-  const std::uint32_t paper = matrixByte & 0x0F;
   std::uint8_t pattern[8];
   ReadCellPattern(cellAddress, pattern);
-  // Column-major FrameBuffer: the eight rows of one pixel column lie side by side.
-  for (int column = 0; column < 8; ++column) {
-    const unsigned mask = 0x80u >> column;
-    std::uint32_t* pixels = &FramePixel(x + column, y);
-    for (int row = 0; row < 8; ++row) pixels[row] = (pattern[row] & mask) ? ink : paper;
-  }
+  PaintHiresCell(x, y, pattern, matrixByte >> 4, matrixByte & 0x0F);
 }
 
 // Each bit pair picks $D021, the matrix byte's high or low nibble, or the colour RAM
-// nibble, for two neighbouring pixels.
+// nibble.
 void DrawMulticolourCell(int x, int y, std::uint16_t cellAddress,
                          const std::uint32_t (&colours)[4]) {
   std::uint8_t pattern[8];
   ReadCellPattern(cellAddress, pattern);
-  for (int pair = 0; pair < 4; ++pair) {
-    const int shift = 6 - 2 * pair;
-    std::uint32_t* left = &FramePixel(x + 2 * pair, y);
-    std::uint32_t* right = &FramePixel(x + 2 * pair + 1, y);
-    for (int row = 0; row < 8; ++row) {
-      const std::uint32_t colour = colours[(pattern[row] >> shift) & 3];
-      left[row] = colour;
-      right[row] = colour;
-    }
-  }
+  PaintMulticolourCell(x, y, pattern, colours);
 }
 
 }  // namespace

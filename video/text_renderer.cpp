@@ -3,7 +3,7 @@
 #include "video/text_renderer.h"
 
 #include "core/memory_map.h"
-#include "video/frame_buffer.h"
+#include "video/cell_painter.h"
 #include "video/vic_state.h"
 
 std::uint32_t CellCounter = 0;
@@ -37,12 +37,7 @@ void DrawTextCell(int x, int y, std::uint8_t code) {
   ++CellCounter;
   std::uint8_t pattern[8];
   ReadGlyph(code, pattern);
-  // The FrameBuffer is column-major, so the eight rows of one pixel column lie side by side.
-  for (int column = 0; column < 8; ++column) {
-    const unsigned mask = 0x80u >> column;
-    std::uint32_t* pixels = &FramePixel(x + column, y);
-    for (int row = 0; row < 8; ++row) pixels[row] = (pattern[row] & mask) ? foreground : background;
-  }
+  PaintHiresCell(x, y, pattern, foreground, background);
 }
 
 void DrawMulticolourTextCell(int x, int y, std::uint8_t code) {
@@ -55,17 +50,7 @@ void DrawMulticolourTextCell(int x, int y, std::uint8_t code) {
                                     Picture.backgroundColour[2], cellColour};
   std::uint8_t pattern[8];
   ReadGlyph(code, pattern);
-  // Half horizontal resolution: each bit pair gives the colour of two neighbouring pixels.
-  for (int pair = 0; pair < 4; ++pair) {
-    const int shift = 6 - 2 * pair;
-    std::uint32_t* left = &FramePixel(x + 2 * pair, y);
-    std::uint32_t* right = &FramePixel(x + 2 * pair + 1, y);
-    for (int row = 0; row < 8; ++row) {
-      const std::uint32_t colour = colours[(pattern[row] >> shift) & 3];
-      left[row] = colour;
-      right[row] = colour;
-    }
-  }
+  PaintMulticolourCell(x, y, pattern, colours);
   ++CellCounter;
 }
 
