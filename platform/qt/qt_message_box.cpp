@@ -16,4 +16,6 @@ void ShowQtMessageBox(const std::string& text, const std::string& title) {
   });
 }
 
-void InstallQtMessageBoxHandler() { SetMessageBoxHandler(&ShowQtMessageBox); }
+void InstallQtMessageBoxHandler() {
+  SetMessageBoxHandler(&ShowQtMessageBox);
+}

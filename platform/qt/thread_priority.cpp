@@ -7,7 +7,9 @@
 
 #include <cerrno>
 
-int CurrentThreadId() { return static_cast<int>(syscall(SYS_gettid)); }
+int CurrentThreadId() {
+  return static_cast<int>(syscall(SYS_gettid));
+}
 
 void SetThreadPriorityOf(int threadId, ThreadPriority priority) {
   if (threadId <= 0) return;

@@ -15,9 +15,13 @@ std::atomic<std::thread::id> UiThreadId{};
 
 }  // namespace
 
-void MarkUiThread() { UiThreadId.store(std::this_thread::get_id()); }
+void MarkUiThread() {
+  UiThreadId.store(std::this_thread::get_id());
+}
 
-bool IsUiThread() { return UiThreadId.load() == std::this_thread::get_id(); }
+bool IsUiThread() {
+  return UiThreadId.load() == std::this_thread::get_id();
+}
 
 void RunOnUiThreadAndWait(const std::function<void()>& work) {
   QCoreApplication* app = QCoreApplication::instance();
@@ -39,5 +43,6 @@ void RunOnUiThreadAndWait(const std::function<void()>& work) {
 }
 
 void ProcessPendingUiEvents() {
-  if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents(QEventLoop::AllEvents);
+  if (QCoreApplication::instance() != nullptr)
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 
 #include <X11/Xlib.h>
 
@@ -34,14 +35,21 @@ int ReportXError(Display* display, XErrorEvent* event) {
 
 }  // namespace
 
-void InitialiseXlibThreads() { XInitThreads(); }
+void InitialiseXlib() {
+  // Read by Xlib's key-to-text conversion (XLookupString, which freeglut uses); Qt
+  // translates keys through xkbcommon and is not affected.
+  setenv("_XKB_CHARSET", "ISO8859-1", 1);
+  XInitThreads();
+}
 
 void InstallX11ErrorReporting() {
-  if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                          : nullptr) {
+  if (auto* x11 =
+          qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
     QtDisplay.store(x11->display());
   }
   PreviousHandler.store(XSetErrorHandler(&ReportXError));
 }
 
-std::uint64_t ReportedX11ErrorCount() { return ReportedErrors.load(); }
+std::uint64_t ReportedX11ErrorCount() {
+  return ReportedErrors.load();
+}

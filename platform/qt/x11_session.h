@@ -5,8 +5,12 @@
 
 #include <cstdint>
 
-// Makes Xlib thread-safe. Must run before either toolkit opens a display.
-void InitialiseXlibThreads();
+// Makes Xlib thread-safe and has it deliver the display window's key characters as
+// single Latin-1 bytes, whatever the locale (the keyboard mapping works on single
+// Windows-1252 codes such as 0xA7 for the section sign; in a UTF-8 locale Xlib would
+// deliver two bytes, and in the C locale none). Must run before either toolkit opens a
+// display.
+void InitialiseXlib();
 
 // Qt installs a process-wide Xlib error handler that only logs quietly, which would hide
 // the display window's errors. Call after the QApplication exists: errors on Qt's own

@@ -1,0 +1,30 @@
+// Start-up of the desktop program on the user-interface thread.
+#include "shell/desktop/emulator_app.h"
+
+#include <QApplication>
+#include <string>
+
+#include "core/run_loop.h"
+#include "platform/host_services.h"
+#include "platform/qt/qt_message_box.h"
+#include "platform/qt/ui_thread.h"
+#include "platform/qt/x11_session.h"
+#include "shell/desktop/main_dialog.h"
+
+void CEmulatorApp::Run(int argc, char** argv) {
+  QApplication application(argc, argv);
+  MarkUiThread();
+  InstallX11ErrorReporting();
+  InstallQtMessageBoxHandler();
+  // Whenever this thread waits for the pass lock it keeps serving EmulatorThread's
+  // message boxes and control texts, so neither thread can wait for the other forever.
+  SetPassWaitHookForThisThread(&ProcessPendingUiEvents);
+
+  CMainDialog dialog;
+  // As "%s" formats it: no argument gives "(null)", which names no program.
+  dialog.SetCommandLinePath(argc > 1 && argv[1] != nullptr ? argv[1] : "(null)");
+  dialog.InitDialog();
+  dialog.exec();
+  // EmulatorThread is still running: end without running any destructor under it.
+  EndProcess(0);
+}

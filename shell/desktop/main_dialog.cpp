@@ -1,0 +1,144 @@
+// The main window: its menu and the small handlers behind the command IDs.
+#include "shell/desktop/main_dialog.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "core/machine_state.h"
+#include "core/power_on.h"
+#include "media/d64_image.h"
+#include "platform/host_services.h"
+#include "shell/desktop/emulator_thread.h"
+#include "shell/desktop/shell_commands.h"
+
+#if defined(C64EMU_HAVE_DEBUG_DIALOG) && __has_include("shell/debug/debug_dialog.h")
+#include "shell/debug/debug_dialog.h"
+#define C64EMU_DEBUG_DIALOG_READY 1
+#endif
+
+namespace {
+
+struct MenuItem {
+  const char* caption;
+  int command;
+};
+
+// 320 x 30 dialog units of an 8-point dialog font.
+constexpr int kClientWidth = 480;
+constexpr int kClientHeight = 49;
+
+}  // namespace
+
+QStringList QtNameFilters(const char* pipeFilter) {
+  const QStringList parts = QString::fromLatin1(pipeFilter).split('|');
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].isEmpty()) break;
+    QString description = parts[i];
+    QString patterns = parts[i + 1];
+    if (patterns == "*.*") {
+      patterns = "*";
+      description.replace("(*.*)", "(*)");
+    }
+    const int bracket = description.indexOf('(');
+    const QString label = bracket >= 0 ? description.left(bracket).trimmed() : description;
+    filters << QString("%1 (%2)").arg(label, QString(patterns).replace(';', ' '));
+  }
+  return filters;
+}
+
+CMainDialog::CMainDialog(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      icon_(":/c64emu/icon.png") {
+  setWindowTitle("Orvik's C64 Emulator");
+
+  auto* menuBar = new QMenuBar(this);
+  const auto addMenu = [this, menuBar](const char* title, std::initializer_list<MenuItem> items) {
+    QMenu* menu = menuBar->addMenu(title);
+    for (const MenuItem& item : items) {
+      QAction* action = menu->addAction(item.caption);
+      action->setData(item.command);
+      connect(action, &QAction::triggered, this,
+              [this, command = item.command] { OnCommand(command); });
+    }
+  };
+  addMenu("File", {{"Open .PRG", kOpenPrg}, {"Mount .D64", kMountD64}, {"Quit", kQuit}});
+  addMenu("Extras", {{"Reset", kReset}, {"Debug...", kDebug}});
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setMenuBar(menuBar);
+  resize(kClientWidth, kClientHeight + menuBar->sizeHint().height());
+}
+
+void CMainDialog::InitDialog() {
+  setWindowIcon(icon_);
+#ifdef C64EMU_DEBUG_DIALOG_READY
+  SetDebugStepCountText("1");
+#endif
+  SpeedLimitOn.store(1);
+  StartEmulatorThread();
+  if (CommandLineNamesProgram(commandLinePath_)) {
+    // The machine boots on EmulatorThread meanwhile; the window is not shown yet.
+    SleepMilliseconds(1000);
+    LoadAndStartProgram(commandLinePath_);
+  }
+}
+
+void CMainDialog::OnCommand(int command) {
+  switch (command) {
+    case kOpenPrg: OnOpenPrg(); break;
+    case kMountD64: OnMountD64(); break;
+    case kQuit: EndProcess(0);
+    case kReset: OnReset(); break;
+    case kDebug: OnDebug(); break;
+    default: break;
+  }
+}
+
+void CMainDialog::accept() {
+  QDialog::accept();
+  EndProcess(0);
+}
+
+QString CMainDialog::ChooseFile(const QString& defaultSuffix, const char* pipeFilter) {
+  QFileDialog dialog(this);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setNameFilters(QtNameFilters(pipeFilter));
+  dialog.setDefaultSuffix(defaultSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+void CMainDialog::OnOpenPrg() {
+  SetEmulatorThreadPriority(ThreadPriority::kLowest);
+  const QString chosen = ChooseFile("prg", kPrgFilter);
+  if (!chosen.isEmpty()) LoadAndStartProgram(EnterFolderOf(chosen.toStdString()));
+  SetEmulatorThreadPriority(ThreadPriority::kNormal);
+}
+
+void CMainDialog::OnMountD64() {
+  SetEmulatorThreadPriority(ThreadPriority::kLowest);
+  const QString chosen = ChooseFile("d64", kD64Filter);
+  if (!chosen.isEmpty()) MountD64(EnterFolderOf(chosen.toStdString()));
+  SetEmulatorThreadPriority(ThreadPriority::kNormal);
+}
+
+void CMainDialog::OnReset() {
+  Reset();
+}
+
+void CMainDialog::OnDebug() {
+#ifdef C64EMU_DEBUG_DIALOG_READY
+  RunDebugDialog(this);
+#else
+  QDialog placeholder(this);
+  placeholder.setWindowTitle("Debug Info");
+  placeholder.exec();
+#endif
+}

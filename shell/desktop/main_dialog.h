@@ -1,0 +1,56 @@
+// CMainDialog: the main window "Orvik's C64 Emulator". It holds only its menu; the
+// emulated screen is the separate display window.
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QStringList>
+#include <string>
+
+class CMainDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // The menu's command IDs.
+  enum Command : int {
+    kOpenPrg = 32771,
+    kQuit = 32772,
+    kDebug = 32773,
+    kReset = 32774,
+    kMountD64 = 32775,
+  };
+
+  explicit CMainDialog(QWidget* parent = nullptr);
+
+  void SetCommandLinePath(const std::string& path) { commandLinePath_ = path; }
+  const std::string& CommandLinePath() const { return commandLinePath_; }
+
+  // Runs once after construction, before the window is shown: icons, the debug window's
+  // step count, the speed limit, EmulatorThread and the command-line program.
+  void InitDialog();
+
+  // Dispatches a menu command to its handler.
+  void OnCommand(int command);
+
+  // The OK command: close, then end the process with status 0.
+  void accept() override;
+
+ private:
+  void OnOpenPrg();
+  void OnMountD64();
+  void OnReset();
+  void OnDebug();
+  // Shows an open-file dialog; empty when cancelled.
+  QString ChooseFile(const QString& defaultSuffix, const char* pipeFilter);
+
+  QIcon icon_;
+  std::string commandLinePath_;
+};
+
+// The filters of the open-file dialogs in their pipe-separated form.
+inline constexpr const char* kPrgFilter = "C64 PRG-File (*.prg)|*.prg|All Files (*.*)|*.*||";
+inline constexpr const char* kD64Filter = "C64 D64-Image (*.d64)|*.d64|All Files (*.*)|*.*||";
+
+// A pipe-separated filter as Qt name filters: "description (patterns)" per pair, with
+// "*.*" widened to "*" so that "All Files" also lists files without an extension.
+QStringList QtNameFilters(const char* pipeFilter);

@@ -1,0 +1,18 @@
+// What the main window's commands do to the machine, free of any widget: the main
+// window only asks the user for files and calls these.
+#pragma once
+
+#include <string>
+
+// The command-line rule: the path names a program when ".prg" occurs at character index
+// 2 or later, or failing that ".PRG" does (the first occurrence of each counts).
+bool CommandLineNamesProgram(const std::string& path);
+
+// Loads the program under the pass lock (the copy never interleaves with a pass), sets
+// BASIC's variables to the end of the load and types RUN. Returns LoadPrg's result; on
+// failure LoadPrg has shown its box and nothing is typed.
+bool LoadAndStartProgram(const std::string& path);
+
+// A file chosen in an open-file dialog: its folder becomes the current directory, and the
+// bare name, which the loaders open relative to it, is returned.
+std::string EnterFolderOf(const std::string& chosenPath);

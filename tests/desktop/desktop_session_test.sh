@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Window tests of the real desktop program under a private X server.
+#
+#   desktop_session_test.sh <c64emu> <desktop_probe> <rom dir> basic|program
+#
+# basic:   the "Emulator" window shows the BASIC start-up screen (light blue on blue, each
+#          emulated pixel 2 x 2 window pixels), typed keys give "PRINT 6*7" and 42, the main
+#          window "Orvik's C64 Emulator" exists, Escape ends the program with status 1.
+# program: started with a .prg argument, the program is loaded, RUN is typed and its
+#          output appears; closing the "Emulator" window ends the program with status 0.
+set -u
+
+emulator=$1
+probe=$2
+roms=$3
+scenario=$4
+
+work=$(mktemp -d)
+xvfb_pid=
+emulator_pid=
+cleanup() {
+  [ -n "$emulator_pid" ] && kill "$emulator_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  if [ -f "$work/screen.txt" ]; then
+    echo "last screen read back:"
+    cat "$work/screen.txt"
+  fi
+  [ -f "$work/emulator.log" ] && { echo "program output:"; cat "$work/emulator.log"; }
+  exit 1
+}
+
+# A private server on a free display number (Xvfb picks it and writes it to fd 1).
+Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -1 "$work/display")"
+export C64EMU_ROMS=$roms
+export XDG_RUNTIME_DIR=$work
+
+# Reads the emulated screen back from the window into $work/screen.txt.
+read_screen() {
+  import -window "$window" "ppm:$work/capture.ppm" 2>/dev/null || return 1
+  "$probe" screen "$work/capture.ppm" "$roms/characters.901225-01.bin" >"$work/screen.txt" \
+    2>"$work/probe.log" || { cp "$work/probe.log" "$work/screen.txt"; return 1; }
+}
+
+# Waits until the screen holds a line matching the pattern (grep -E on the 25 rows).
+wait_for_screen() {
+  local pattern=$1 seconds=$2
+  for _ in $(seq $((seconds * 4))); do
+    if read_screen && tail -n +2 "$work/screen.txt" | grep -Eq "$pattern"; then return 0; fi
+    sleep 0.25
+  done
+  fail "the screen never showed /$pattern/"
+}
+
+start_emulator() {
+  "$emulator" "$@" >"$work/emulator.log" 2>&1 &
+  emulator_pid=$!
+  window=
+  for _ in $(seq 100); do
+    window=$(xdotool search --name '^Emulator$' 2>/dev/null | head -1)
+    [ -n "$window" ] && break
+    kill -0 "$emulator_pid" 2>/dev/null || fail "the program ended before opening its window"
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "no window titled Emulator"
+}
+
+# Ends the check with the program's exit status.
+expect_exit_status() {
+  local expected=$1 status
+  for _ in $(seq 100); do
+    kill -0 "$emulator_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$emulator_pid" 2>/dev/null && fail "the program is still running"
+  wait "$emulator_pid"
+  status=$?
+  emulator_pid=
+  [ "$status" = "$expected" ] || fail "exit status $status, expected $expected"
+}
+
+press() {
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  for key in "$@"; do
+    xdotool key --window 0 "$key"
+    sleep 0.08
+  done
+}
+
+case "$scenario" in
+  basic)
+    start_emulator
+    wait_for_screen '^READY\.' 30
+    [ "$(head -1 "$work/screen.txt")" = "colours 6 14" ] ||
+      fail "expected light blue (14) on blue (6), got: $(head -1 "$work/screen.txt")"
+    geometry=$(xdotool getwindowgeometry "$window" | grep Geometry)
+    [[ $geometry == *"640x400"* ]] || fail "window geometry is $geometry"
+
+    main_window=$(xdotool search --name "^Orvik's C64 Emulator\$" | head -1)
+    [ -n "$main_window" ] || fail "no main window titled Orvik's C64 Emulator"
+
+    # Lower-case letters are unshifted keys (shifted ones would give graphics characters);
+    # the keypad's * needs no Shift either.
+    press p r i n t space 6 KP_Multiply 7 Return
+    wait_for_screen '^PRINT 6\*7 *$' 10
+    wait_for_screen '^ 42 *$' 10
+    grep -A1 -E '^PRINT 6\*7 *$' "$work/screen.txt" | tail -1 | grep -Eq '^ 42 *$' ||
+      fail "42 is not on the line below PRINT 6*7"
+
+    press Escape
+    expect_exit_status 1
+    ;;
+  program)
+    # 10 PRINT 4000+321, as BASIC stores it at $0801.
+    mkdir "$work/programs"
+    printf '\x01\x08\x0f\x08\x0a\x00\x99\x34\x30\x30\x30\xaa\x33\x32\x31\x00\x00\x00' \
+      >"$work/programs/sum.prg"
+    start_emulator "$work/programs/sum.prg"
+    wait_for_screen '^RUN *$' 30
+    wait_for_screen '^ 4321 *$' 10
+
+    "$probe" close "$window" || fail "cannot ask the window to close"
+    expect_exit_status 0
+    ;;
+  *)
+    fail "unknown scenario $scenario"
+    ;;
+esac
+echo "PASS: $scenario"

@@ -1,0 +1,295 @@
+// The display window under a private X server: the picture as drawn (2 x 2 window pixels
+// per emulated pixel, row 0 at the top, palette colours), the keyboard glue through real
+// X key events (the German shifted digits, Shift+Space, the special keys reaching
+// JoystickState, the release log line), and the reporting of X errors on the window's
+// connection while Qt's own error handler is installed.
+#include <gtest/gtest.h>
+
+// Qt's headers before Xlib's, which defines macros such as Bool and Status.
+#include <QApplication>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include <GL/gl.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include "core/machine_state.h"
+#include "input/key_matrix.h"
+#include "platform/qt/x11_session.h"
+#include "private_x_server.h"
+#include "shell/debug_log.h"
+#include "video/display/display_window.h"
+#include "video/frame_buffer.h"
+
+namespace {
+
+bool Pressed(int row, int column) {
+  return (KeyMatrix[row].load() & (1 << column)) == 0;
+}
+bool JoystickPressed(int bit) {
+  return (JoystickState.load() & (1 << bit)) == 0;
+}
+
+// One window for the whole program: freeglut can be initialised only once.
+class DisplayWindowTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    server_ = std::make_unique<PrivateXServer>();
+    ASSERT_TRUE(server_->Running()) << "Xvfb did not start";
+    InitialiseXlib();
+    static int argc = 1;
+    static char name[] = "display_window_test";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    // Never destroyed: Qt's own static data is gone by the time static objects are.
+    application_ = new QApplication(argc, argv);
+    InstallX11ErrorReporting();
+
+    ZeroMachineState();
+    // The machine stays stopped: every pass returns at once and the tests own the matrix.
+    EmulationRunning.store(0);
+    CreateDisplayWindow();
+    glutDisplay_ = glXGetCurrentDisplay();
+
+    probe_ = XOpenDisplay(server_->DisplayName().c_str());
+    ASSERT_NE(probe_, nullptr);
+    window_ = FindWindowNamed(DefaultRootWindow(probe_), "Emulator");
+    ASSERT_NE(window_, 0u) << "no window titled Emulator";
+    PumpUntil([] {
+      XWindowAttributes attributes;
+      XGetWindowAttributes(probe_, window_, &attributes);
+      return attributes.map_state == IsViewable;
+    });
+  }
+
+  static void TearDownTestSuite() {
+    if (probe_ != nullptr) XCloseDisplay(probe_);
+  }
+
+  void SetUp() override {
+    ReleaseAllKeys();
+    ClearDebugLog();
+    XSetInputFocus(probe_, window_, RevertToParent, CurrentTime);
+    XSync(probe_, False);
+  }
+
+  static Window FindWindowNamed(Window parent, const char* wanted) {
+    Window root;
+    Window parentOut;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(probe_, parent, &root, &parentOut, &children, &count)) return 0;
+    Window found = 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+      char* title = nullptr;
+      if (XFetchName(probe_, children[i], &title) && title != nullptr) {
+        if (std::strcmp(title, wanted) == 0) found = children[i];
+        XFree(title);
+      }
+      if (found == 0) found = FindWindowNamed(children[i], wanted);
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+
+  // Lets the toolkit deliver events until the condition holds (or two seconds pass).
+  static bool PumpUntil(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < deadline) {
+      ProcessDisplayWindowEvents();
+      if (condition()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return condition();
+  }
+
+  static KeyCode Code(KeySym symbol) { return XKeysymToKeycode(probe_, symbol); }
+
+  static void Key(KeyCode code, bool down) {
+    XTestFakeKeyEvent(probe_, code, down ? True : False, CurrentTime);
+    XSync(probe_, False);
+  }
+
+  // Gives the key of the digit 3 the German layout's second level, the section sign.
+  static void UseGermanDigitThree() {
+    const KeyCode three = Code(XK_3);
+    KeySym symbols[2] = {XK_3, XK_section};
+    XChangeKeyboardMapping(probe_, three, 2, symbols, 1);
+    XSync(probe_, False);
+    // The toolkit learns of the new mapping through a MappingNotify event.
+    PumpUntil([] { return false; });
+  }
+
+  // Two frame interrupts: the first sees the press, the second applies the release.
+  static void TwoInterrupts() {
+    NoteInterruptEntry();
+    NoteInterruptEntry();
+  }
+
+  static std::unique_ptr<PrivateXServer> server_;
+  static QApplication* application_;
+  static Display* probe_;
+  static Display* glutDisplay_;
+  static Window window_;
+};
+
+std::unique_ptr<PrivateXServer> DisplayWindowTest::server_;
+QApplication* DisplayWindowTest::application_ = nullptr;
+Display* DisplayWindowTest::probe_ = nullptr;
+Display* DisplayWindowTest::glutDisplay_ = nullptr;
+Window DisplayWindowTest::window_ = 0;
+
+TEST_F(DisplayWindowTest, OpensAt640By400WithItsTitle) {
+  XWindowAttributes attributes;
+  XGetWindowAttributes(probe_, window_, &attributes);
+  EXPECT_EQ(attributes.width, 640);
+  EXPECT_EQ(attributes.height, 400);
+}
+
+TEST_F(DisplayWindowTest, EachEmulatedPixelIsA2By2SquareWithRowZeroAtTheTop) {
+  std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 6u);
+  FrameBuffer[0] = 1;                   // column 0, row 0: top left
+  FrameBuffer[199] = 2;                 // column 0, row 199: bottom left
+  FrameBuffer[200] = 7;                 // column 1, row 0: right of entry 0
+  FrameBuffer[63999] = 5;               // column 319, row 199: bottom right
+  FrameBuffer[160 * 200 + 100] = 0x1E;  // above 15: shown through its low four bits
+  DrawFrameBuffer();
+  glFinish();
+  std::vector<std::uint8_t> pixels(640 * 400 * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_FRONT);
+  glReadPixels(0, 0, 640, 400, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  // OpenGL counts rows from the bottom; window row wy is read-back row 399 - wy.
+  const auto colourAt = [&pixels](int wx, int wy) {
+    const std::uint8_t* p = &pixels[((399 - wy) * 640 + wx) * 3];
+    for (int i = 0; i < 16; ++i) {
+      if (Palette[i].red == p[0] && Palette[i].green == p[1] && Palette[i].blue == p[2]) return i;
+    }
+    return -1;
+  };
+  const auto expectSquare = [&colourAt](int x, int y, int colour) {
+    for (int dy = 0; dy < 2; ++dy) {
+      for (int dx = 0; dx < 2; ++dx) {
+        EXPECT_EQ(colourAt(2 * x + dx, 2 * y + dy), colour) << "emulated pixel " << x << "," << y;
+      }
+    }
+  };
+  expectSquare(0, 0, 1);
+  expectSquare(0, 199, 2);
+  expectSquare(1, 0, 7);
+  expectSquare(319, 199, 5);
+  expectSquare(160, 100, 14);
+  expectSquare(0, 1, 6);
+  expectSquare(2, 0, 6);
+  expectSquare(318, 199, 6);
+}
+
+TEST_F(DisplayWindowTest, ShiftedDigitThreeOfTheGermanLayoutPressesThreeAndRightShift) {
+  UseGermanDigitThree();
+  Key(Code(XK_Shift_L), true);
+  Key(Code(XK_3), true);
+  EXPECT_TRUE(PumpUntil([] { return Pressed(1, 0); }));
+  EXPECT_TRUE(Pressed(RightShiftKey.row, RightShiftKey.column));
+
+  // Released after Shift is already up: arrives as 3 and releases 3 and RightShift.
+  Key(Code(XK_Shift_L), false);
+  Key(Code(XK_3), false);
+  PumpUntil([] { return false; });
+  EXPECT_TRUE(Pressed(1, 0)) << "a release waits until an interrupt has seen the press";
+  TwoInterrupts();
+  EXPECT_FALSE(Pressed(1, 0));
+  EXPECT_FALSE(Pressed(RightShiftKey.row, RightShiftKey.column));
+}
+
+TEST_F(DisplayWindowTest, ShiftedSevenAndZeroGiveSlashAndEquals) {
+  // Shift+7 arrives as / and presses the 7 and / positions.
+  const KeyCode seven = Code(XK_7);
+  KeySym symbols[2] = {XK_7, XK_slash};
+  XChangeKeyboardMapping(probe_, seven, 2, symbols, 1);
+  XSync(probe_, False);
+  PumpUntil([] { return false; });
+  Key(Code(XK_Shift_L), true);
+  Key(seven, true);
+  EXPECT_TRUE(PumpUntil([] { return Pressed(3, 0) && Pressed(6, 7); }));
+  EXPECT_TRUE(Pressed(RightShiftKey.row, RightShiftKey.column));
+  Key(seven, false);
+  Key(Code(XK_Shift_L), false);
+  PumpUntil([] { return false; });
+}
+
+TEST_F(DisplayWindowTest, ShiftSpacePressesSpaceCommaAndRightShift) {
+  Key(Code(XK_Shift_L), true);
+  Key(Code(XK_space), true);
+  EXPECT_TRUE(PumpUntil([] { return Pressed(7, 4) && Pressed(5, 7); }));
+  EXPECT_TRUE(Pressed(RightShiftKey.row, RightShiftKey.column));
+  Key(Code(XK_space), false);
+  Key(Code(XK_Shift_L), false);
+  PumpUntil([] { return false; });
+  TwoInterrupts();
+  EXPECT_FALSE(Pressed(7, 4));
+  EXPECT_FALSE(Pressed(5, 7));
+}
+
+TEST_F(DisplayWindowTest, UnshiftedLetterReleasesRightShift) {
+  PressMatrixKey(RightShiftKey.row, RightShiftKey.column);
+  NoteInterruptEntry();
+  Key(Code(XK_a), true);
+  EXPECT_TRUE(PumpUntil([] { return Pressed(1, 2); }));
+  Key(Code(XK_a), false);
+  PumpUntil([] { return false; });
+  TwoInterrupts();
+  EXPECT_FALSE(Pressed(RightShiftKey.row, RightShiftKey.column));
+  EXPECT_FALSE(Pressed(1, 2));
+}
+
+TEST_F(DisplayWindowTest, CursorKeysAndInsertDriveTheJoystickNotTheMatrix) {
+  Key(Code(XK_Left), true);
+  Key(Code(XK_Up), true);
+  EXPECT_TRUE(PumpUntil([] { return JoystickPressed(2) && JoystickPressed(0); }));
+  Key(Code(XK_Insert), true);
+  EXPECT_TRUE(PumpUntil([] { return JoystickPressed(4); }));
+  for (int row = 0; row < 8; ++row) EXPECT_EQ(KeyMatrix[row].load(), 0xFF) << "row " << row;
+
+  Key(Code(XK_Left), false);
+  Key(Code(XK_Up), false);
+  Key(Code(XK_Insert), false);
+  PumpUntil([] { return DebugLogLineCount() >= 3; });
+  TwoInterrupts();
+  EXPECT_EQ(JoystickState.load(), 0xFF);
+}
+
+TEST_F(DisplayWindowTest, ReleasingASpecialKeyLogsItsCodeWithTheWindows1252UUmlaut) {
+  Key(Code(XK_Left), true);
+  Key(Code(XK_Left), false);
+  ASSERT_TRUE(PumpUntil([] { return DebugLogLineCount() >= 1; }));
+  EXPECT_EQ(DebugLogText(),
+            "> B4 gedr\xFC"
+            "ckt! <Special>\r\n");
+}
+
+TEST_F(DisplayWindowTest, HomePressesInstDelInTheMatrix) {
+  Key(Code(XK_Home), true);
+  EXPECT_TRUE(PumpUntil([] { return Pressed(0, 0); }));
+  EXPECT_EQ(JoystickState.load(), 0xFF);
+  Key(Code(XK_Home), false);
+  PumpUntil([] { return false; });
+}
+
+TEST_F(DisplayWindowTest, XErrorsOnTheWindowsConnectionAreReportedNotSwallowed) {
+  const std::uint64_t before = ReportedX11ErrorCount();
+  testing::internal::CaptureStderr();
+  XMapWindow(glutDisplay_, 0x7fffff0);  // no such window: BadWindow
+  XSync(glutDisplay_, False);
+  const std::string report = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(ReportedX11ErrorCount(), before + 1);
+  EXPECT_NE(report.find("X error on the display window's connection"), std::string::npos) << report;
+}
+
+}  // namespace

@@ -1,0 +1,221 @@
+// The main window and the machine side of its commands: the menu as the user sees it,
+// the file filters, the command-line rule, the file dialogs' folder change, loading and
+// starting a program while the machine runs on another thread, and ending the process.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "core/machine_state.h"
+#include "core/run_loop.h"
+#include "input/key_matrix.h"
+#include "platform/qt/thread_priority.h"
+#include "shell/desktop/main_dialog.h"
+#include "shell/desktop/shell_commands.h"
+#include "tests/support/test_machine.h"
+
+namespace {
+
+QApplication& Application() {
+  static int argc = 1;
+  static char name[] = "main_window_test";
+  static char* argv[] = {name, nullptr};
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication application(argc, argv);
+  return application;
+}
+
+struct MenuEntry {
+  std::string caption;
+  int command;
+};
+
+std::vector<MenuEntry> EntriesOf(QMenu* menu) {
+  std::vector<MenuEntry> entries;
+  for (QAction* action : menu->actions()) {
+    entries.push_back({action->text().toStdString(), action->data().toInt()});
+  }
+  return entries;
+}
+
+bool operator==(const MenuEntry& a, const MenuEntry& b) {
+  return a.caption == b.caption && a.command == b.command;
+}
+
+// A scratch folder that is removed again, with the current directory restored.
+class ScratchFolder {
+ public:
+  ScratchFolder()
+      : previous_(std::filesystem::current_path()),
+        path_(std::filesystem::temp_directory_path() /
+              ("c64emu_desktop_" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(path_);
+  }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path path_;
+};
+
+}  // namespace
+
+TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
+  Application();
+  CMainDialog dialog;
+  EXPECT_EQ(dialog.windowTitle().toStdString(), "Orvik's C64 Emulator");
+  const auto* menuBar = dialog.findChild<QMenuBar*>();
+  ASSERT_NE(menuBar, nullptr);
+  const QList<QAction*> menus = menuBar->actions();
+  ASSERT_EQ(menus.size(), 2);
+  EXPECT_EQ(menus[0]->text().toStdString(), "File");
+  EXPECT_EQ(menus[1]->text().toStdString(), "Extras");
+  EXPECT_EQ(EntriesOf(menus[0]->menu()),
+            (std::vector<MenuEntry>{{"Open .PRG", 32771}, {"Mount .D64", 32775}, {"Quit", 32772}}));
+  EXPECT_EQ(EntriesOf(menus[1]->menu()),
+            (std::vector<MenuEntry>{{"Reset", 32774}, {"Debug...", 32773}}));
+}
+
+TEST(MainWindow, StartsWithoutACommandLinePath) {
+  Application();
+  CMainDialog dialog;
+  EXPECT_EQ(dialog.CommandLinePath(), "");
+}
+
+TEST(MainWindow, FileFiltersOfferTheTypeAndAllFiles) {
+  EXPECT_EQ(QtNameFilters(kPrgFilter), (QStringList{"C64 PRG-File (*.prg)", "All Files (*)"}));
+  EXPECT_EQ(QtNameFilters(kD64Filter), (QStringList{"C64 D64-Image (*.d64)", "All Files (*)"}));
+}
+
+TEST(MainWindow, QuitEndsTheProcessWithStatusZero) {
+  Application();
+  EXPECT_EXIT(
+      {
+        CMainDialog dialog;
+        dialog.OnCommand(CMainDialog::kQuit);
+      },
+      testing::ExitedWithCode(0), "");
+}
+
+TEST(MainWindow, OkEndsTheProcessWithStatusZero) {
+  Application();
+  EXPECT_EXIT(
+      {
+        CMainDialog dialog;
+        dialog.accept();
+      },
+      testing::ExitedWithCode(0), "");
+}
+
+TEST(CommandLineRule, LowerCaseExtensionFromIndexTwoQualifies) {
+  EXPECT_TRUE(CommandLineNamesProgram("game.prg"));
+  EXPECT_TRUE(CommandLineNamesProgram("ab.prg"));
+  EXPECT_TRUE(CommandLineNamesProgram("/home/user/games/x.prg"));
+}
+
+TEST(CommandLineRule, UpperCaseExtensionQualifiesThroughTheSecondTest) {
+  EXPECT_TRUE(CommandLineNamesProgram("GAME.PRG"));
+  // ".prg" at index 1 fails the first test; the ".PRG" further on passes the second.
+  EXPECT_TRUE(CommandLineNamesProgram("x.prg.PRG"));
+}
+
+TEST(CommandLineRule, ExtensionBeforeIndexTwoOrInMixedCaseDoesNotQualify) {
+  EXPECT_FALSE(CommandLineNamesProgram("x.prg"));
+  EXPECT_FALSE(CommandLineNamesProgram(".prg"));
+  EXPECT_FALSE(CommandLineNamesProgram("Game.Prg"));
+  EXPECT_FALSE(CommandLineNamesProgram("(null)"));
+  EXPECT_FALSE(CommandLineNamesProgram(""));
+}
+
+TEST(FileDialogs, TheChosenFilesFolderBecomesTheCurrentDirectory) {
+  ScratchFolder folder;
+  const std::string name = EnterFolderOf((folder.Path() / "game.prg").string());
+  EXPECT_EQ(name, "game.prg");
+  EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(folder.Path()));
+}
+
+TEST(FileDialogs, ABareNameLeavesTheCurrentDirectory) {
+  const auto before = std::filesystem::current_path();
+  EXPECT_EQ(EnterFolderOf("disk.d64"), "disk.d64");
+  EXPECT_EQ(std::filesystem::current_path(), before);
+}
+
+TEST(ProgramLoading, AMissingFileShowsItsBoxAndTypesNothing) {
+  LoadTestRoms();
+  RecordMessageBoxes();
+  EXPECT_FALSE(LoadAndStartProgram("missing.prg"));
+  ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(RecordedMessageBoxes()[0].text, "File not found: missing.prg");
+  EXPECT_EQ(RecordedMessageBoxes()[0].title, "Error");
+  for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
+}
+
+TEST(ProgramLoading, ALoadedProgramRunsWhileTheMachineRunsOnAnotherThread) {
+  BootToBasic();
+  RecordMessageBoxes();
+  SpeedLimitOn.store(0);
+  ScratchFolder folder;
+  // 10 PRINT 4000+321
+  const std::string program(
+      "\x01\x08\x0f\x08\x0a\x00\x99"
+      "4000\xaa"
+      "321\x00\x00\x00",
+      18);
+  std::ofstream(folder.Path() / "sum.prg", std::ios::binary) << program;
+
+  std::atomic<bool> stop{false};
+  std::thread machine([&stop] {
+    // Passes as the display callback starts them, with the processor's view of memory.
+    while (!stop.load()) {
+      RunFlag.store(1);
+      VideoAccessFlag.store(0);
+      RunLoop();
+    }
+  });
+  const bool loaded = LoadAndStartProgram(EnterFolderOf((folder.Path() / "sum.prg").string()));
+  // Let BASIC run the program after the typed RETURN.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  stop.store(true);
+  machine.join();
+
+  EXPECT_TRUE(loaded);
+  EXPECT_TRUE(RecordedMessageBoxes().empty());
+  const std::vector<std::string> lines = ScreenLines();
+  std::string screen;
+  for (const auto& line : lines) screen += line + "\n";
+  EXPECT_NE(screen.find("RUN"), std::string::npos) << screen;
+  EXPECT_NE(screen.find(" 4321"), std::string::npos) << screen;
+}
+
+TEST(ThreadPriority, LowestRaisesTheThreadsNiceValueAndFailuresAreQuiet) {
+  std::atomic<int> id{0};
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    id.store(CurrentThreadId());
+    while (!done.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  while (id.load() == 0) std::this_thread::yield();
+  const int before = ThreadNiceValue(id.load());
+  SetThreadPriorityOf(id.load(), ThreadPriority::kLowest);
+  EXPECT_EQ(ThreadNiceValue(id.load()), kLowestNiceValue);
+  SetThreadPriorityOf(id.load(), ThreadPriority::kNormal);
+  // Back to normal needs the right to raise a priority; without it the call stays quiet.
+  if (geteuid() == 0) {
+    EXPECT_EQ(ThreadNiceValue(id.load()), 0);
+  }
+  SetThreadPriorityOf(0, ThreadPriority::kLowest);
+  SetThreadPriorityOf(-5, ThreadPriority::kNormal);
+  done.store(true);
+  worker.join();
+  EXPECT_EQ(ThreadNiceValue(CurrentThreadId()), before);
+}

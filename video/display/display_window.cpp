@@ -1,0 +1,137 @@
+// freeglut + OpenGL presentation of the FrameBuffer, and the glue from freeglut's
+// keyboard callbacks to the toolkit-free handlers of the keyboard mapping.
+#include "video/display/display_window.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
+
+#include "core/machine_state.h"
+#include "core/run_loop.h"
+#include "input/host_key_table.h"
+#include "platform/host_services.h"
+#include "shell/debug_log.h"
+#include "video/frame_buffer.h"
+
+namespace {
+
+// The toolkit passes the pointer position, which the keyboard mapping ignores; the
+// modifier state is asked for here, while the event is being delivered.
+void GlutKeyDown(unsigned char key, int, int) {
+  OnKeyDown(key, glutGetModifiers());
+}
+void GlutKeyUp(unsigned char key, int, int) {
+  OnKeyUp(key, glutGetModifiers());
+}
+void GlutSpecialKeyDown(int key, int, int) {
+  OnSpecialKeyDown(key);
+}
+void GlutSpecialKeyUp(int key, int, int) {
+  OnSpecialKeyUp(key);
+}
+
+// Set when the process runs its exit handlers (an exit() from anywhere): freeglut then
+// destroys its window too, and that must not turn the exit's status into 0.
+std::atomic<bool> ProcessIsExiting{false};
+
+// freeglut's default on closing its window is exit() from this thread, which would run
+// the process's destructors while the user-interface thread still works. Closing the
+// window ends the program like "Quit" instead.
+void DisplayWindowClosed() {
+  if (!ProcessIsExiting.load()) EndProcess(0);
+}
+
+}  // namespace
+
+void KeepFreedMemoryForReuse() {
+  // llvmpipe allocates and frees buffers of several megabytes for every picture. With
+  // glibc's defaults each free trims or unmaps them and the next picture faults them in
+  // again, page by page.
+  constexpr int kLargeThreshold = 512 * 1024 * 1024;
+  mallopt(M_TRIM_THRESHOLD, kLargeThreshold);
+  mallopt(M_MMAP_THRESHOLD, kLargeThreshold);
+}
+
+void CreateDisplayWindow() {
+  int argumentCount = 0;
+  glutInit(&argumentCount, nullptr);
+  // Registered after freeglut's own exit handler, so it runs before it.
+  std::atexit([] { ProcessIsExiting.store(true); });
+  glutInitDisplayMode(GLUT_RGB | GLUT_SINGLE);
+  glutInitWindowSize(2 * kScreenWidth, 2 * kScreenHeight);
+  glutInitWindowPosition(100, 100);
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+  glutCreateWindow("Emulator");
+  glutDisplayFunc(&DisplayFrame);
+  glutKeyboardFunc(&GlutKeyDown);
+  glutKeyboardUpFunc(&GlutKeyUp);
+  glutSpecialFunc(&GlutSpecialKeyDown);
+  glutSpecialUpFunc(&GlutSpecialKeyUp);
+  glutCloseFunc(&DisplayWindowClosed);
+  AppendDebugLog("VIC Emulation startet");
+}
+
+void OpenDisplayWindow() {
+  KeepFreedMemoryForReuse();
+  CreateDisplayWindow();
+  glutMainLoop();
+}
+
+void ProcessDisplayWindowEvents() {
+  glutMainLoopEvent();
+}
+
+void DrawFrameBuffer() {
+  // Row 0 at the top: (x, y) lands at (x, 200 - y) of a 320 x 200 orthographic view.
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluOrtho2D(0.0, kScreenWidth, 0.0, kScreenHeight);
+  glScalef(1.0f, -1.0f, 1.0f);
+  glTranslatef(0.0f, -static_cast<float>(kScreenHeight), 0.0f);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+
+  for (int x = 0; x < kScreenWidth; ++x) {
+    for (int y = 0; y < kScreenHeight; ++y) {
+      const RgbColour& colour = PaletteColour(FrameBuffer[x * kScreenHeight + y]);
+      glColor3ub(colour.red, colour.green, colour.blue);
+      const float left = static_cast<float>(x);
+      const float top = static_cast<float>(y);
+      glBegin(GL_POLYGON);
+      glVertex2f(left, top);
+      glVertex2f(left + 1.0f, top);
+      glVertex2f(left + 1.0f, top + 1.0f);
+      glVertex2f(left, top + 1.0f);
+      glEnd();
+    }
+  }
+
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  // Single-buffered: without a flush Mesa's software renderer never shows the picture.
+  glFlush();
+}
+
+void DisplayFrame() {
+  // Start a pass only if none is under way; the exchange keeps a pass started meanwhile
+  // on the user-interface thread (Reset, the debug window) from being doubled.
+  std::uint8_t idle = 0;
+  if (RunFlag.compare_exchange_strong(idle, 1)) {
+    VideoAccessFlag.store(0);
+    RunLoop();
+  }
+  // Drawing holds the pass lock too, so a picture never mixes two renderings when the
+  // user-interface thread runs the machine.
+  PassLock lock;
+  VideoAccessFlag.store(1);
+  DrawFrameBuffer();
+  glutPostRedisplay();
+  VideoAccessFlag.store(0);
+}

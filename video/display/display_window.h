@@ -1,0 +1,25 @@
+// The display window "Emulator": 640 x 400 at (100, 100), the 320 x 200 FrameBuffer
+// stretched over it, one unit polygon per emulated pixel. Its display callback is what
+// drives the machine: each call runs a pass of the run loop and draws the picture.
+#pragma once
+
+// Opens the window and enters the toolkit's main loop; returns only if the loop ends.
+// Installed as the first-start hook of PowerOn on EmulatorThread.
+void OpenDisplayWindow();
+
+// The display callback: runs a pass when none is under way, draws the FrameBuffer,
+// requests the next redisplay.
+void DisplayFrame();
+
+// The parts of OpenDisplayWindow, for the tests and the benchmark, which drive the
+// window themselves instead of entering the main loop.
+//
+// Keeps glibc from handing the software renderer's large per-picture buffers back to the
+// kernel after every picture, which would make each picture several times slower.
+void KeepFreedMemoryForReuse();
+// Steps 1-6 of opening the window: toolkit, mode, size, position, title, callbacks, log.
+void CreateDisplayWindow();
+// Draws the FrameBuffer into the window (projection, 64,000 polygons, flush); no pass.
+void DrawFrameBuffer();
+// One round of the toolkit's event processing (freeglut's glutMainLoopEvent).
+void ProcessDisplayWindowEvents();
