@@ -46,7 +46,7 @@ export XDG_RUNTIME_DIR=$work
 
 # Reads the emulated screen back from the window into $work/screen.txt.
 read_screen() {
-  import -window "$window" "ppm:$work/capture.ppm" 2>/dev/null || return 1
+  import -window "$window" -depth 8 "ppm:$work/capture.ppm" 2>/dev/null || return 1
   "$probe" screen "$work/capture.ppm" "$roms/characters.901225-01.bin" >"$work/screen.txt" \
     2>"$work/probe.log" || { cp "$work/probe.log" "$work/screen.txt"; return 1; }
 }
@@ -88,11 +88,14 @@ expect_exit_status() {
   [ "$status" = "$expected" ] || fail "exit status $status, expected $expected"
 }
 
+# Types at a steady pace of four keys a second: the toolkit delivers key events only
+# between two passes of 160 ms, and two keys tapped within one gap reach the machine as
+# one chord.
 press() {
   xdotool windowfocus --sync "$window" 2>/dev/null
   for key in "$@"; do
     xdotool key --window 0 "$key"
-    sleep 0.08
+    sleep 0.25
   done
 }
 
