@@ -66,12 +66,12 @@ TEST(UiThreadHandOver, RunOnUiThreadAndWaitRunsOnTheUiThreadAndCompletesBeforeRe
   MarkUiThread();
   const std::thread::id uiThread = std::this_thread::get_id();
   std::thread::id ranOn;
-  bool returned = false;
+  std::atomic<bool> returned{false};
   std::thread emulator([&] {
     RunOnUiThreadAndWait([&] { ranOn = std::this_thread::get_id(); });
-    returned = true;
+    returned.store(true);
   });
-  while (!returned) ProcessPendingUiEvents();
+  while (!returned.load()) ProcessPendingUiEvents();
   emulator.join();
   EXPECT_EQ(ranOn, uiThread);
 }
