@@ -84,6 +84,10 @@ void ProcessDisplayWindowEvents() {
   glutMainLoopEvent();
 }
 
+void WaitForDrawingToFinish() {
+  glFinish();
+}
+
 void DrawFrameBuffer() {
   // Row 0 at the top: (x, y) lands at (x, 200 - y) of a 320 x 200 orthographic view.
   glMatrixMode(GL_PROJECTION);

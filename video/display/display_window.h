@@ -23,3 +23,5 @@ void CreateDisplayWindow();
 void DrawFrameBuffer();
 // One round of the toolkit's event processing (freeglut's glutMainLoopEvent).
 void ProcessDisplayWindowEvents();
+// Waits until the OpenGL implementation has finished everything drawn so far (glFinish).
+void WaitForDrawingToFinish();

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Measurements of the desktop program under a private Xvfb:
+#   1. one DisplayFrame picture (64,000 polygons, flush, finished), with the malloc
+#      tuning and with glibc's defaults;
+#   2. the emulated frames per second of the real program with the speed limit on, over
+#      30 seconds: BASIC's jiffy clock TI counts one per frame interrupt, so TI read twice
+#      (by typing PRINT TI) against the wall clock gives the frame rate. Target: 50 +- 2.
+#
+#   bench/desktop_bench.sh [build dir] [seconds]
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../build}
+seconds=${2:-30}
+program=${C64EMU_PROGRAM:-$build/apps/c64emu}
+probe=$build/tests/desktop/desktop_probe
+roms=${C64EMU_ROMS:-$here/../../shared/roms}
+export C64EMU_ROMS=$roms
+
+work=$(mktemp -d)
+xvfb_pid=
+emulator_pid=
+cleanup() {
+  [ -n "$emulator_pid" ] && kill "$emulator_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_RUNTIME_DIR=$work
+
+Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$work/display")"
+
+echo "== one picture of the display window"
+"$build/bench/display_draw_bench" 60
+"$build/bench/display_draw_bench" --no-malloc-tuning 30
+
+echo "== emulated frames per second of $program, speed limit on, over $seconds s"
+"$program" >"$work/program.log" 2>&1 &
+emulator_pid=$!
+window=
+for _ in $(seq 100); do
+  window=$(xdotool search --name '^Emulator$' 2>/dev/null | head -1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "no Emulator window"; exit 1; }
+
+screen() {
+  import -window "$window" -depth 8 "ppm:$work/capture.ppm" 2>/dev/null &&
+    "$probe" screen "$work/capture.ppm" "$roms/characters.901225-01.bin" | tail -n +2
+}
+# The number on the line below the last PRINT TI.
+jiffies() {
+  for _ in $(seq 40); do
+    local value
+    value=$(screen | awk '/^PRINT TI *$/ {getline; n=$1} END {print n}')
+    if [ -n "$value" ] && [ "$value" != "$1" ]; then echo "$value"; return; fi
+    sleep 0.25
+  done
+}
+print_ti() {
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  for key in p r i n t space t i Return; do
+    xdotool key --window 0 "$key"
+    sleep 0.25
+  done
+}
+
+for _ in $(seq 60); do screen | grep -q '^READY\.' && break; sleep 0.5; done
+print_ti
+start=$(date +%s.%N)
+first=$(jiffies "")
+sleep "$(awk -v s="$seconds" -v a="$start" -v n="$(date +%s.%N)" 'BEGIN {print s - (n - a)}')"
+print_ti
+end=$(date +%s.%N)
+second=$(jiffies "$first")
+awk -v a="$first" -v b="$second" -v s="$start" -v e="$end" 'BEGIN {
+  printf "TI %d -> %d in %.2f s\nemulated frames per second: %.2f\n", a, b, e - s, (b - a) / (e - s)
+}'
