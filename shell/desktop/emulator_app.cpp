@@ -2,8 +2,12 @@
 #include "shell/desktop/emulator_app.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
+#include "core/rom_images.h"
 #include "core/run_loop.h"
 #include "platform/host_services.h"
 #include "platform/qt/qt_message_box.h"
@@ -27,4 +31,18 @@ void CEmulatorApp::Run(int argc, char** argv) {
   dialog.exec();
   // EmulatorThread is still running: end without running any destructor under it.
   EndProcess(0);
+}
+
+int RunDesktopProgram(int argc, char** argv) {
+  std::error_code ignored;
+  std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ignored);
+  if (executable.empty() && argc > 0) executable = argv[0];
+  std::string error;
+  if (!LoadRomImages(RomSearchDirectories(executable), error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  // Two toolkits open their own connections on two threads.
+  InitialiseXlib();
+  CEmulatorApp().Run(argc, argv);
 }

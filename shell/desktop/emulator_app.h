@@ -2,6 +2,10 @@
 // modally and ends the process when the window closes.
 #pragma once
 
+// The whole desktop program: the ROM images (a missing one ends it with status 1 and a
+// message on standard error), Xlib set up for two toolkits, then the application.
+int RunDesktopProgram(int argc, char** argv);
+
 class CEmulatorApp {
  public:
   // Never returns: the process ends with status 0 when the main window closes.
