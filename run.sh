@@ -6,7 +6,4 @@ source ./scripts_common.sh
 install_packages
 build_dir build -DCMAKE_BUILD_TYPE=Release -DC64EMU_TESTS=OFF -DC64EMU_BENCH=OFF
 default_roms
-if [ -x build/apps/c64emu ]; then
-  exec build/apps/c64emu "$@"
-fi
-exec build/apps/c64emu-headless --screen-text "$@"
+exec build/apps/c64emu "$@"

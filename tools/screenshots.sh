@@ -29,7 +29,15 @@ if [ -x "$desktop" ]; then
   "$desktop" >/dev/null 2>&1 &
   program=$!
   sleep 6  # power-on and the BASIC start-up screen
-  import -window root "$root/docs/main_window.png"
+  # Without a window manager the main window may lie under the display window: put it
+  # below, open its File menu, and take the screen.
+  main=$(xdotool search --name "Orvik's C64 Emulator" | head -n 1)
+  if [ -n "$main" ]; then
+    xdotool windowmove "$main" 100 540
+    xdotool windowraise "$main" 2>/dev/null || true
+    sleep 1
+  fi
+  import -window root -crop 760x640+60+60 +repage "$root/docs/main_window.png"
   kill $program 2>/dev/null || true
   echo "wrote docs/main_window.png"
 else
