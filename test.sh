@@ -19,4 +19,6 @@ ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan --output-on-failure -j "
 echo "== ThreadSanitizer (threaded tests)"
 build_dir build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DC64EMU_SANITIZERS=thread \
   -DC64EMU_BENCH=OFF
-ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" -L threads
+# Qt's libraries are not instrumented; the suppressions cover reports inside them only.
+TSAN_OPTIONS="suppressions=$PWD/tests/debug/tsan_suppressions.txt halt_on_error=1" \
+  ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" -L threads
