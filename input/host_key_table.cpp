@@ -106,42 +106,49 @@ bool IsShifted(int modifiers) {
 }
 
 // RightShiftKey follows the modifier state of every character-key event, then every
-// position whose code in the matching column equals the key acts.
+// position whose code in the matching column equals the key acts. All of it is one key
+// event, so that the machine's scan sees the shift state together with the key.
 template <typename Action>
 void ApplyCharacterKey(unsigned char key, int modifiers, Action act) {
   const bool shifted = IsShifted(modifiers);
+  KeyEvent event;
   if (shifted) {
-    PressMatrixKey(RightShiftKey.row, RightShiftKey.column);
+    event.Press(RightShiftKey.row, RightShiftKey.column);
   } else {
-    ReleaseMatrixKeyAfterScan(RightShiftKey.row, RightShiftKey.column);
+    event.Release(RightShiftKey.row, RightShiftKey.column);
   }
   for (const HostKeyEntry& entry : HostKeyTable) {
     const std::uint8_t code = shifted ? entry.shifted : entry.unshifted;
-    if (code == key) act(entry.row, entry.column);
+    if (code == key) act(event, entry.row, entry.column);
   }
+  SubmitKeyEvent(event);
 }
 
 // Special keys compare their code + 80 with the unshifted column only and leave the
 // shift position alone; the cursor keys and Insert reach the joystick bit named by the
 // entry's column, the others the entry's matrix position.
+// The matrix positions form one key event; the joystick bits change at once.
 template <typename MatrixAction, typename JoystickAction>
 void ApplySpecialKey(int key, MatrixAction onMatrix, JoystickAction onJoystick) {
   const int code = key & 0xFF;
   const int lookup = code + kSpecialKeyOffset;
+  KeyEvent event;
   for (const HostKeyEntry& entry : HostKeyTable) {
     if (entry.unshifted != lookup) continue;
     if (IsJoystickSpecialKey(code)) {
       onJoystick(entry.column);
     } else {
-      onMatrix(entry.row, entry.column);
+      onMatrix(event, entry.row, entry.column);
     }
   }
+  SubmitKeyEvent(event);
 }
 
 }  // namespace
 
 void OnKeyDown(unsigned char key, int modifiers) {
-  ApplyCharacterKey(key, modifiers, [](int row, int column) { PressMatrixKey(row, column); });
+  ApplyCharacterKey(key, modifiers,
+                    [](KeyEvent& event, int row, int column) { event.Press(row, column); });
   // Escape ends the whole program at once, after the matrix update, without closing
   // any window first.
   if (key == kEscape) EndProcess(1);
@@ -149,12 +156,12 @@ void OnKeyDown(unsigned char key, int modifiers) {
 
 void OnKeyUp(unsigned char key, int modifiers) {
   ApplyCharacterKey(key, modifiers,
-                    [](int row, int column) { ReleaseMatrixKeyAfterScan(row, column); });
+                    [](KeyEvent& event, int row, int column) { event.Release(row, column); });
 }
 
 void OnSpecialKeyDown(int key) {
   ApplySpecialKey(
-      key, [](int row, int column) { PressMatrixKey(row, column); },
+      key, [](KeyEvent& event, int row, int column) { event.Press(row, column); },
       [](int bit) { PressJoystickBit(bit); });
 }
 
@@ -163,6 +170,6 @@ void OnSpecialKeyUp(int key) {
   std::snprintf(code, sizeof code, "%X", static_cast<unsigned>((key & 0xFF) + kSpecialKeyOffset));
   AppendDebugLog(std::string(code) + kSpecialReleaseLogText);
   ApplySpecialKey(
-      key, [](int row, int column) { ReleaseMatrixKeyAfterScan(row, column); },
+      key, [](KeyEvent& event, int row, int column) { event.Release(row, column); },
       [](int bit) { ReleaseJoystickBitAfterScan(bit); });
 }

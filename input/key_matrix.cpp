@@ -1,5 +1,6 @@
-// The keyboard matrix and joystick byte, and the bookkeeping that holds back a release
-// until the KERNAL's keyboard scan in the frame interrupt has seen the press.
+// The keyboard matrix and joystick byte, the bookkeeping that holds back a release until
+// the KERNAL's keyboard scan in the frame interrupt has seen the press, and the queue that
+// hands a burst of key events to those scans one new key at a time.
 #include "input/key_matrix.h"
 
 #include <mutex>
@@ -29,10 +30,21 @@ struct DeferredReleases {
   std::uint8_t pendingJoystick = 0;
 };
 
+// Key events from the handlers that wait for their turn (SubmitKeyEvent), oldest first,
+// in a fixed ring that never allocates: a burst typed within one pass is a handful of
+// events, and the eight entries of the next pass apply several of them. Guarded by
+// DeferredLock like the records.
+struct QueuedKeyEvents {
+  KeyEvent events[kQueuedKeyEventCapacity];
+  int head = 0;
+  int count = 0;
+};
+
 std::mutex DeferredLock;
 DeferredReleases Deferred;
-// Set while any record above is non-zero: the only thing an interrupt entry reads when
-// no key is in flight.
+QueuedKeyEvents Queued;
+// Set while any record above is non-zero or an event is queued: the only thing an
+// interrupt entry reads when no key is in flight.
 std::atomic<bool> DeferredWork{false};
 
 std::uint64_t MatrixBit(int row, int column) {
@@ -57,8 +69,93 @@ void SetMatrixBit(int row, int column) {
 // Called with DeferredLock held after every change of the records.
 void PublishDeferredWork() {
   const bool work = (Deferred.unseenMatrix | Deferred.pendingMatrix | Deferred.unseenJoystick |
-                     Deferred.pendingJoystick) != 0;
+                     Deferred.pendingJoystick) != 0 ||
+                    Queued.count != 0;
   DeferredWork.store(work, std::memory_order_relaxed);
+}
+
+std::uint8_t RowBits(std::uint64_t positions, int row) {
+  return static_cast<std::uint8_t>(positions >> (row * 8));
+}
+
+void SetMatrixBits(std::uint64_t positions) {
+  for (int row = 0; row < 8; ++row) {
+    if (const std::uint8_t bits = RowBits(positions, row)) KeyMatrix[row].fetch_or(bits);
+  }
+}
+
+// The positions of the set that are released now: pressing them would be new to the
+// machine.
+std::uint64_t ReleasedPositions(std::uint64_t positions) {
+  std::uint64_t released = 0;
+  for (int row = 0; row < 8; ++row) {
+    const std::uint8_t bits = RowBits(positions, row) & KeyMatrix[row].load();
+    released |= std::uint64_t{bits} << (row * 8);
+  }
+  return released;
+}
+
+// Presses the positions and returns those that were released before. A press cancels a
+// release of its position that is still waiting. DeferredLock held.
+std::uint64_t PressPositions(std::uint64_t positions) {
+  Deferred.pendingMatrix &= ~positions;
+  std::uint64_t pressed = 0;
+  for (int row = 0; row < 8; ++row) {
+    if (const std::uint8_t bits = RowBits(positions, row)) {
+      const std::uint8_t before = KeyMatrix[row].fetch_and(static_cast<std::uint8_t>(~bits));
+      pressed |= std::uint64_t{static_cast<std::uint8_t>(before & bits)} << (row * 8);
+    }
+  }
+  return pressed;
+}
+
+// Releases one event's positions together: at once, or all at the next entry if one of
+// them is in `unscanned` (pressed since the last interrupt entry's scan), so that a
+// capital released together with SHIFT is still scanned with SHIFT. DeferredLock held.
+void ReleasePositionsAfterScan(std::uint64_t positions, std::uint64_t unscanned) {
+  if (positions & unscanned) {
+    Deferred.pendingMatrix |= positions;
+  } else {
+    SetMatrixBits(positions);
+  }
+}
+
+// A key event taking effect outside an interrupt entry: its new presses wait for the
+// next entry like those of PressMatrixKey. DeferredLock held.
+void ApplyKeyEventNow(const KeyEvent& event) {
+  ReleasePositionsAfterScan(event.release, Deferred.unseenMatrix);
+  Deferred.unseenMatrix |= PressPositions(event.press);
+}
+
+void DropOldestQueuedEvent() {
+  Queued.head = (Queued.head + 1) % kQueuedKeyEventCapacity;
+  --Queued.count;
+}
+
+// At an interrupt entry, before its keyboard scan: applies queued events in order until
+// one has to wait. `scanned` holds the positions this entry's scan is the first to see;
+// `releasedNow` those released at this entry. An event with a new press waits while an
+// earlier release is still held back (the scan would see the old key with the new one),
+// after another event's new press at this entry (one new key per scan) and while one of
+// its positions went up at this entry (the scan has to see the key up between two taps of
+// it, or the KERNAL takes the second for the first one still held). DeferredLock held.
+void ApplyQueuedKeyEvents(std::uint64_t scanned, std::uint64_t releasedNow) {
+  bool newKeyApplied = false;
+  while (Queued.count != 0) {
+    const KeyEvent& event = Queued.events[Queued.head];
+    // A position still down with a release waiting goes up before this press.
+    const std::uint64_t newPresses =
+        ReleasedPositions(event.press) | (event.press & Deferred.pendingMatrix);
+    if (newPresses != 0) {
+      if (newKeyApplied || Deferred.pendingMatrix != 0 || (newPresses & releasedNow) != 0) break;
+      newKeyApplied = true;
+    }
+    if ((event.release & scanned) == 0) releasedNow |= event.release;
+    ReleasePositionsAfterScan(event.release, scanned);
+    PressPositions(event.press);
+    scanned |= newPresses;
+    DropOldestQueuedEvent();
+  }
 }
 
 }  // namespace
@@ -92,6 +189,8 @@ void ReleaseJoystickBit(int bit) {
 void ReleaseAllKeys() {
   std::lock_guard lock(DeferredLock);
   Deferred = DeferredReleases{};
+  Queued.head = 0;
+  Queued.count = 0;
   for (auto& row : KeyMatrix) row.store(0xFF);
   JoystickState.store(0xFF);
   PublishDeferredWork();
@@ -124,14 +223,14 @@ void NoteInterruptEntry() {
   if (!DeferredWork.load(std::memory_order_relaxed)) return;
 
   // A machine step never waits: if a key handler holds the records this very moment, the
-  // due releases are applied at the next frame's entry instead.
+  // due releases and queued events are applied at the next frame's entry instead.
   std::unique_lock lock(DeferredLock, std::try_to_lock);
   if (!lock.owns_lock()) return;
-  const std::uint64_t dueMatrix = Deferred.pendingMatrix & ~Deferred.unseenMatrix;
-  for (int position = 0; position < 64; ++position) {
-    if (dueMatrix & (std::uint64_t{1} << position)) SetMatrixBit(position / 8, position % 8);
-  }
-  Deferred.pendingMatrix &= Deferred.unseenMatrix;
+  // Presses not yet through an entry are first seen by this entry's scan.
+  const std::uint64_t scanned = Deferred.unseenMatrix;
+  const std::uint64_t dueMatrix = Deferred.pendingMatrix & ~scanned;
+  SetMatrixBits(dueMatrix);
+  Deferred.pendingMatrix &= scanned;
   Deferred.unseenMatrix = 0;
 
   const std::uint8_t dueJoystick =
@@ -140,5 +239,33 @@ void NoteInterruptEntry() {
   Deferred.pendingJoystick &= Deferred.unseenJoystick;
   Deferred.unseenJoystick = 0;
 
+  if (Queued.count != 0) ApplyQueuedKeyEvents(scanned, dueMatrix);
+  PublishDeferredWork();
+}
+
+void KeyEvent::Press(int row, int column) {
+  press |= MatrixBit(row, column);
+  release &= ~MatrixBit(row, column);
+}
+
+void KeyEvent::Release(int row, int column) {
+  release |= MatrixBit(row, column);
+  press &= ~MatrixBit(row, column);
+}
+
+void SubmitKeyEvent(const KeyEvent& event) {
+  if ((event.press | event.release) == 0) return;
+  std::lock_guard lock(DeferredLock);
+  if (Queued.count == 0 && Deferred.pendingMatrix == 0) {
+    ApplyKeyEventNow(event);  // nothing ahead of it
+  } else {
+    if (Queued.count == kQueuedKeyEventCapacity) {
+      // Better two keys in one scan than a key never typed.
+      ApplyKeyEventNow(Queued.events[Queued.head]);
+      DropOldestQueuedEvent();
+    }
+    Queued.events[(Queued.head + Queued.count) % kQueuedKeyEventCapacity] = event;
+    ++Queued.count;
+  }
   PublishDeferredWork();
 }

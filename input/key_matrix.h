@@ -21,7 +21,7 @@ void PressMatrixKey(int row, int column);
 void ReleaseMatrixKey(int row, int column);
 void PressJoystickBit(int bit);
 void ReleaseJoystickBit(int bit);
-// All keys and directions released (power-on and reset).
+// All keys and directions released and queued key events dropped (power-on and reset).
 void ReleaseAllKeys();
 
 // Key events arrive only between two passes, and a pass lasts eight frames, so a key
@@ -31,10 +31,40 @@ void ReleaseAllKeys();
 // a press that has not yet been through an interrupt entry is released at the entry after
 // the first one; a press already seen is released at once. Every press (PressMatrixKey,
 // PressJoystickBit) cancels a release of its position that is still waiting.
-// NoteInterruptEntry is called by the interrupt entry; it applies due releases and costs
-// one relaxed atomic load when no key is in flight.
+// NoteInterruptEntry is called by the interrupt entry; it applies due releases and queued
+// key events (SubmitKeyEvent below), never waits, and costs one relaxed atomic load when
+// no key is in flight.
 void ReleaseMatrixKeyAfterScan(int row, int column);
 // The same for a joystick direction or fire, so that a quick tap reaches a game that
 // reads the port once per frame.
 void ReleaseJoystickBitAfterScan(int bit);
 void NoteInterruptEntry();
+
+// The matrix positions one host key event presses and releases together (Shift+7 presses
+// the right SHIFT, the 7 and the / at once). A position is bit row * 8 + column.
+struct KeyEvent {
+  std::uint64_t press = 0;
+  std::uint64_t release = 0;
+  // The last call for a position wins.
+  void Press(int row, int column);
+  void Release(int row, int column);
+};
+// Key events reach the matrix in order, one new key per keyboard scan: the KERNAL takes
+// only one of two keys that go down before the same scan, so two taps typed within one
+// pass would lose a letter. An event takes effect at once while nothing is queued and no
+// release waits for a scan; its presses count as not yet scanned, as with PressMatrixKey.
+// Otherwise the event waits in a short queue, and each interrupt entry, before its scan,
+// applies queued events in order until one has to wait:
+// - an event's releases go up together, at this entry, or at the next one if one of its
+//   positions has not been through a scan yet (a capital and SHIFT go up together);
+// - an event that presses a new position waits while an earlier release still waits,
+//   after another new press at this entry, and while one of its positions went up at this
+//   entry (a doubled letter needs one scan with the key up between the two taps).
+// Pressing a position that is already down (SHIFT on every shifted key) is not new unless
+// its release is still waiting: then the release comes first. PressMatrixKey,
+// ReleaseMatrixKey and ReleaseMatrixKeyAfterScan bypass the queue (autostart holds its
+// keys for several scans itself). A full queue applies its oldest event at once rather
+// than lose a key. Handlers submit on the emulator thread; the records are guarded by the
+// same lock as the deferred releases, which NoteInterruptEntry only ever tries to take.
+void SubmitKeyEvent(const KeyEvent& event);
+inline constexpr int kQueuedKeyEventCapacity = 32;

@@ -26,6 +26,17 @@ void TapKeys(const std::string& keys) {
   }
 }
 
+// Typing at 80 ms a key: the taps of one pass all arrive in the gap before the next.
+void TapKeysInBursts(const std::string& keys, std::size_t tapsPerPass) {
+  for (std::size_t first = 0; first < keys.size(); first += tapsPerPass) {
+    for (char key : keys.substr(first, tapsPerPass)) {
+      OnKeyDown(static_cast<unsigned char>(key), 0);
+      OnKeyUp(static_cast<unsigned char>(key), 0);
+    }
+    RunFrames(FramesPerPass);
+  }
+}
+
 bool ScreenShows(const std::string& text) {
   for (const std::string& line : ScreenLines()) {
     if (line.find(text) != std::string::npos) return true;
@@ -45,6 +56,19 @@ TEST(TypingTest, QuickTapsBetweenPassesReachBasic) {
   RunFrames(2 * FramesPerPass);
   EXPECT_TRUE(ScreenShows("PRINT 6*7")) << Screen();
   EXPECT_TRUE(ScreenShows(" 42")) << Screen();
+}
+
+TEST(TypingTest, SeveralTapsWithinOnePassAreAllTyped) {
+  BootToBasic();
+  TapKeysInBursts("print 6*7\r", 2);
+  RunFrames(2 * FramesPerPass);
+  EXPECT_TRUE(ScreenShows("PRINT 6*7")) << Screen();
+  EXPECT_TRUE(ScreenShows(" 42")) << Screen();
+  // A whole line with a doubled digit in one gap.
+  TapKeysInBursts("print 77*6\r", 11);
+  RunFrames(4 * FramesPerPass);
+  EXPECT_TRUE(ScreenShows("PRINT 77*6")) << Screen();
+  EXPECT_TRUE(ScreenShows(" 462")) << Screen();
 }
 
 TEST(TypingTest, LoadedProgramRunsFromTheTypedRun) {
