@@ -126,8 +126,8 @@ void ApplyCharacterKey(unsigned char key, int modifiers, Action act) {
 
 // Special keys compare their code + 80 with the unshifted column only and leave the
 // shift position alone; the cursor keys and Insert reach the joystick bit named by the
-// entry's column, the others the entry's matrix position.
-// The matrix positions form one key event; the joystick bits change at once.
+// entry's column at once, the others the entry's matrix position, all of them as one key
+// event.
 template <typename MatrixAction, typename JoystickAction>
 void ApplySpecialKey(int key, MatrixAction onMatrix, JoystickAction onJoystick) {
   const int code = key & 0xFF;
