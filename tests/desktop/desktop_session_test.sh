@@ -38,7 +38,7 @@ fail() {
 # A private server on a free display number (Xvfb picks it and writes it to fd 1).
 Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -1 "$work/display")"
 export C64EMU_ROMS=$roms
@@ -65,7 +65,7 @@ start_emulator() {
   "$emulator" "$@" >"$work/emulator.log" 2>&1 &
   emulator_pid=$!
   window=
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     window=$(xdotool search --name '^Emulator$' 2>/dev/null | head -1)
     [ -n "$window" ] && break
     kill -0 "$emulator_pid" 2>/dev/null || fail "the program ended before opening its window"
@@ -77,7 +77,7 @@ start_emulator() {
 # Ends the check with the program's exit status.
 expect_exit_status() {
   local expected=$1 status
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     kill -0 "$emulator_pid" 2>/dev/null || break
     sleep 0.1
   done
@@ -102,7 +102,7 @@ press() {
 case "$scenario" in
   basic)
     start_emulator
-    wait_for_screen '^READY\.' 30
+    wait_for_screen '^READY\.' 60
     [ "$(head -1 "$work/screen.txt")" = "colours 6 14" ] ||
       fail "expected light blue (14) on blue (6), got: $(head -1 "$work/screen.txt")"
     geometry=$(xdotool getwindowgeometry "$window" | grep Geometry)
@@ -114,8 +114,8 @@ case "$scenario" in
     # Lower-case letters are unshifted keys (shifted ones would give graphics characters);
     # the keypad's * needs no Shift either.
     press p r i n t space 6 KP_Multiply 7 Return
-    wait_for_screen '^PRINT 6\*7 *$' 10
-    wait_for_screen '^ 42 *$' 10
+    wait_for_screen '^PRINT 6\*7 *$' 30
+    wait_for_screen '^ 42 *$' 30
     grep -A1 -E '^PRINT 6\*7 *$' "$work/screen.txt" | tail -1 | grep -Eq '^ 42 *$' ||
       fail "42 is not on the line below PRINT 6*7"
 
@@ -128,8 +128,8 @@ case "$scenario" in
     printf '\x01\x08\x0f\x08\x0a\x00\x99\x34\x30\x30\x30\xaa\x33\x32\x31\x00\x00\x00' \
       >"$work/programs/sum.prg"
     start_emulator "$work/programs/sum.prg"
-    wait_for_screen '^RUN *$' 30
-    wait_for_screen '^ 4321 *$' 10
+    wait_for_screen '^RUN *$' 60
+    wait_for_screen '^ 4321 *$' 30
 
     "$probe" close "$window" || fail "cannot ask the window to close"
     expect_exit_status 0
