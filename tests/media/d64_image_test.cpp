@@ -13,27 +13,16 @@
 
 #include "core/machine_state.h"
 #include "platform/host_services.h"
+#include "tests/support/test_machine.h"
 
 namespace {
-
-struct Box {
-  std::string text;
-  std::string title;
-};
-std::vector<Box> Boxes;
-void RecordBox(const std::string& text, const std::string& title) {
-  Boxes.push_back({text, title});
-}
 
 class D64ImageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::memset(D64Image, 0, kD64ImageSize);
-    Boxes.clear();
-    SetMessageBoxHandler(RecordBox);
-    dir_ =
-        std::filesystem::temp_directory_path() / ("c64emu_d64_test_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
+    RecordMessageBoxes();
+    dir_ = FreshTempDirectory("d64");
   }
   void TearDown() override {
     SetMessageBoxHandler(nullptr);
@@ -60,10 +49,10 @@ class D64ImageTest : public ::testing::Test {
   }
 
   void ExpectOneBox(const std::string& text, const std::string& title) {
-    ASSERT_EQ(Boxes.size(), 1u);
-    EXPECT_EQ(Boxes[0].text, text);
-    EXPECT_EQ(Boxes[0].title, title);
-    Boxes.clear();
+    ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(RecordedMessageBoxes()[0].text, text);
+    EXPECT_EQ(RecordedMessageBoxes()[0].title, title);
+    RecordedMessageBoxes().clear();
   }
 
   std::filesystem::path dir_;

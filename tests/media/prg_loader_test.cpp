@@ -16,27 +16,16 @@
 #include "core/machine_state.h"
 #include "input/key_matrix.h"
 #include "platform/host_services.h"
+#include "tests/support/test_machine.h"
 
 namespace {
-
-struct Box {
-  std::string text;
-  std::string title;
-};
-std::vector<Box> Boxes;
-void RecordBox(const std::string& text, const std::string& title) {
-  Boxes.push_back({text, title});
-}
 
 class PrgLoaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ZeroMachineState();
-    Boxes.clear();
-    SetMessageBoxHandler(RecordBox);
-    dir_ =
-        std::filesystem::temp_directory_path() / ("c64emu_prg_test_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
+    RecordMessageBoxes();
+    dir_ = FreshTempDirectory("prg");
   }
   void TearDown() override {
     SetMessageBoxHandler(nullptr);
@@ -75,7 +64,7 @@ TEST_F(PrgLoaderTest, CopiesTheProgramToBasicStartAndSetsTheLoadEnd) {
   Ram[0x0800] = 0x5A;
   const std::string path = WriteFile("hello.prg", {0x01, 0x08, 0x0B, 0x08, 0x0A, 0x00, 0x9E});
   ASSERT_TRUE(LoadPrg(path));
-  EXPECT_TRUE(Boxes.empty());
+  EXPECT_TRUE(RecordedMessageBoxes().empty());
   EXPECT_EQ(Ram[0x0800], 0x5A);
   EXPECT_EQ(Ram[0x0801], 0x0B);
   EXPECT_EQ(Ram[0x0805], 0x9E);
@@ -102,7 +91,7 @@ TEST_F(PrgLoaderTest, SecondLoadCopiesOverTheFirstOnly) {
 TEST_F(PrgLoaderTest, HeaderOnlyFileLoadsNothingAndSucceeds) {
   FillRam();
   ASSERT_TRUE(LoadPrg(WriteFile("empty.prg", {0x01, 0x08})));
-  EXPECT_TRUE(Boxes.empty());
+  EXPECT_TRUE(RecordedMessageBoxes().empty());
   EXPECT_EQ(Ram[0xAE], 0x01);
   EXPECT_EQ(Ram[0xAF], 0x08);
   Ram[0xAE] = before_[0xAE];
@@ -117,11 +106,11 @@ TEST_F(PrgLoaderTest, FilesWithoutTheBasicLoadAddressAreRejected) {
   const std::string empty = WriteFile("nothing.prg", {});
   for (const std::string& path : {elsewhere, oneByte, empty}) {
     SCOPED_TRACE(path);
-    Boxes.clear();
+    RecordedMessageBoxes().clear();
     EXPECT_FALSE(LoadPrg(path));
-    ASSERT_EQ(Boxes.size(), 1u);
-    EXPECT_EQ(Boxes[0].text, "No readable PRG file: " + path);
-    EXPECT_EQ(Boxes[0].title, "Error");
+    ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(RecordedMessageBoxes()[0].text, "No readable PRG file: " + path);
+    EXPECT_EQ(RecordedMessageBoxes()[0].title, "Error");
     EXPECT_TRUE(RamUnchanged());
   }
 }
@@ -130,8 +119,8 @@ TEST_F(PrgLoaderTest, ProgramsUpToTheEndOfRamLoadLargerOnesAreRejected) {
   FillRam();
   const std::string tooLarge = WriteProgram("huge.prg", 63488);
   EXPECT_FALSE(LoadPrg(tooLarge));
-  ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].text, "No readable PRG file: " + tooLarge);
+  ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(RecordedMessageBoxes()[0].text, "No readable PRG file: " + tooLarge);
   EXPECT_TRUE(RamUnchanged());
 
   // Exactly $0801-$FFFF: the end of load wraps to $0000 as on the machine.
@@ -146,22 +135,22 @@ TEST_F(PrgLoaderTest, MissingFilesAndDirectories) {
   FillRam();
   const std::string missing = (dir_ / "absent.prg").string();
   EXPECT_FALSE(LoadPrg(missing));
-  ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].text, "File not found: " + missing);
-  EXPECT_EQ(Boxes[0].title, "Error");
+  ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(RecordedMessageBoxes()[0].text, "File not found: " + missing);
+  EXPECT_EQ(RecordedMessageBoxes()[0].title, "Error");
 
   // A directory opens but does not read.
-  Boxes.clear();
+  RecordedMessageBoxes().clear();
   EXPECT_FALSE(LoadPrg(dir_.string()));
-  ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0].title, "Error");
+  ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(RecordedMessageBoxes()[0].title, "Error");
   EXPECT_TRUE(RamUnchanged());
 }
 
 TEST_F(PrgLoaderTest, NamesOfOneCharacterOrNoneFailQuietly) {
   EXPECT_FALSE(LoadPrg(""));
   EXPECT_FALSE(LoadPrg("\x01"));  // no such file in the working directory
-  EXPECT_TRUE(Boxes.empty());
+  EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
 
 TEST_F(PrgLoaderTest, AutostartTypesRunAndReturnOneAfterAnother) {
