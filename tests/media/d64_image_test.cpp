@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "core/machine_state.h"
 #include "platform/host_services.h"
 #include "tests/support/test_machine.h"
@@ -30,11 +28,7 @@ class D64ImageTest : public ::testing::Test {
   }
 
   std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    const std::string path = (dir_ / name).string();
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return path;
+    return WriteTestFile(dir_, name, bytes);
   }
 
   // An image of `size` bytes, byte k = k mod 251, with the disk name "AB" in track 18.

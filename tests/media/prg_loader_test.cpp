@@ -11,8 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include <unistd.h>
-
 #include "core/machine_state.h"
 #include "input/key_matrix.h"
 #include "platform/host_services.h"
@@ -33,11 +31,7 @@ class PrgLoaderTest : public ::testing::Test {
   }
 
   std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    const std::string path = (dir_ / name).string();
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return path;
+    return WriteTestFile(dir_, name, bytes);
   }
 
   // A file at $0801 with `dataBytes` data bytes counting up from 1.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "apps/headless_runner.h"
 #include "apps/screen_text.h"
@@ -37,6 +38,15 @@ std::filesystem::path FreshTempDirectory(const std::string& purpose) {
   std::filesystem::remove_all(directory);
   std::filesystem::create_directories(directory);
   return directory;
+}
+
+std::string WriteTestFile(const std::filesystem::path& directory, const std::string& name,
+                          const std::vector<std::uint8_t>& bytes) {
+  const std::string path = (directory / name).string();
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  return path;
 }
 
 void LoadTestRoms() {

@@ -2,6 +2,7 @@
 // brought to a known state.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +12,10 @@ std::filesystem::path RomDir();
 
 // A fresh, empty directory of this test process's own (tests run in parallel).
 std::filesystem::path FreshTempDirectory(const std::string& purpose);
+
+// Writes `bytes` as the file `name` in `directory` and returns its path.
+std::string WriteTestFile(const std::filesystem::path& directory, const std::string& name,
+                          const std::vector<std::uint8_t>& bytes);
 
 // ZeroMachineState, then the ROM images loaded (fails the test if they are missing).
 void LoadTestRoms();
