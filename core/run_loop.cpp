@@ -155,6 +155,18 @@ bool ThisThreadHoldsPassLock() {
   return HoldsPassLock;
 }
 
+void SleepServingWaitHook(unsigned milliseconds) {
+  if (WaitHook == nullptr) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    return;
+  }
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < end) {
+    WaitHook();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
 bool MachineStep() {
   // 1. Raster line; each frame start raises the interrupt, every eighth a picture.
   if (LineCyclesLeft == 0) {

@@ -27,6 +27,9 @@ using PassWaitHook = void (*)();
 void SetPassWaitHookForThisThread(PassWaitHook hook);
 // True while the calling thread holds the pass lock (a pass or a PassLock).
 bool ThisThreadHoldsPassLock();
+// Sleeps about that long, running the calling thread's wait hook (if any) every
+// millisecond or so: a user-interface thread waiting for the machine keeps serving it.
+void SleepServingWaitHook(unsigned milliseconds);
 
 // One step of the machine (one processor cycle); the pass lock must be held. Returns
 // false when the pass has ended.

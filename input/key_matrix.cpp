@@ -169,7 +169,12 @@ void PressMatrixKey(int row, int column) {
 }
 
 void ReleaseMatrixKey(int row, int column) {
+  std::lock_guard lock(DeferredLock);
+  const std::uint64_t bit = MatrixBit(row, column);
+  Deferred.pendingMatrix &= ~bit;
+  Deferred.unseenMatrix &= ~bit;
   SetMatrixBit(row, column);
+  PublishDeferredWork();
 }
 
 void PressJoystickBit(int bit) {
@@ -204,6 +209,12 @@ void ReleaseMatrixKeyAfterScan(int row, int column) {
   } else {
     SetMatrixBit(row, column);  // the press has been through a scan already
   }
+  PublishDeferredWork();
+}
+
+void ReleaseMatrixKeyAtNextEntry(int row, int column) {
+  std::lock_guard lock(DeferredLock);
+  Deferred.pendingMatrix |= MatrixBit(row, column);
   PublishDeferredWork();
 }
 

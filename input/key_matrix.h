@@ -18,6 +18,7 @@ struct MatrixPosition {
 inline constexpr MatrixPosition RightShiftKey{6, 4};
 
 void PressMatrixKey(int row, int column);
+// Releases at once; a release of the position still waiting for a scan is dropped.
 void ReleaseMatrixKey(int row, int column);
 void PressJoystickBit(int bit);
 void ReleaseJoystickBit(int bit);
@@ -35,6 +36,10 @@ void ReleaseAllKeys();
 // key events (SubmitKeyEvent below), never waits, and costs one relaxed atomic load when
 // no key is in flight.
 void ReleaseMatrixKeyAfterScan(int row, int column);
+// The same for a thread that releases while the machine runs (the autostart): the release
+// always waits for an interrupt entry, since the scan of an entry already taken may still
+// be running, and a press not yet seen waits for the entry after its first as above.
+void ReleaseMatrixKeyAtNextEntry(int row, int column);
 // The same for a joystick direction or fire, so that a quick tap reaches a game that
 // reads the port once per frame.
 void ReleaseJoystickBitAfterScan(int bit);

@@ -2,11 +2,13 @@
 // overlays and I/O play no part), and the typed RUN that starts them.
 #include "media/prg_loader.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
 #include "core/machine_state.h"
+#include "core/run_loop.h"
 #include "input/key_matrix.h"
 #include "platform/host_services.h"
 
@@ -25,6 +27,13 @@ constexpr std::uint16_t kVariablesLow = 0x2D;
 constexpr std::uint16_t kVariablesHigh = 0x2E;
 
 constexpr unsigned kAutostartHoldMs = 100;
+// A hold of 100 ms can pass without a single keyboard scan: the frame interrupt scans
+// only while the machine runs, a slow host may spend the whole hold drawing a picture,
+// and a machine still starting up enables its interrupt only after the memory test. So
+// a key stays down until the KERNAL's scan in a frame interrupt has seen it and the
+// release has been through the next entry; all four keys together wait at most this long.
+constexpr unsigned kAutostartScanWaitLimitMs = 5000;
+constexpr unsigned kScanPollMs = 5;
 
 // Reads the whole file. Fails for a length that cannot be learned, one beyond the
 // largest program, or a short read (a directory opens but does not read).
@@ -35,6 +44,21 @@ bool ReadWholeFile(std::FILE* file, std::vector<std::uint8_t>& buffer) {
   if (std::fseek(file, 0, SEEK_SET) != 0) return false;
   buffer.resize(static_cast<std::size_t>(length));
   return std::fread(buffer.data(), 1, buffer.size(), file) == buffer.size();
+}
+
+bool KeyIsDown(const MatrixPosition& key) {
+  return (KeyMatrix[key.row].load() & (1u << key.column)) == 0;
+}
+
+// Releases a held key once a frame interrupt has scanned it. A stopped machine scans
+// nothing, so there (or past the deadline) the key goes up at once and is not typed.
+void ReleaseOnceScanned(const MatrixPosition& key, std::chrono::steady_clock::time_point deadline) {
+  ReleaseMatrixKeyAtNextEntry(key.row, key.column);
+  while (KeyIsDown(key) && EmulationRunning.load() != 0 &&
+         std::chrono::steady_clock::now() < deadline) {
+    SleepServingWaitHook(kScanPollMs);
+  }
+  ReleaseMatrixKey(key.row, key.column);
 }
 
 }  // namespace
@@ -75,11 +99,13 @@ void SetBasicVariablesToLoadEnd() {
 }
 
 void AutostartProgram() {
-  // R, U, N, RETURN: each held long enough for several of the KERNAL's keyboard scans.
+  // R, U, N, RETURN, one at a time.
   static constexpr MatrixPosition kRunKeys[] = {{2, 1}, {3, 6}, {4, 7}, {0, 1}};
+  const auto scanDeadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(kAutostartScanWaitLimitMs);
   for (const MatrixPosition& key : kRunKeys) {
     PressMatrixKey(key.row, key.column);
-    SleepMilliseconds(kAutostartHoldMs);
-    ReleaseMatrixKey(key.row, key.column);
+    SleepServingWaitHook(kAutostartHoldMs);
+    ReleaseOnceScanned(key, scanDeadline);
   }
 }

@@ -13,5 +13,9 @@ bool LoadPrg(const std::string& path);
 // variables ($2D/$2E) := end of load ($AE/$AF), so that RUN finds a whole program.
 void SetBasicVariablesToLoadEnd();
 
-// Types R, U, N and RETURN into the matrix, each held 100 ms; returns after ~400 ms.
+// Types R, U, N and RETURN into the matrix, one at a time, each held 100 ms and until
+// the running machine's keyboard scan has seen it; returns after ~400 ms when the machine
+// scans in time, at most about five seconds later when it does not. A stopped machine
+// sees the keys go down and up again and types nothing. While waiting, the calling
+// thread serves its pass wait hook.
 void AutostartProgram();

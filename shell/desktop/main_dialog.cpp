@@ -82,11 +82,8 @@ void CMainDialog::InitDialog() {
 #endif
   SpeedLimitOn.store(1);
   StartEmulatorThread();
-  if (CommandLineNamesProgram(commandLinePath_)) {
-    // The machine boots on EmulatorThread meanwhile; the window is not shown yet.
-    SleepMilliseconds(1000);
-    LoadAndStartProgram(commandLinePath_);
-  }
+  // The machine boots on EmulatorThread meanwhile; the window is not shown yet.
+  StartCommandLineProgram(commandLinePath_);
 }
 
 void CMainDialog::OnCommand(int command) {

@@ -1,11 +1,37 @@
 // The machine side of the main window's commands.
 #include "shell/desktop/shell_commands.h"
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
+#include "core/machine_state.h"
 #include "core/run_loop.h"
 #include "media/prg_loader.h"
+#include "platform/host_services.h"
+
+namespace {
+
+// BASIC's cold start reaches its prompt 82 frames after power-on and clears program
+// memory (NEW) on its way there: a program loaded before would be lost, and RUN typed
+// before the KERNAL enables its interrupt is never scanned. At the machine's own speed
+// that is 1.6 s, more than the one-second pause before a command-line program.
+constexpr std::uint64_t kBasicPromptFrame = 100;
+constexpr unsigned kCommandLinePauseMs = 1000;
+constexpr unsigned kBasicPromptWaitLimitMs = 10000;
+constexpr unsigned kBasicPromptPollMs = 10;
+
+void WaitForBasicPrompt() {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(kBasicPromptWaitLimitMs);
+  while (FrameCounter.load() < kBasicPromptFrame && EmulationRunning.load() != 0 &&
+         std::chrono::steady_clock::now() < deadline) {
+    SleepServingWaitHook(kBasicPromptPollMs);
+  }
+}
+
+}  // namespace
 
 bool CommandLineNamesProgram(const std::string& path) {
   for (const char* extension : {".prg", ".PRG"}) {
@@ -24,6 +50,13 @@ bool LoadAndStartProgram(const std::string& path) {
   // Typing needs the machine running: the keys are held while EmulatorThread scans them.
   AutostartProgram();
   return true;
+}
+
+bool StartCommandLineProgram(const std::string& path) {
+  if (!CommandLineNamesProgram(path)) return false;
+  SleepMilliseconds(kCommandLinePauseMs);
+  WaitForBasicPrompt();
+  return LoadAndStartProgram(path);
 }
 
 std::string EnterFolderOf(const std::string& chosenPath) {

@@ -13,6 +13,13 @@ bool CommandLineNamesProgram(const std::string& path);
 // failure LoadPrg has shown its box and nothing is typed.
 bool LoadAndStartProgram(const std::string& path);
 
+// A program named on the command line, once the machine powering on meanwhile on
+// EmulatorThread has reached BASIC's prompt: after a pause of one second, and for as long
+// as the first 100 frames since power-on take (at most ten seconds more, and not while
+// the machine is stopped). Returns false when the path names no program or the load
+// failed.
+bool StartCommandLineProgram(const std::string& path);
+
 // A file chosen in an open-file dialog: its folder becomes the current directory, and the
 // bare name, which the loaders open relative to it, is returned.
 std::string EnterFolderOf(const std::string& chosenPath);

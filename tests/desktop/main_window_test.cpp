@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "core/machine_state.h"
-#include "core/run_loop.h"
 #include "input/key_matrix.h"
 #include "platform/qt/thread_priority.h"
 #include "shell/desktop/main_dialog.h"
@@ -173,20 +172,11 @@ TEST(ProgramLoading, ALoadedProgramRunsWhileTheMachineRunsOnAnotherThread) {
       18);
   std::ofstream(folder.Path() / "sum.prg", std::ios::binary) << program;
 
-  std::atomic<bool> stop{false};
-  std::thread machine([&stop] {
-    // Passes as the display callback starts them, with the processor's view of memory.
-    while (!stop.load()) {
-      RunFlag.store(1);
-      VideoAccessFlag.store(0);
-      RunLoop();
-    }
-  });
+  BackgroundMachine machine;
   const bool loaded = LoadAndStartProgram(EnterFolderOf((folder.Path() / "sum.prg").string()));
   // Let BASIC run the program after the typed RETURN.
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  stop.store(true);
-  machine.join();
+  machine.Stop();
 
   EXPECT_TRUE(loaded);
   EXPECT_TRUE(RecordedMessageBoxes().empty());
@@ -195,6 +185,33 @@ TEST(ProgramLoading, ALoadedProgramRunsWhileTheMachineRunsOnAnotherThread) {
   for (const auto& line : lines) screen += line + "\n";
   EXPECT_NE(screen.find("RUN"), std::string::npos) << screen;
   EXPECT_NE(screen.find(" 4321"), std::string::npos) << screen;
+}
+
+// At the machine's own speed its start-up reaches BASIC's prompt after some 1.6 s,
+// later than the one-second pause before a command-line program; BASIC's cold start
+// would clear a program loaded earlier.
+TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPrompt) {
+  PowerOnTestMachine();
+  RecordMessageBoxes();
+  SpeedLimitOn.store(0);
+  ScratchFolder folder;
+  // 10 PRINT 4000+321
+  const std::string path = WriteTestFile(
+      folder.Path(), "sum.prg",
+      {0x01, 0x08, 0x0f, 0x08, 0x0a, 0x00, 0x99, '4', '0', '0', '0', 0xaa, '3', '2', '1', 0, 0, 0});
+
+  // Eight frames, then 160 ms: fifty frames a second.
+  BackgroundMachine machine(std::chrono::milliseconds(160));
+  const bool started = StartCommandLineProgram(path);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  machine.Stop();
+
+  EXPECT_TRUE(started);
+  EXPECT_TRUE(RecordedMessageBoxes().empty());
+  std::string screen;
+  for (const auto& line : ScreenLines()) screen += line + "\n";
+  EXPECT_NE(screen.find("\nRUN "), std::string::npos) << screen;
+  EXPECT_NE(screen.find("\n 4321 "), std::string::npos) << screen;
 }
 
 TEST(ThreadPriority, LowestRaisesTheThreadsNiceValueAndFailuresAreQuiet) {

@@ -148,6 +148,8 @@ TEST_F(PrgLoaderTest, NamesOfOneCharacterOrNoneFailQuietly) {
 }
 
 TEST_F(PrgLoaderTest, AutostartTypesRunAndReturnOneAfterAnother) {
+  // No machine runs here: as with a stopped machine, each key goes up after its hold.
+  EmulationRunning.store(0);
   const MatrixPosition keys[] = {{2, 1}, {3, 6}, {4, 7}, {0, 1}};
   std::vector<int> order;  // index of each key as it is first seen pressed
   std::atomic<bool> done{false};

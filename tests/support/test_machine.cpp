@@ -12,6 +12,7 @@
 #include "core/machine_state.h"
 #include "core/power_on.h"
 #include "core/rom_images.h"
+#include "core/run_loop.h"
 #include "platform/host_services.h"
 
 namespace {
@@ -68,6 +69,25 @@ void RunFrames(int frames) {
 void BootToBasic() {
   PowerOnTestMachine();
   RunFrames(200);
+}
+
+BackgroundMachine::BackgroundMachine(std::chrono::milliseconds pauseAfterPass)
+    : thread_([this, pauseAfterPass] {
+        while (!stop_.load()) {
+          RunFlag.store(1);
+          VideoAccessFlag.store(0);
+          RunLoop();
+          std::this_thread::sleep_for(pauseAfterPass);
+        }
+      }) {}
+
+BackgroundMachine::~BackgroundMachine() {
+  Stop();
+}
+
+void BackgroundMachine::Stop() {
+  stop_.store(true);
+  if (thread_.joinable()) thread_.join();
 }
 
 std::vector<std::string> ScreenLines() {

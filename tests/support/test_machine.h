@@ -2,9 +2,12 @@
 // brought to a known state.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 std::filesystem::path SharedDir();
@@ -28,6 +31,24 @@ void RunFrames(int frames);
 
 // Boots to the BASIC prompt (200 frames).
 void BootToBasic();
+
+// Runs passes on a thread of its own, as EmulatorThread's display callback starts them
+// (the processor's view of memory), with a pause after each pass: the time a picture
+// takes on a slow host, or the pace of the machine's own speed. Stops when destroyed.
+class BackgroundMachine {
+ public:
+  explicit BackgroundMachine(std::chrono::milliseconds pauseAfterPass = {});
+  ~BackgroundMachine();
+  BackgroundMachine(const BackgroundMachine&) = delete;
+  BackgroundMachine& operator=(const BackgroundMachine&) = delete;
+  // Ends the passes and waits for the thread; afterwards the machine state is the
+  // caller's alone.
+  void Stop();
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
 
 // The 25 rows of the current video matrix as text (screen codes mapped to ASCII).
 std::vector<std::string> ScreenLines();

@@ -1,0 +1,106 @@
+// The typed RUN against a machine running passes on another thread: every key reaches
+// the KERNAL's keyboard scan however the passes are spread over time.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "core/machine_state.h"
+#include "input/key_matrix.h"
+#include "media/prg_loader.h"
+#include "platform/host_services.h"
+#include "tests/support/test_machine.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// 10 PRINT 4000+321
+const std::vector<std::uint8_t> kSumProgram = {0x01, 0x08, 0x0f, 0x08, 0x0a, 0x00,
+                                               0x99, '4',  '0',  '0',  '0',  0xaa,
+                                               '3',  '2',  '1',  0x00, 0x00, 0x00};
+
+std::string Screen() {
+  std::string screen;
+  for (const std::string& line : ScreenLines()) screen += line + "\n";
+  return screen;
+}
+
+bool ScreenHasLine(const std::string& screen, const std::string& start) {
+  return screen.find("\n" + start) != std::string::npos;
+}
+
+class AutostartThreadsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RecordMessageBoxes();
+    dir_ = FreshTempDirectory("autostart");
+  }
+  void TearDown() override {
+    SetMessageBoxHandler(nullptr);
+    std::filesystem::remove_all(dir_);
+  }
+
+  void LoadSumProgram() {
+    ASSERT_TRUE(LoadPrg(WriteTestFile(dir_, "sum.prg", kSumProgram)));
+    SetBasicVariablesToLoadEnd();
+  }
+
+  std::filesystem::path dir_;
+};
+
+// A slow host spends longer on each picture than a key is held: each pass of eight
+// frames runs in a millisecond or two and is followed by 150 ms without a scan. A hold of
+// plain 100 ms would mostly fall between two passes.
+TEST_F(AutostartThreadsTest, EveryKeyIsScannedWhenPicturesTakeLongerThanAHold) {
+  BootToBasic();
+  LoadSumProgram();
+  SpeedLimitOn.store(0);
+  {
+    BackgroundMachine machine(milliseconds(150));
+    AutostartProgram();
+    // Let BASIC run the program after the typed RETURN.
+    SleepMilliseconds(600);
+  }
+  const std::string screen = Screen();
+  EXPECT_TRUE(ScreenHasLine(screen, "RUN ")) << screen;
+  EXPECT_TRUE(ScreenHasLine(screen, " 4321 ")) << screen;
+  for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
+}
+
+// RUN typed at power-on: the KERNAL scans the keyboard only once its start-up has
+// enabled the frame interrupt, after the memory test; the keys wait for that.
+TEST_F(AutostartThreadsTest, KeysTypedDuringStartUpWaitForTheFirstScan) {
+  PowerOnTestMachine();
+  SpeedLimitOn.store(0);
+  {
+    // About four times the machine's own speed: start-up takes some 400 ms.
+    BackgroundMachine machine(milliseconds(40));
+    AutostartProgram();
+    SleepMilliseconds(600);
+  }
+  const std::string screen = Screen();
+  EXPECT_TRUE(ScreenHasLine(screen, "READY.")) << screen;
+  EXPECT_TRUE(ScreenHasLine(screen, "RUN ")) << screen;
+}
+
+// A machine stopped from the debug window scans nothing: the keys go down and up again,
+// and nothing is typed when it runs again.
+TEST_F(AutostartThreadsTest, AStoppedMachineTypesNothingWhenItRunsAgain) {
+  BootToBasic();
+  EmulationRunning.store(0);
+  {
+    BackgroundMachine machine;
+    AutostartProgram();
+    for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
+    EmulationRunning.store(1);
+    SleepMilliseconds(300);
+  }
+  const std::string screen = Screen();
+  EXPECT_TRUE(ScreenHasLine(screen, "READY.")) << screen;
+  EXPECT_EQ(screen.find("RUN"), std::string::npos) << screen;
+  EXPECT_EQ(screen.find("?"), std::string::npos) << screen;
+}
+
+}  // namespace
