@@ -22,12 +22,15 @@ install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# build_dir DIR [cmake options...]
+# build_dir DIR [cmake options...] [-- targets...]  (every target when none is named)
 build_dir() {
-  local dir="$1"
+  local dir="$1" options=() targets=()
   shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" -j "$(nproc)"
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  targets=("$@")
+  cmake -S . -B "$dir" -G Ninja "${options[@]}" >/dev/null
+  cmake --build "$dir" -j "$(nproc)" ${targets[@]+--target "${targets[@]}"}
 }
 
 # The ROM images: C64EMU_ROMS if set, else the shared folder beside the checkout.
