@@ -102,20 +102,20 @@ void CDebugDialog::BuildControls() {
         DialogUnitsToPixels(dialogFont, entry.x, entry.y, entry.width, entry.height));
     if (entry.id != kNoId) {
       widget->setObjectName(QString::number(entry.id));
-      controls_.insert(entry.id, widget);
+      controls_.emplace(entry.id, widget);
     }
   }
-  logBox_ = static_cast<QPlainTextEdit*>(controls_.value(kLogBox));
-  dumpBox_ = static_cast<QPlainTextEdit*>(controls_.value(kDumpBox));
+  logBox_ = static_cast<QPlainTextEdit*>(Control(kLogBox));
+  dumpBox_ = static_cast<QPlainTextEdit*>(Control(kDumpBox));
   setFixedSize(DialogUnitsToPixels(dialogFont, 0, 0, kWidthDlu, kHeightDlu).size());
 }
 
 void CDebugDialog::ConnectControls() {
-  auto button = [this](int id) { return static_cast<QPushButton*>(controls_.value(id)); };
+  auto button = [this](int id) { return static_cast<QPushButton*>(Control(id)); };
   connect(button(kStopRunButton), &QPushButton::clicked, this, &CDebugDialog::OnStopRun);
   connect(button(kStepButton), &QPushButton::clicked, this, &CDebugDialog::OnStep);
   connect(button(kResetButton), &QPushButton::clicked, this, &CDebugDialog::OnReset);
-  connect(static_cast<QCheckBox*>(controls_.value(kSpeedLimitBox)), &QCheckBox::clicked, this,
+  connect(static_cast<QCheckBox*>(Control(kSpeedLimitBox)), &QCheckBox::clicked, this,
           &CDebugDialog::OnSpeedLimit);
 
   const struct {
@@ -152,19 +152,20 @@ void CDebugDialog::ConnectControls() {
 // disagree with what they switch. The boxes stay empty until the next refresh.
 void CDebugDialog::ShowOpeningState() {
   SetCaption(kStopRunButton, EmulationRunning.load() != 0 ? "Stop" : "Run");
-  static_cast<QCheckBox*>(controls_.value(kSpeedLimitBox))->setChecked(SpeedLimitOn.load() != 0);
+  static_cast<QCheckBox*>(Control(kSpeedLimitBox))->setChecked(SpeedLimitOn.load() != 0);
   SetCaption(kForceTextButton, ForceCaption(ForceFlagSet(ForceFlag::kText)));
   SetCaption(kForceBitmapButton, ForceCaption(ForceFlagSet(ForceFlag::kBitmap)));
   SetCaption(kForceMulticolourButton, ForceCaption(ForceFlagSet(ForceFlag::kMulticolour)));
-  static_cast<QLineEdit*>(controls_.value(kStepCountBox))->setText(DebugStepCountText());
+  static_cast<QLineEdit*>(Control(kStepCountBox))->setText(DebugStepCountText());
 }
 
 QWidget* CDebugDialog::Control(int id) const {
-  return controls_.value(id);
+  const auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
 }
 
 QString CDebugDialog::ControlText(int id) const {
-  QWidget* widget = controls_.value(id);
+  QWidget* widget = Control(id);
   if (auto* box = qobject_cast<QLineEdit*>(widget)) return box->text();
   if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
     return WithWindowsLineEnds(box->toPlainText());
@@ -174,12 +175,12 @@ QString CDebugDialog::ControlText(int id) const {
 }
 
 void CDebugDialog::SetText(int id, const QString& text) {
-  auto* box = static_cast<QLineEdit*>(controls_.value(id));
+  auto* box = static_cast<QLineEdit*>(Control(id));
   if (box->text() != text) box->setText(text);
 }
 
 void CDebugDialog::SetCaption(int id, const char* caption) {
-  static_cast<QAbstractButton*>(controls_.value(id))->setText(QString::fromLatin1(caption));
+  static_cast<QAbstractButton*>(Control(id))->setText(QString::fromLatin1(caption));
 }
 
 void CDebugDialog::ShowRefresh(const DebugFieldTexts& texts) {
@@ -206,7 +207,7 @@ void CDebugDialog::ShowRefresh(const DebugFieldTexts& texts) {
 
 void CDebugDialog::ShowField(DebugField field, const std::string& text) {
   const int id = static_cast<int>(field);
-  if (qobject_cast<QLineEdit*>(controls_.value(id)) == nullptr) return;
+  if (qobject_cast<QLineEdit*>(Control(id)) == nullptr) return;
   SetText(id, DecodeWindows1252(text));
 }
 
@@ -262,7 +263,7 @@ void CDebugDialog::OnStopRun() {
 void CDebugDialog::OnStep() {
   if (machineCallActive_) return;
   SetCaption(kStopRunButton, "Step");
-  const QString countText = static_cast<QLineEdit*>(controls_.value(kStepCountBox))->text();
+  const QString countText = static_cast<QLineEdit*>(Control(kStepCountBox))->text();
   SetDebugStepCountText(countText);
   StepBudget.store(StepBudgetForCount(ParseStepCount(countText.toStdString())));
   RunFlag.store(1);
@@ -275,7 +276,7 @@ void CDebugDialog::OnReset() {
 
 void CDebugDialog::OnSpeedLimit() {
   const bool on = ToggleSpeedLimit();
-  static_cast<QCheckBox*>(controls_.value(kSpeedLimitBox))->setChecked(on);
+  static_cast<QCheckBox*>(Control(kSpeedLimitBox))->setChecked(on);
 }
 
 void CDebugDialog::OnForce(ForceFlag flag) {

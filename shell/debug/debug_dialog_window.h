@@ -5,9 +5,9 @@
 #pragma once
 
 #include <QDialog>
-#include <QHash>
 #include <QRect>
 #include <cstddef>
+#include <map>
 #include <string>
 
 #include "shell/debug/debug_commands.h"
@@ -60,7 +60,7 @@ class CDebugDialog : public QDialog {
   template <typename Call>
   void RunMachine(Call call);
 
-  QHash<int, QWidget*> controls_;
+  std::map<int, QWidget*> controls_;
   QPlainTextEdit* logBox_ = nullptr;
   QPlainTextEdit* dumpBox_ = nullptr;
   std::size_t shownLogLines_ = 0;

@@ -1,12 +1,9 @@
 // The debug window driving the real machine booted to BASIC: Step with its trace lines,
-// free running, Reset, and the dump of the booted memory; plus the window's
-// responsiveness (printed timings with generous bounds).
+// free running, Reset, and the dump of the booted memory, also over a long log.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
-#include <chrono>
-#include <cstdio>
 #include <memory>
 #include <regex>
 #include <string>
@@ -24,12 +21,6 @@
 namespace {
 
 using namespace debug_dialog;
-using Clock = std::chrono::steady_clock;
-
-double MillisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
 // The newest `count` lines of the log, oldest first.
 std::vector<std::string> NewestLines(std::size_t count) {
   const std::string text = DebugLogText();
@@ -198,37 +189,26 @@ TEST_F(DebugMachineTest, ResetPowersOnAndRunsOnePass) {
   EXPECT_EQ(RunFlag.load(), 0);
 }
 
-TEST_F(DebugMachineTest, RefreshAfterEachOfAThousandSingleStepsStaysQuick) {
+// The log box takes only the new lines in front; after a thousand of them it still shows
+// the whole log, newest first.
+TEST_F(DebugMachineTest, AThousandSingleStepsOverALongLogKeepTheLogBoxWhole) {
   for (int i = 0; i < 20000; ++i) AppendDebugLog("a long log line number " + std::to_string(i));
   RefreshDebugWindow();  // the whole log into the box once
   TypeStepCount(dialog(), "1");
 
-  const auto start = Clock::now();
   for (int i = 0; i < 1000; ++i) {
     Click(dialog(), kStepButton);
     FinishSteps();
   }
-  const double elapsed = MillisecondsSince(start);
-  std::printf("[ TIMING   ] 1,000 single steps with refreshes over a %zu-line log: %.1f ms\n",
-              DebugLogLineCount(), elapsed);
   EXPECT_EQ(DebugLogLineCount(), 21000u);
   EXPECT_EQ(TextOf(dialog(), kLogBox), DebugLogText());
-  EXPECT_LT(elapsed, 10000.0);  // sanity bound only; the target is well under a second
 }
 
-TEST_F(DebugMachineTest, MemoryDumpOnStopStaysQuick) {
-  std::string scratch;
-  auto start = Clock::now();
-  BuildMemoryDump(Ram, IoImage, scratch);
-  const double build = MillisecondsSince(start);
-
-  start = Clock::now();
+TEST_F(DebugMachineTest, StopShowsTheMemoryDumpOfTheBootedMachine) {
+  std::string expected;
+  BuildMemoryDump(Ram, IoImage, expected);
   Click(dialog(), kStopRunButton);
-  const double stop = MillisecondsSince(start);
-  std::printf("[ TIMING   ] memory dump text: %.1f ms; Stop with dump shown in the box: %.1f ms\n",
-              build, stop);
-  EXPECT_EQ(TextOf(dialog(), kDumpBox), scratch);
-  EXPECT_LT(stop, 10000.0);  // sanity bound only
+  EXPECT_EQ(TextOf(dialog(), kDumpBox), expected);
 }
 
 }  // namespace

@@ -175,7 +175,7 @@ TEST(ProgramLoading, ALoadedProgramRunsWhileTheMachineRunsOnAnotherThread) {
   BackgroundMachine machine;
   const bool loaded = LoadAndStartProgram(EnterFolderOf((folder.Path() / "sum.prg").string()));
   // Let BASIC run the program after the typed RETURN.
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  machine.WaitForFrames(25);
   machine.Stop();
 
   EXPECT_TRUE(loaded);
@@ -203,7 +203,7 @@ TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPrompt) {
   // Eight frames, then 160 ms: fifty frames a second.
   BackgroundMachine machine(std::chrono::milliseconds(160));
   const bool started = StartCommandLineProgram(path);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  machine.WaitForFrames(25);
   machine.Stop();
 
   EXPECT_TRUE(started);

@@ -61,7 +61,7 @@ TEST_F(AutostartThreadsTest, EveryKeyIsScannedWhenPicturesTakeLongerThanAHold) {
     BackgroundMachine machine(milliseconds(150));
     AutostartProgram();
     // Let BASIC run the program after the typed RETURN.
-    SleepMilliseconds(600);
+    machine.WaitForFrames(25);
   }
   const std::string screen = Screen();
   EXPECT_TRUE(ScreenHasLine(screen, "RUN ")) << screen;
@@ -78,7 +78,7 @@ TEST_F(AutostartThreadsTest, KeysTypedDuringStartUpWaitForTheFirstScan) {
     // About four times the machine's own speed: start-up takes some 400 ms.
     BackgroundMachine machine(milliseconds(40));
     AutostartProgram();
-    SleepMilliseconds(600);
+    machine.WaitForFrames(25);
   }
   const std::string screen = Screen();
   EXPECT_TRUE(ScreenHasLine(screen, "READY.")) << screen;
@@ -95,7 +95,7 @@ TEST_F(AutostartThreadsTest, AStoppedMachineTypesNothingWhenItRunsAgain) {
     AutostartProgram();
     for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
     EmulationRunning.store(1);
-    SleepMilliseconds(300);
+    machine.WaitForFrames(25);
   }
   const std::string screen = Screen();
   EXPECT_TRUE(ScreenHasLine(screen, "READY.")) << screen;

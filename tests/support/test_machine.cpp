@@ -85,6 +85,14 @@ BackgroundMachine::~BackgroundMachine() {
   Stop();
 }
 
+void BackgroundMachine::WaitForFrames(int frames) {
+  const std::uint64_t target = FrameCounter.load() + static_cast<std::uint64_t>(frames);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (FrameCounter.load() < target && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
 void BackgroundMachine::Stop() {
   stop_.store(true);
   if (thread_.joinable()) thread_.join();

@@ -41,6 +41,9 @@ class BackgroundMachine {
   ~BackgroundMachine();
   BackgroundMachine(const BackgroundMachine&) = delete;
   BackgroundMachine& operator=(const BackgroundMachine&) = delete;
+  // Returns once the machine has begun `frames` more frames (emulated time, whatever the
+  // host's speed), or after a minute.
+  void WaitForFrames(int frames);
   // Ends the passes and waits for the thread; afterwards the machine state is the
   // caller's alone.
   void Stop();

@@ -1,0 +1,113 @@
+// The "Debug Info" window's responsiveness, on Qt's offscreen platform with the machine
+// booted to BASIC: one single step with the refresh it makes over a long log, building
+// the memory dump's text, and Stop with the dump shown in its box.
+#include <benchmark/benchmark.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "apps/headless_runner.h"
+#include "core/machine_state.h"
+#include "core/power_on.h"
+#include "core/rom_images.h"
+#include "core/run_loop.h"
+#include "shell/debug/debug_dialog.h"
+#include "shell/debug/debug_dialog_window.h"
+#include "shell/debug/debug_fields.h"
+#include "shell/debug/dialog_template.h"
+#include "shell/debug_log.h"
+
+namespace {
+
+using namespace debug_dialog;
+
+constexpr int kLogLines = 20000;
+
+// Made once, closed before the application object goes.
+std::unique_ptr<CDebugDialog> Window;
+
+// The booted machine and an open window over a log of kLogLines lines.
+CDebugDialog* OpenWindow(benchmark::State& state) {
+  if (Window) return Window.get();
+  ZeroMachineState();
+  std::string error;
+  const char* roms = std::getenv("C64EMU_ROMS");
+  if (!LoadRomImages({roms ? roms : C64EMU_SHARED_DIR "/roms"}, error)) {
+    state.SkipWithError(error.c_str());
+    return nullptr;
+  }
+  PowerOn(true);
+  RunEmulatedFrames(200);
+  for (int i = 0; i < kLogLines; ++i) {
+    AppendDebugLog("a long log line number " + std::to_string(i));
+  }
+  SetDebugStepCountText("1");
+  Window = std::make_unique<CDebugDialog>();
+  Window->show();
+  RefreshDebugWindow();
+  return Window.get();
+}
+
+void Click(CDebugDialog& dialog, int id) {
+  qobject_cast<QAbstractButton*>(dialog.Control(id))->click();
+}
+
+// As the display window would: passes until the step budget is used up.
+void FinishSteps() {
+  while (StepBudget.load() > 0 && EmulationRunning.load() != 0) {
+    RunFlag = 1;
+    RunLoop();
+  }
+}
+
+void BM_SingleStepWithRefresh(benchmark::State& state) {
+  CDebugDialog* dialog = OpenWindow(state);
+  if (dialog == nullptr) return;
+  qobject_cast<QLineEdit*>(dialog->Control(kStepCountBox))->setText("1");
+  for (auto _ : state) {
+    Click(*dialog, kStepButton);
+    FinishSteps();
+  }
+  // Back to free running for the next benchmark.
+  qobject_cast<QLineEdit*>(dialog->Control(kStepCountBox))->setText("-1");
+  Click(*dialog, kStepButton);
+}
+BENCHMARK(BM_SingleStepWithRefresh)->Unit(benchmark::kMillisecond);
+
+void BM_MemoryDumpText(benchmark::State& state) {
+  std::string text;
+  for (auto _ : state) {
+    BuildMemoryDump(Ram, IoImage, text);
+    benchmark::DoNotOptimize(text.data());
+  }
+}
+BENCHMARK(BM_MemoryDumpText)->Unit(benchmark::kMillisecond);
+
+// Stop builds the dump and shows it; Run (not timed) lets the machine go again.
+void BM_StopWithMemoryDump(benchmark::State& state) {
+  CDebugDialog* dialog = OpenWindow(state);
+  if (dialog == nullptr) return;
+  for (auto _ : state) {
+    Click(*dialog, kStopRunButton);
+    state.PauseTiming();
+    Click(*dialog, kStopRunButton);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_StopWithMemoryDump)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  Window.reset();
+  return 0;
+}
