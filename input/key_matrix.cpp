@@ -120,6 +120,12 @@ void ReleasePositionsAfterScan(std::uint64_t positions, std::uint64_t unscanned)
   }
 }
 
+// The positions an event presses that are new to the machine: released now, or still
+// down with a release waiting (that release goes up before this press). DeferredLock held.
+std::uint64_t NewPresses(const KeyEvent& event) {
+  return ReleasedPositions(event.press) | (event.press & Deferred.pendingMatrix);
+}
+
 // A key event taking effect outside an interrupt entry: its new presses wait for the
 // next entry like those of PressMatrixKey. DeferredLock held.
 void ApplyKeyEventNow(const KeyEvent& event) {
@@ -140,12 +146,11 @@ void DropOldestQueuedEvent() {
 // its positions went up at this entry (the scan has to see the key up between two taps of
 // it, or the KERNAL takes the second for the first one still held). DeferredLock held.
 void ApplyQueuedKeyEvents(std::uint64_t scanned, std::uint64_t releasedNow) {
-  bool newKeyApplied = false;
+  // A press first seen by this entry's scan is this scan's new key already.
+  bool newKeyApplied = scanned != 0;
   while (Queued.count != 0) {
     const KeyEvent& event = Queued.events[Queued.head];
-    // A position still down with a release waiting goes up before this press.
-    const std::uint64_t newPresses =
-        ReleasedPositions(event.press) | (event.press & Deferred.pendingMatrix);
+    const std::uint64_t newPresses = NewPresses(event);
     if (newPresses != 0) {
       if (newKeyApplied || Deferred.pendingMatrix != 0 || (newPresses & releasedNow) != 0) break;
       newKeyApplied = true;
@@ -267,7 +272,10 @@ void KeyEvent::Release(int row, int column) {
 void SubmitKeyEvent(const KeyEvent& event) {
   if ((event.press | event.release) == 0) return;
   std::lock_guard lock(DeferredLock);
-  if (Queued.count == 0 && Deferred.pendingMatrix == 0) {
+  // A second new key waits for the first one's scan even while that one is held: keys
+  // that overlap (the next pressed before the last is released) reach the scans in turn.
+  const bool newKeyUnscanned = Deferred.unseenMatrix != 0 && NewPresses(event) != 0;
+  if (Queued.count == 0 && Deferred.pendingMatrix == 0 && !newKeyUnscanned) {
     ApplyKeyEventNow(event);  // nothing ahead of it
   } else {
     if (Queued.count == kQueuedKeyEventCapacity) {

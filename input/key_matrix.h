@@ -56,15 +56,17 @@ struct KeyEvent {
 };
 // Key events reach the matrix in order, one new key per keyboard scan: the KERNAL takes
 // only one of two keys that go down before the same scan, so two taps typed within one
-// pass would lose a letter. An event takes effect at once while nothing is queued and no
-// release waits for a scan; its presses count as not yet scanned, as with PressMatrixKey.
-// Otherwise the event waits in a short queue, and each interrupt entry, before its scan,
-// applies queued events in order until one has to wait:
+// pass, or two keys that overlap there, would lose a letter. An event takes effect at
+// once while nothing is queued, no release waits for a scan and, if it presses a new
+// position, no press is waiting for its first scan; its presses count as not yet scanned,
+// as with PressMatrixKey. Otherwise the event waits in a short queue, and each interrupt
+// entry, before its scan, applies queued events in order until one has to wait:
 // - an event's releases go up together, at this entry, or at the next one if one of its
 //   positions has not been through a scan yet (a capital and SHIFT go up together);
 // - an event that presses a new position waits while an earlier release still waits,
-//   after another new press at this entry, and while one of its positions went up at this
-//   entry (a doubled letter needs one scan with the key up between the two taps).
+//   when another new press is first scanned at this entry, and while one of its positions
+//   went up at this entry (a doubled letter needs one scan with the key up between the
+//   two taps).
 // Pressing a position that is already down (SHIFT on every shifted key) is not new unless
 // its release is still waiting: then the release comes first. PressMatrixKey,
 // ReleaseMatrixKey and ReleaseMatrixKeyAfterScan bypass the queue (autostart holds its

@@ -39,15 +39,25 @@ class HostKeyTableTest : public ::testing::Test {
   // The frame interrupts that let the KERNAL see the presses: after this, releases of
   // the keys pressed so far take effect at once.
   static void LetMachineScan() { NoteInterruptEntry(); }
+
+  // Keys held one after another, each seen by a scan before the next goes down (a new
+  // key pressed before the last one's scan waits for it).
+  static void HoldKey(unsigned char key, int modifiers = 0) {
+    OnKeyDown(key, modifiers);
+    LetMachineScan();
+  }
+  static void HoldSpecialKey(int key) {
+    OnSpecialKeyDown(key);
+    LetMachineScan();
+  }
 };
 
 TEST_F(HostKeyTableTest, LettersAndDigitsPressTheirPositions) {
-  OnKeyDown('a', 0);
-  OnKeyDown('r', 0);
-  OnKeyDown('5', 0);
-  OnKeyDown('\r', 0);
+  HoldKey('a');
+  HoldKey('r');
+  HoldKey('5');
+  HoldKey('\r');
   ExpectPressedExactly({{1, 2}, {2, 1}, {2, 0}, {0, 1}});
-  LetMachineScan();
   OnKeyUp('a', 0);
   OnKeyUp('r', 0);
   OnKeyUp('5', 0);
@@ -135,10 +145,10 @@ TEST_F(HostKeyTableTest, HashAndStarShareTheStarPosition) {
 }
 
 TEST_F(HostKeyTableTest, CharacterCodesOfSpecialEntriesReachOnlyTheMatrix) {
-  OnKeyDown(0xB5, 0);  // micro sign: entry 55's code, row 0 column 0
+  HoldKey(0xB5);  // micro sign: entry 55's code, row 0 column 0
   ExpectPressedExactly({{0, 0}});
   EXPECT_EQ(JoystickState.load(), 0xFF);
-  OnKeyDown(0xB4, 0);  // the Left entry's code: its matrix position, not the joystick
+  HoldKey(0xB4);  // the Left entry's code: its matrix position, not the joystick
   ExpectPressedExactly({{0, 0}, {0, 2}});
   EXPECT_EQ(JoystickState.load(), 0xFF);
 }
@@ -173,13 +183,12 @@ TEST_F(HostKeyTableTest, CursorKeysAndInsertDriveTheJoystick) {
 }
 
 TEST_F(HostKeyTableTest, FunctionKeysAndHomeReachTheMatrix) {
-  OnKeyDown('A', kShift);  // SHIFT down from a character event
-  OnSpecialKeyDown(kF1);
-  OnSpecialKeyDown(kF3);
-  OnSpecialKeyDown(kF7);
-  OnSpecialKeyDown(kHome);
+  HoldKey('A', kShift);  // SHIFT down from a character event
+  HoldSpecialKey(kF1);
+  HoldSpecialKey(kF3);
+  HoldSpecialKey(kF7);
+  HoldSpecialKey(kHome);
   ExpectPressedExactly({{6, 4}, {1, 2}, {0, 4}, {0, 5}, {0, 3}, {0, 0}});
-  LetMachineScan();
   OnSpecialKeyUp(kF1);  // special keys leave SHIFT alone
   ExpectPressedExactly({{6, 4}, {1, 2}, {0, 5}, {0, 3}, {0, 0}});
   EXPECT_EQ(JoystickState.load(), 0xFF);

@@ -160,6 +160,22 @@ TEST_F(KeyMatrixTest, TapsWithinOnePassReachConsecutiveScansOneKeyEach) {
   EXPECT_EQ(PressedPositions(), Bit(kX));
 }
 
+TEST_F(KeyMatrixTest, OverlappingKeysWithinOnePassReachConsecutiveScansOneKeyEach) {
+  // Rolled "6*7": each key goes down before the one before it comes up.
+  Down({kSix});
+  Down({kStar});
+  Up({kSix});
+  Down({kSeven});
+  Up({kStar});
+  Up({kSeven});
+  EXPECT_EQ(PressedPositions(), Bit(kSix)) << "the second key waits for the first one's scan";
+  const std::uint64_t expected[] = {Bit(kSix), Bit(kStar), Bit(kSeven), 0};
+  for (std::uint64_t pressed : expected) {
+    NoteInterruptEntry();
+    EXPECT_EQ(PressedPositions(), pressed);
+  }
+}
+
 TEST_F(KeyMatrixTest, AGroupGoesDownTogetherAndAHeldShiftIsNotANewKey) {
   // Shift+7 (SHIFT, 7 and /) after a tap of 6, then a second shifted key with SHIFT held.
   Down({kSix});

@@ -37,6 +37,17 @@ void TapKeysInBursts(const std::string& keys, std::size_t tapsPerPass) {
   }
 }
 
+// Fast typing that rolls from key to key: each key goes down before the one before it
+// comes up, and a whole pass's keys arrive in the same gap.
+void RollKeysInOneGap(const std::string& keys) {
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    OnKeyDown(static_cast<unsigned char>(keys[i]), 0);
+    if (i > 0) OnKeyUp(static_cast<unsigned char>(keys[i - 1]), 0);
+  }
+  OnKeyUp(static_cast<unsigned char>(keys.back()), 0);
+  RunFrames(FramesPerPass);
+}
+
 bool ScreenShows(const std::string& text) {
   for (const std::string& line : ScreenLines()) {
     if (line.find(text) != std::string::npos) return true;
@@ -69,6 +80,14 @@ TEST(TypingTest, SeveralTapsWithinOnePassAreAllTyped) {
   RunFrames(4 * FramesPerPass);
   EXPECT_TRUE(ScreenShows("PRINT 77*6")) << Screen();
   EXPECT_TRUE(ScreenShows(" 462")) << Screen();
+}
+
+TEST(TypingTest, KeysThatOverlapWithinOnePassAreAllTyped) {
+  BootToBasic();
+  RollKeysInOneGap("print 6*7\r");
+  RunFrames(3 * FramesPerPass);
+  EXPECT_TRUE(ScreenShows("PRINT 6*7")) << Screen();
+  EXPECT_TRUE(ScreenShows(" 42")) << Screen();
 }
 
 TEST(TypingTest, LoadedProgramRunsFromTheTypedRun) {
