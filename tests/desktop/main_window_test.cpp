@@ -5,8 +5,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +16,7 @@
 
 #include "core/machine_state.h"
 #include "input/key_matrix.h"
+#include "media/d64_image.h"
 #include "platform/qt/thread_priority.h"
 #include "shell/desktop/main_dialog.h"
 #include "shell/desktop/shell_commands.h"
@@ -67,6 +70,35 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
+// Answers the next open-file dialog as a user would, as soon as it is shown: chooses
+// `path`, or cancels when `path` is empty. Records the dialog's filters on the way.
+void AnswerNextFileDialog(const QString& path, QStringList* filters = nullptr) {
+  auto* timer = new QTimer(qApp);
+  QObject::connect(timer, &QTimer::timeout, [timer, path, filters] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    timer->stop();
+    timer->deleteLater();
+    if (filters != nullptr) *filters = dialog->nameFilters();
+    if (path.isEmpty()) {
+      dialog->reject();
+    } else {
+      dialog->selectFile(path);
+      static_cast<QDialog*>(dialog)->accept();  // public in QDialog
+    }
+  });
+  timer->start(10);
+}
+
+// 10 PRINT 4000+321
+const std::vector<std::uint8_t> kSumProgram = {0x01, 0x08, 0x0f, 0x08, 0x0a, 0x00,
+                                               0x99, '4',  '0',  '0',  '0',  0xaa,
+                                               '3',  '2',  '1',  0x00, 0x00, 0x00};
+
+bool RamHoldsSumProgram() {
+  return std::equal(kSumProgram.begin() + 2, kSumProgram.end(), Ram + 0x0801);
+}
+
 }  // namespace
 
 TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
@@ -114,6 +146,58 @@ TEST(MainWindow, OkEndsTheProcessWithStatusZero) {
         dialog.accept();
       },
       testing::ExitedWithCode(0), "");
+}
+
+// The File menu's dialogs, answered as a user would. No machine runs here: as with a
+// stopped machine, the typed RUN goes down and up without waiting for scans.
+TEST(MainWindow, OpenPrgLoadsTheChosenFileFromItsFolder) {
+  Application();
+  LoadTestRoms();
+  EmulationRunning.store(0);
+  RecordMessageBoxes();
+  ScratchFolder folder;
+  const std::string path = WriteTestFile(folder.Path(), "sum.prg", kSumProgram);
+  CMainDialog dialog;
+  QStringList filters;
+  AnswerNextFileDialog(QString::fromStdString(path), &filters);
+  dialog.OnCommand(CMainDialog::kOpenPrg);
+
+  EXPECT_EQ(filters, QtNameFilters(kPrgFilter));
+  EXPECT_TRUE(RamHoldsSumProgram());
+  EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(folder.Path()));
+  EXPECT_TRUE(RecordedMessageBoxes().empty());
+  for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
+}
+
+TEST(MainWindow, CancellingOpenPrgLoadsNothing) {
+  Application();
+  LoadTestRoms();
+  EmulationRunning.store(0);
+  RecordMessageBoxes();
+  CMainDialog dialog;
+  AnswerNextFileDialog({});
+  dialog.OnCommand(CMainDialog::kOpenPrg);
+  EXPECT_FALSE(RamHoldsSumProgram());
+  EXPECT_TRUE(RecordedMessageBoxes().empty());
+}
+
+TEST(MainWindow, MountD64ReadsTheChosenImageAndConfirmsItsName) {
+  Application();
+  RecordMessageBoxes();
+  ScratchFolder folder;
+  std::vector<std::uint8_t> image(kD64ImageSize, 0);
+  image[kD64DiskNameOffset] = 'G';
+  const std::string path = WriteTestFile(folder.Path(), "games.d64", image);
+  CMainDialog dialog;
+  QStringList filters;
+  AnswerNextFileDialog(QString::fromStdString(path), &filters);
+  dialog.OnCommand(CMainDialog::kMountD64);
+
+  EXPECT_EQ(filters, QtNameFilters(kD64Filter));
+  ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(RecordedMessageBoxes()[0].text, "0x47");
+  EXPECT_EQ(RecordedMessageBoxes()[0].title, "Info");
+  EXPECT_EQ(D64Image[kD64DiskNameOffset], 'G');
 }
 
 TEST(CommandLineRule, LowerCaseExtensionFromIndexTwoQualifies) {
