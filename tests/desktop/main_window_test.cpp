@@ -24,15 +24,6 @@
 
 namespace {
 
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "main_window_test";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication application(argc, argv);
-  return application;
-}
-
 struct MenuEntry {
   std::string caption;
   int command;
@@ -102,7 +93,6 @@ bool RamHoldsSumProgram() {
 }  // namespace
 
 TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
-  Application();
   CMainDialog dialog;
   EXPECT_EQ(dialog.windowTitle().toStdString(), "Orvik's C64 Emulator");
   const auto* menuBar = dialog.findChild<QMenuBar*>();
@@ -118,7 +108,6 @@ TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
 }
 
 TEST(MainWindow, StartsWithoutACommandLinePath) {
-  Application();
   CMainDialog dialog;
   EXPECT_EQ(dialog.CommandLinePath(), "");
 }
@@ -129,7 +118,6 @@ TEST(MainWindow, FileFiltersOfferTheTypeAndAllFiles) {
 }
 
 TEST(MainWindow, QuitEndsTheProcessWithStatusZero) {
-  Application();
   EXPECT_EXIT(
       {
         CMainDialog dialog;
@@ -139,7 +127,6 @@ TEST(MainWindow, QuitEndsTheProcessWithStatusZero) {
 }
 
 TEST(MainWindow, OkEndsTheProcessWithStatusZero) {
-  Application();
   EXPECT_EXIT(
       {
         CMainDialog dialog;
@@ -151,7 +138,6 @@ TEST(MainWindow, OkEndsTheProcessWithStatusZero) {
 // The File menu's dialogs, answered as a user would. No machine runs here: as with a
 // stopped machine, the typed RUN goes down and up without waiting for scans.
 TEST(MainWindow, OpenPrgLoadsTheChosenFileFromItsFolder) {
-  Application();
   LoadTestRoms();
   EmulationRunning.store(0);
   RecordMessageBoxes();
@@ -170,7 +156,6 @@ TEST(MainWindow, OpenPrgLoadsTheChosenFileFromItsFolder) {
 }
 
 TEST(MainWindow, CancellingOpenPrgLoadsNothing) {
-  Application();
   LoadTestRoms();
   EmulationRunning.store(0);
   RecordMessageBoxes();
@@ -182,7 +167,6 @@ TEST(MainWindow, CancellingOpenPrgLoadsNothing) {
 }
 
 TEST(MainWindow, MountD64ReadsTheChosenImageAndConfirmsItsName) {
-  Application();
   RecordMessageBoxes();
   ScratchFolder folder;
   std::vector<std::uint8_t> image(kD64ImageSize, 0);

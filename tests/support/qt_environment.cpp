@@ -1,6 +1,8 @@
-// Every debug-window test program runs with one QApplication on Qt's offscreen platform.
-// The user-interface thread waits for the pass lock the way the desktop program makes it
-// wait: serving queued requests from other threads between tries.
+// One QApplication on Qt's offscreen platform for a whole widget test program, made before
+// the first test and destroyed after the last (a QApplication left to static destruction
+// outlives parts of Qt it needs). The user-interface thread waits for the pass lock the
+// way the desktop program makes it wait: serving queued requests from other threads
+// between tries.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -24,7 +26,7 @@ class QtEnvironment : public testing::Environment {
 
  private:
   int argc_ = 1;
-  char name_[16] = "debug_test";
+  char name_[16] = "widget_test";
   char* argv_[2] = {name_, nullptr};
   std::unique_ptr<QApplication> app_;
 };
