@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "core/machine_state.h"
@@ -81,11 +80,6 @@ void AnswerNextFileDialog(const QString& path, QStringList* filters = nullptr) {
   timer->start(10);
 }
 
-// 10 PRINT 4000+321
-const std::vector<std::uint8_t> kSumProgram = {0x01, 0x08, 0x0f, 0x08, 0x0a, 0x00,
-                                               0x99, '4',  '0',  '0',  '0',  0xaa,
-                                               '3',  '2',  '1',  0x00, 0x00, 0x00};
-
 bool RamHoldsSumProgram() {
   return std::equal(kSumProgram.begin() + 2, kSumProgram.end(), Ram + 0x0801);
 }
@@ -135,20 +129,26 @@ TEST(MainWindow, OkEndsTheProcessWithStatusZero) {
       testing::ExitedWithCode(0), "");
 }
 
-// The File menu's dialogs, answered as a user would. No machine runs here: as with a
-// stopped machine, the typed RUN goes down and up without waiting for scans.
+// The File menu's dialogs, answered as a user would: runs the command with `path` chosen
+// (cancelled when empty) and returns the filters the dialog offered.
+QStringList RunFileCommand(int command, const std::string& path) {
+  CMainDialog dialog;
+  QStringList filters;
+  AnswerNextFileDialog(QString::fromStdString(path), &filters);
+  dialog.OnCommand(command);
+  return filters;
+}
+
+// No machine runs here: as with a stopped machine, the typed RUN goes down and up
+// without waiting for scans.
 TEST(MainWindow, OpenPrgLoadsTheChosenFileFromItsFolder) {
   LoadTestRoms();
   EmulationRunning.store(0);
   RecordMessageBoxes();
   ScratchFolder folder;
   const std::string path = WriteTestFile(folder.Path(), "sum.prg", kSumProgram);
-  CMainDialog dialog;
-  QStringList filters;
-  AnswerNextFileDialog(QString::fromStdString(path), &filters);
-  dialog.OnCommand(CMainDialog::kOpenPrg);
 
-  EXPECT_EQ(filters, QtNameFilters(kPrgFilter));
+  EXPECT_EQ(RunFileCommand(CMainDialog::kOpenPrg, path), QtNameFilters(kPrgFilter));
   EXPECT_TRUE(RamHoldsSumProgram());
   EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(folder.Path()));
   EXPECT_TRUE(RecordedMessageBoxes().empty());
@@ -159,9 +159,7 @@ TEST(MainWindow, CancellingOpenPrgLoadsNothing) {
   LoadTestRoms();
   EmulationRunning.store(0);
   RecordMessageBoxes();
-  CMainDialog dialog;
-  AnswerNextFileDialog({});
-  dialog.OnCommand(CMainDialog::kOpenPrg);
+  RunFileCommand(CMainDialog::kOpenPrg, "");
   EXPECT_FALSE(RamHoldsSumProgram());
   EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
@@ -172,12 +170,8 @@ TEST(MainWindow, MountD64ReadsTheChosenImageAndConfirmsItsName) {
   std::vector<std::uint8_t> image(kD64ImageSize, 0);
   image[kD64DiskNameOffset] = 'G';
   const std::string path = WriteTestFile(folder.Path(), "games.d64", image);
-  CMainDialog dialog;
-  QStringList filters;
-  AnswerNextFileDialog(QString::fromStdString(path), &filters);
-  dialog.OnCommand(CMainDialog::kMountD64);
 
-  EXPECT_EQ(filters, QtNameFilters(kD64Filter));
+  EXPECT_EQ(RunFileCommand(CMainDialog::kMountD64, path), QtNameFilters(kD64Filter));
   ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
   EXPECT_EQ(RecordedMessageBoxes()[0].text, "0x47");
   EXPECT_EQ(RecordedMessageBoxes()[0].title, "Info");
@@ -232,27 +226,19 @@ TEST(ProgramLoading, ALoadedProgramRunsWhileTheMachineRunsOnAnotherThread) {
   RecordMessageBoxes();
   SpeedLimitOn.store(0);
   ScratchFolder folder;
-  // 10 PRINT 4000+321
-  const std::string program(
-      "\x01\x08\x0f\x08\x0a\x00\x99"
-      "4000\xaa"
-      "321\x00\x00\x00",
-      18);
-  std::ofstream(folder.Path() / "sum.prg", std::ios::binary) << program;
+  const std::string path = WriteTestFile(folder.Path(), "sum.prg", kSumProgram);
 
   BackgroundMachine machine;
-  const bool loaded = LoadAndStartProgram(EnterFolderOf((folder.Path() / "sum.prg").string()));
+  const bool loaded = LoadAndStartProgram(EnterFolderOf(path));
   // Let BASIC run the program after the typed RETURN.
   machine.WaitForFrames(25);
   machine.Stop();
 
   EXPECT_TRUE(loaded);
   EXPECT_TRUE(RecordedMessageBoxes().empty());
-  const std::vector<std::string> lines = ScreenLines();
-  std::string screen;
-  for (const auto& line : lines) screen += line + "\n";
-  EXPECT_NE(screen.find("RUN"), std::string::npos) << screen;
-  EXPECT_NE(screen.find(" 4321"), std::string::npos) << screen;
+  const std::string screen = ScreenText();
+  EXPECT_NE(screen.find("\nRUN "), std::string::npos) << screen;
+  EXPECT_NE(screen.find("\n 4321 "), std::string::npos) << screen;
 }
 
 // At the machine's own speed its start-up reaches BASIC's prompt after some 1.6 s,
@@ -263,10 +249,7 @@ TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPrompt) {
   RecordMessageBoxes();
   SpeedLimitOn.store(0);
   ScratchFolder folder;
-  // 10 PRINT 4000+321
-  const std::string path = WriteTestFile(
-      folder.Path(), "sum.prg",
-      {0x01, 0x08, 0x0f, 0x08, 0x0a, 0x00, 0x99, '4', '0', '0', '0', 0xaa, '3', '2', '1', 0, 0, 0});
+  const std::string path = WriteTestFile(folder.Path(), "sum.prg", kSumProgram);
 
   // Eight frames, then 160 ms: fifty frames a second.
   BackgroundMachine machine(std::chrono::milliseconds(160));
@@ -276,8 +259,7 @@ TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPrompt) {
 
   EXPECT_TRUE(started);
   EXPECT_TRUE(RecordedMessageBoxes().empty());
-  std::string screen;
-  for (const auto& line : ScreenLines()) screen += line + "\n";
+  const std::string screen = ScreenText();
   EXPECT_NE(screen.find("\nRUN "), std::string::npos) << screen;
   EXPECT_NE(screen.find("\n 4321 "), std::string::npos) << screen;
 }

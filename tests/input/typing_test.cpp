@@ -55,39 +55,33 @@ bool ScreenShows(const std::string& text) {
   return false;
 }
 
-std::string Screen() {
-  std::string all;
-  for (const std::string& line : ScreenLines()) all += line + "\n";
-  return all;
-}
-
 TEST(TypingTest, QuickTapsBetweenPassesReachBasic) {
   BootToBasic();
   TapKeys("print 6*7\r");
   RunFrames(2 * FramesPerPass);
-  EXPECT_TRUE(ScreenShows("PRINT 6*7")) << Screen();
-  EXPECT_TRUE(ScreenShows(" 42")) << Screen();
+  EXPECT_TRUE(ScreenShows("PRINT 6*7")) << ScreenText();
+  EXPECT_TRUE(ScreenShows(" 42")) << ScreenText();
 }
 
 TEST(TypingTest, SeveralTapsWithinOnePassAreAllTyped) {
   BootToBasic();
   TapKeysInBursts("print 6*7\r", 2);
   RunFrames(2 * FramesPerPass);
-  EXPECT_TRUE(ScreenShows("PRINT 6*7")) << Screen();
-  EXPECT_TRUE(ScreenShows(" 42")) << Screen();
+  EXPECT_TRUE(ScreenShows("PRINT 6*7")) << ScreenText();
+  EXPECT_TRUE(ScreenShows(" 42")) << ScreenText();
   // A whole line with a doubled digit in one gap.
   TapKeysInBursts("print 77*6\r", 11);
   RunFrames(4 * FramesPerPass);
-  EXPECT_TRUE(ScreenShows("PRINT 77*6")) << Screen();
-  EXPECT_TRUE(ScreenShows(" 462")) << Screen();
+  EXPECT_TRUE(ScreenShows("PRINT 77*6")) << ScreenText();
+  EXPECT_TRUE(ScreenShows(" 462")) << ScreenText();
 }
 
 TEST(TypingTest, KeysThatOverlapWithinOnePassAreAllTyped) {
   BootToBasic();
   RollKeysInOneGap("print 6*7\r");
   RunFrames(3 * FramesPerPass);
-  EXPECT_TRUE(ScreenShows("PRINT 6*7")) << Screen();
-  EXPECT_TRUE(ScreenShows(" 42")) << Screen();
+  EXPECT_TRUE(ScreenShows("PRINT 6*7")) << ScreenText();
+  EXPECT_TRUE(ScreenShows(" 42")) << ScreenText();
 }
 
 TEST(TypingTest, LoadedProgramRunsFromTheTypedRun) {
@@ -110,7 +104,7 @@ TEST(TypingTest, LoadedProgramRunsFromTheTypedRun) {
 
   TapKeys("run\r");
   RunFrames(4 * FramesPerPass);
-  EXPECT_TRUE(ScreenShows("OK")) << Screen();
+  EXPECT_TRUE(ScreenShows("OK")) << ScreenText();
 }
 
 }  // namespace

@@ -16,17 +16,6 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// 10 PRINT 4000+321
-const std::vector<std::uint8_t> kSumProgram = {0x01, 0x08, 0x0f, 0x08, 0x0a, 0x00,
-                                               0x99, '4',  '0',  '0',  '0',  0xaa,
-                                               '3',  '2',  '1',  0x00, 0x00, 0x00};
-
-std::string Screen() {
-  std::string screen;
-  for (const std::string& line : ScreenLines()) screen += line + "\n";
-  return screen;
-}
-
 bool ScreenHasLine(const std::string& screen, const std::string& start) {
   return screen.find("\n" + start) != std::string::npos;
 }
@@ -63,7 +52,7 @@ TEST_F(AutostartThreadsTest, EveryKeyIsScannedWhenPicturesTakeLongerThanAHold) {
     // Let BASIC run the program after the typed RETURN.
     machine.WaitForFrames(25);
   }
-  const std::string screen = Screen();
+  const std::string screen = ScreenText();
   EXPECT_TRUE(ScreenHasLine(screen, "RUN ")) << screen;
   EXPECT_TRUE(ScreenHasLine(screen, " 4321 ")) << screen;
   for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
@@ -80,7 +69,7 @@ TEST_F(AutostartThreadsTest, KeysTypedDuringStartUpWaitForTheFirstScan) {
     AutostartProgram();
     machine.WaitForFrames(25);
   }
-  const std::string screen = Screen();
+  const std::string screen = ScreenText();
   EXPECT_TRUE(ScreenHasLine(screen, "READY.")) << screen;
   EXPECT_TRUE(ScreenHasLine(screen, "RUN ")) << screen;
 }
@@ -97,7 +86,7 @@ TEST_F(AutostartThreadsTest, AStoppedMachineTypesNothingWhenItRunsAgain) {
     EmulationRunning.store(1);
     machine.WaitForFrames(25);
   }
-  const std::string screen = Screen();
+  const std::string screen = ScreenText();
   EXPECT_TRUE(ScreenHasLine(screen, "READY.")) << screen;
   EXPECT_EQ(screen.find("RUN"), std::string::npos) << screen;
   EXPECT_EQ(screen.find("?"), std::string::npos) << screen;

@@ -102,6 +102,16 @@ std::vector<std::string> ScreenLines() {
   return ScreenTextLines();
 }
 
+std::string ScreenText() {
+  std::string text;
+  for (const std::string& line : ScreenLines()) text += line + "\n";
+  return text;
+}
+
+const std::vector<std::uint8_t> kSumProgram = {0x01, 0x08, 0x0f, 0x08, 0x0a, 0x00,
+                                               0x99, '4',  '0',  '0',  '0',  0xaa,
+                                               '3',  '2',  '1',  0x00, 0x00, 0x00};
+
 void RecordMessageBoxes() {
   Boxes.clear();
   SetMessageBoxHandler(&RecordBox);

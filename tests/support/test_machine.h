@@ -55,6 +55,11 @@ class BackgroundMachine {
 
 // The 25 rows of the current video matrix as text (screen codes mapped to ASCII).
 std::vector<std::string> ScreenLines();
+// The same rows, each ended by "\n": for searches across lines and failure messages.
+std::string ScreenText();
+
+// A one-line BASIC program as a .prg file's bytes: 10 PRINT 4000+321.
+extern const std::vector<std::uint8_t> kSumProgram;
 
 // Collects message boxes instead of printing them.
 struct RecordedBox {
