@@ -11,13 +11,10 @@
 #include "core/power_on.h"
 #include "media/d64_image.h"
 #include "platform/host_services.h"
+#include "shell/debug/debug_dialog.h"
 #include "shell/desktop/emulator_thread.h"
 #include "shell/desktop/shell_commands.h"
 
-#if defined(C64EMU_HAVE_DEBUG_DIALOG) && __has_include("shell/debug/debug_dialog.h")
-#include "shell/debug/debug_dialog.h"
-#define C64EMU_DEBUG_DIALOG_READY 1
-#endif
 
 namespace {
 
@@ -77,9 +74,7 @@ CMainDialog::CMainDialog(QWidget* parent)
 
 void CMainDialog::InitDialog() {
   setWindowIcon(icon_);
-#ifdef C64EMU_DEBUG_DIALOG_READY
   SetDebugStepCountText("1");
-#endif
   SpeedLimitOn.store(1);
   StartEmulatorThread();
   // The machine boots on EmulatorThread meanwhile; the window is not shown yet.
@@ -131,11 +126,5 @@ void CMainDialog::OnReset() {
 }
 
 void CMainDialog::OnDebug() {
-#ifdef C64EMU_DEBUG_DIALOG_READY
   RunDebugDialog(this);
-#else
-  QDialog placeholder(this);
-  placeholder.setWindowTitle("Debug Info");
-  placeholder.exec();
-#endif
 }
