@@ -6,14 +6,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "apps/headless_runner.h"
+#include "bench/boot_to_prompt.h"
 #include "core/machine_state.h"
-#include "core/power_on.h"
-#include "core/rom_images.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_dialog.h"
 #include "shell/debug/debug_dialog_window.h"
@@ -33,15 +30,7 @@ std::unique_ptr<CDebugDialog> Window;
 // The booted machine and an open window over a log of kLogLines lines.
 CDebugDialog* OpenWindow(benchmark::State& state) {
   if (Window) return Window.get();
-  ZeroMachineState();
-  std::string error;
-  const char* roms = std::getenv("C64EMU_ROMS");
-  if (!LoadRomImages({roms ? roms : C64EMU_SHARED_DIR "/roms"}, error)) {
-    state.SkipWithError(error.c_str());
-    return nullptr;
-  }
-  PowerOn(true);
-  RunEmulatedFrames(200);
+  if (!BootToPrompt(state)) return nullptr;
   for (int i = 0; i < kLogLines; ++i) {
     AppendDebugLog("a long log line number " + std::to_string(i));
   }

@@ -2,31 +2,14 @@
 // picture), one machine step, and the memory accesses that every instruction makes.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <string>
+#include <cstdint>
 
-#include "apps/headless_runner.h"
+#include "bench/boot_to_prompt.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
-#include "core/power_on.h"
-#include "core/rom_images.h"
 #include "core/run_loop.h"
 
 namespace {
-
-bool BootToPrompt(benchmark::State& state) {
-  ZeroMachineState();
-  std::string error;
-  const char* roms = std::getenv("C64EMU_ROMS");
-  if (!LoadRomImages({roms ? roms : C64EMU_SHARED_DIR "/roms"}, error)) {
-    state.SkipWithError(error.c_str());
-    return false;
-  }
-  PowerOn(true);
-  RunEmulatedFrames(200);
-  return true;
-}
 
 void BM_RunLoopPass(benchmark::State& state) {
   if (!BootToPrompt(state)) return;
@@ -35,9 +18,8 @@ void BM_RunLoopPass(benchmark::State& state) {
     VideoAccessFlag = 0;
     RunLoop();
   }
-  state.counters["frames/s"] =
-      benchmark::Counter(static_cast<double>(state.iterations() * FramesPerPass),
-                         benchmark::Counter::kIsRate);
+  state.counters["frames/s"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * FramesPerPass), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_RunLoopPass)->Unit(benchmark::kMillisecond);
 

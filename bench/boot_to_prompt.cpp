@@ -1,0 +1,22 @@
+#include "bench/boot_to_prompt.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "apps/headless_runner.h"
+#include "core/machine_state.h"
+#include "core/power_on.h"
+#include "core/rom_images.h"
+
+bool BootToPrompt(benchmark::State& state) {
+  ZeroMachineState();
+  std::string error;
+  const char* roms = std::getenv("C64EMU_ROMS");
+  if (!LoadRomImages({roms ? roms : C64EMU_SHARED_DIR "/roms"}, error)) {
+    state.SkipWithError(error.c_str());
+    return false;
+  }
+  PowerOn(true);
+  RunEmulatedFrames(200);
+  return true;
+}
