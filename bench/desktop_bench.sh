@@ -16,21 +16,8 @@ probe=$build/tests/desktop/desktop_probe
 roms=${C64EMU_ROMS:-$here/../../shared/roms}
 export C64EMU_ROMS=$roms
 
-work=$(mktemp -d)
-xvfb_pid=
-emulator_pid=
-cleanup() {
-  [ -n "$emulator_pid" ] && kill "$emulator_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_RUNTIME_DIR=$work
-
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$work/display")"
+source "$here/../tools/private_x_server.sh"
+start_private_x_server || { echo "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
 
 echo "== one picture of the display window"
 "$build/bench/display_draw_bench" 60

@@ -15,15 +15,7 @@ probe=$2
 roms=$3
 scenario=$4
 
-work=$(mktemp -d)
-xvfb_pid=
-emulator_pid=
-cleanup() {
-  [ -n "$emulator_pid" ] && kill "$emulator_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../../tools/private_x_server.sh"
 
 fail() {
   echo "FAIL: $*"
@@ -35,14 +27,8 @@ fail() {
   exit 1
 }
 
-# A private server on a free display number (Xvfb picks it and writes it to fd 1).
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -1 "$work/display")"
+start_private_x_server || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export C64EMU_ROMS=$roms
-export XDG_RUNTIME_DIR=$work
 
 # Reads the emulated screen back from the window into $work/screen.txt.
 read_screen() {

@@ -1,0 +1,23 @@
+# Sourced by the desktop program's window tests and its benchmark (bash): a scratch
+# directory $work and a private Xvfb on a free display number, both removed on exit
+# together with the program started as $emulator_pid.
+work=$(mktemp -d)
+xvfb_pid=
+emulator_pid=
+cleanup() {
+  [ -n "$emulator_pid" ] && kill "$emulator_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_RUNTIME_DIR=$work
+
+# Starts the server (Xvfb picks the display number and writes it to fd 1) and exports
+# DISPLAY; returns 1, with the reason in $work/xvfb.log, when it does not start.
+start_private_x_server() {
+  Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || return 1
+  export DISPLAY=":$(head -1 "$work/display")"
+}
