@@ -68,9 +68,9 @@ struct KeyEvent {
 //   went up at this entry (a doubled letter needs one scan with the key up between the
 //   two taps).
 // Pressing a position that is already down (SHIFT on every shifted key) is not new unless
-// its release is still waiting: then the release comes first. PressMatrixKey,
-// ReleaseMatrixKey and ReleaseMatrixKeyAfterScan bypass the queue (autostart holds its
-// keys for several scans itself). A full queue applies its oldest event at once rather
+// its release is still waiting: then the release comes first. PressMatrixKey and the
+// ReleaseMatrixKey calls bypass the queue (the autostart waits for the scans itself).
+// A full queue applies its oldest event at once rather
 // than lose a key. Handlers submit on the emulator thread; the records are guarded by the
 // same lock as the deferred releases, which NoteInterruptEntry only ever tries to take.
 void SubmitKeyEvent(const KeyEvent& event);
