@@ -84,6 +84,14 @@ bool RamHoldsSumProgram() {
   return std::equal(kSumProgram.begin() + 2, kSumProgram.end(), Ram + 0x0801);
 }
 
+// After a typed RUN: no box, and RUN with the program's output on the screen.
+void ExpectTheSumProgramRan() {
+  EXPECT_TRUE(RecordedMessageBoxes().empty());
+  const std::string screen = ScreenText();
+  EXPECT_NE(screen.find("\nRUN "), std::string::npos) << screen;
+  EXPECT_NE(screen.find("\n 4321 "), std::string::npos) << screen;
+}
+
 }  // namespace
 
 TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
@@ -235,10 +243,7 @@ TEST(ProgramLoading, ALoadedProgramRunsWhileTheMachineRunsOnAnotherThread) {
   machine.Stop();
 
   EXPECT_TRUE(loaded);
-  EXPECT_TRUE(RecordedMessageBoxes().empty());
-  const std::string screen = ScreenText();
-  EXPECT_NE(screen.find("\nRUN "), std::string::npos) << screen;
-  EXPECT_NE(screen.find("\n 4321 "), std::string::npos) << screen;
+  ExpectTheSumProgramRan();
 }
 
 // At the machine's own speed its start-up reaches BASIC's prompt after some 1.6 s,
@@ -258,10 +263,7 @@ TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPrompt) {
   machine.Stop();
 
   EXPECT_TRUE(started);
-  EXPECT_TRUE(RecordedMessageBoxes().empty());
-  const std::string screen = ScreenText();
-  EXPECT_NE(screen.find("\nRUN "), std::string::npos) << screen;
-  EXPECT_NE(screen.find("\n 4321 "), std::string::npos) << screen;
+  ExpectTheSumProgramRan();
 }
 
 TEST(ThreadPriority, LowestRaisesTheThreadsNiceValueAndFailuresAreQuiet) {
