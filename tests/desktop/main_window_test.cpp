@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -73,7 +74,11 @@ void AnswerNextFileDialog(const QString& path, QStringList* filters = nullptr) {
     if (path.isEmpty()) {
       dialog->reject();
     } else {
-      dialog->selectFile(path);
+      // Typed into the file-name box, as a user would: selectFile() leaves the box alone
+      // while it has the focus, which it has when an earlier dialog was answered.
+      auto* nameBox = dialog->findChild<QLineEdit*>("fileNameEdit");
+      ASSERT_NE(nameBox, nullptr);
+      nameBox->setText(path);
       static_cast<QDialog*>(dialog)->accept();  // public in QDialog
     }
   });
