@@ -11,6 +11,10 @@
 #include "tests/support/test_machine.h"
 #include "video/frame_buffer.h"
 
+using namespace core;
+using namespace video;
+using namespace apps;
+
 namespace {
 
 std::uint64_t Fnv1a(const void* data, std::size_t size) {
