@@ -9,16 +9,17 @@
 #include <cstdio>
 #include <string>
 
-#include "apps/headless_runner.h"
 #include "core/host_hooks.h"
 #include "core/machine_state.h"
 #include "core/power_on.h"
 #include "core/rom_images.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 #include "platform/host_services.h"
 #include "shell/debug/debug_dialog.h"
 #include "shell/debug/debug_dialog_window.h"
 #include "shell/debug/dialog_template.h"
+#include "shell/machine_hooks.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -32,10 +33,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   core::SetPassWaitHookForThisThread([] { QCoreApplication::processEvents(); });
-  core::SpeedLimitOn = 1;
+  shell::InstallMachineHooks();
+  core::SetSpeedLimit(true);
   shell::SetDebugStepCountText("3");
   core::PowerOn(true);
-  apps::RunEmulatedFrames(200);
+  core::RunFrames(200);
 
   using namespace shell::debug_dialog;
   shell::CDebugDialog dialog;
@@ -45,14 +47,11 @@ int main(int argc, char** argv) {
   core::SetDebugWindowField(core::DebugField::kBitmapMode, "no");
   core::SetDebugWindowField(core::DebugField::kMulticolourMode, "no");
   static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kStopRunButton))
-      ->click();               // Stop: the dump
-  core::EmulationRunning = 1;  // step a running machine, as after Run
+      ->click();       // Stop: the dump
+  core::RunMachine();  // step a running machine, as after Run
   static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kStepButton))->click();
-  while (core::StepBudget.load() > 0) {
-    core::RunFlag = 1;
-    core::RunLoop();
-  }
-  core::EmulationRunning = 0;
+  while (core::StepBudget.load() > 0) core::RunPassIfIdle();
+  core::StopMachine();
   static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kStopRunButton))->setText("Run");
 
   const QString path = QString::fromLocal8Bit(argv[1]);

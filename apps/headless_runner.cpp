@@ -10,6 +10,7 @@
 #include "apps/screen_text.h"
 #include "core/machine_state.h"
 #include "core/power_on.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
@@ -78,22 +79,12 @@ void TypeRun() {
       {2, 1}, {3, 6}, {4, 7}, {0, 1}};  // R U N RETURN
   for (const input::MatrixPosition& key : kRunKeys) {
     input::PressMatrixKey(key.row, key.column);
-    RunEmulatedFrames(kRunKeyHoldFrames);
+    core::RunFrames(kRunKeyHoldFrames);
     input::ReleaseMatrixKey(key.row, key.column);
   }
 }
 
 }  // namespace
-
-void RunEmulatedFrames(int frames) {
-  const std::uint64_t target = core::FrameCounter.load() + static_cast<std::uint64_t>(frames);
-  core::PassLock lock;
-  while (core::FrameCounter.load(std::memory_order_relaxed) < target) {
-    // A pass has ended: the next one starts at once, as the display callback starts it.
-    if (!core::RunFlag.load(std::memory_order_relaxed)) core::RunFlag = 1;
-    if (core::MachineStep()) core::PayIdleSteps();
-  }
-}
 
 bool PressHostCharacter(unsigned char character) {
   character = Normalised(character);
@@ -111,10 +102,10 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
   const auto started = std::chrono::steady_clock::now();
   const std::uint64_t firstFrame = core::FrameCounter.load();
   const std::int32_t firstInstruction = core::InstructionCount;
-  core::SpeedLimitOn = options.speedLimit ? 1 : 0;
+  core::SetSpeedLimit(options.speedLimit);
 
   core::PowerOn(true);
-  RunEmulatedFrames(options.inputAt);
+  core::RunFrames(options.inputAt);
 
   if (!options.program.empty()) {
     bool loaded = false;
@@ -131,22 +122,22 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
       err << "No key for character code " << static_cast<int>(key) << "; skipped\n";
       continue;
     }
-    RunEmulatedFrames(kTypedKeyHoldFrames);
+    core::RunFrames(kTypedKeyHoldFrames);
     ReleaseHostCharacter(key);
-    RunEmulatedFrames(kTypedKeyGapFrames);
+    core::RunFrames(kTypedKeyGapFrames);
   }
   if (options.fpsTrace) {
     // One line per emulated second: the last closed one-second window of host time and
     // the throttle's delay at that moment.
     for (int done = 0; done < options.frames; done += 50) {
-      RunEmulatedFrames(std::min(50, options.frames - done));
+      core::RunFrames(std::min(50, options.frames - done));
       char line[80];
       std::snprintf(line, sizeof line, "fps: %d throttle=%.0f", core::FramesPerSecond.load(),
                     static_cast<double>(core::ThrottleDelay.load()));
       out << line << std::endl;
     }
   } else {
-    RunEmulatedFrames(options.frames);
+    core::RunFrames(options.frames);
   }
 
   int status = 0;

@@ -27,10 +27,6 @@ struct HeadlessOptions {
 // process's exit status. Results go to `out`, errors to `err`.
 int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
 
-// Runs the machine until `frames` more frames have begun, as the display callback
-// would: a new pass whenever one ends.
-void RunEmulatedFrames(int frames);
-
 // Types one character as the keyboard handlers would (a character found only in a
 // shifted column comes with SHIFT); "\n" and '\r' are RETURN. Returns false for a
 // character with no key.

@@ -7,6 +7,7 @@
 #include "core/machine_state.h"
 #include "core/power_on.h"
 #include "core/rom_images.h"
+#include "core/run_control.h"
 #include "shell/machine_hooks.h"
 
 using namespace core;
@@ -21,6 +22,6 @@ bool BootToPrompt(benchmark::State& state) {
     return false;
   }
   PowerOn(true);
-  RunEmulatedFrames(200);
+  RunFrames(200);
   return true;
 }

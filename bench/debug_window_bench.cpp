@@ -12,6 +12,7 @@
 #include "bench/boot_to_prompt.h"
 #include "core/debug_log.h"
 #include "core/machine_state.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_dialog.h"
 #include "shell/debug/debug_dialog_window.h"
@@ -50,10 +51,7 @@ void Click(CDebugDialog& dialog, int id) {
 
 // As the display window would: passes until the step budget is used up.
 void FinishSteps() {
-  while (StepBudget.load() > 0 && EmulationRunning.load() != 0) {
-    RunFlag = 1;
-    RunLoop();
-  }
+  while (StepBudget.load() > 0 && EmulationRunning.load() != 0) RunPassIfIdle();
 }
 
 void BM_SingleStepWithRefresh(benchmark::State& state) {

@@ -7,6 +7,7 @@
 #include "bench/boot_to_prompt.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 
 using namespace core;
@@ -16,8 +17,7 @@ namespace {
 void BM_RunLoopPass(benchmark::State& state) {
   if (!BootToPrompt(state)) return;
   for (auto _ : state) {
-    RunFlag = 1;
-    RunLoop();
+    RunPassIfIdle();
   }
   state.counters["frames/s"] = benchmark::Counter(
       static_cast<double>(state.iterations() * FramesPerPass), benchmark::Counter::kIsRate);

@@ -76,17 +76,21 @@ void Arr(std::uint16_t address, std::uint8_t length) {
   AdvancePc(length);
 }
 
-void Brk() {
-  Cpu.PC = static_cast<std::uint16_t>(Cpu.PC + 2);
+void EnterHandler(std::uint8_t pushedStatus) {
   Push(static_cast<std::uint8_t>(Cpu.PC >> 8));
   Push(static_cast<std::uint8_t>(Cpu.PC));
-  SetFlag(kFlagB);
-  Push(Cpu.P);
-  // The vector is taken from the images directly, as the interrupt entry does: the
-  // KERNAL ROM while HIRAM is set, else RAM.
+  Push(pushedStatus);
+  // The vector is read from the images directly: the KERNAL ROM's while HIRAM is set,
+  // else the RAM's.
   const std::uint8_t* image = PortBitSet(kPortHiram) ? RomMap : Ram;
   Cpu.PC = static_cast<std::uint16_t>(image[0xFFFF] << 8 | image[0xFFFE]);
   SetFlag(kFlagI);
+}
+
+void Brk() {
+  Cpu.PC = static_cast<std::uint16_t>(Cpu.PC + 2);
+  SetFlag(kFlagB);
+  EnterHandler(Cpu.P);
 }
 
 }  // namespace op

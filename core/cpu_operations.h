@@ -552,8 +552,11 @@ inline void Rti() {
   const std::uint8_t high = Pull();
   Cpu.PC = static_cast<std::uint16_t>(high << 8 | low);
 }
-// BRK: pushes PC + 2 and P with B set (B stays set), then takes the vector at $FFFE
-// straight from the image the processor would see there and sets I (cpu_operations.cpp).
+// Entering a handler, as BRK and the interrupt entry both do: pushes PC and the given
+// status byte, takes the vector at $FFFE straight from the image the processor would see
+// there and sets I (cpu_operations.cpp).
+void EnterHandler(std::uint8_t pushedStatus);
+// BRK: pushes PC + 2 and P with B set (B stays set) and enters the handler.
 void Brk();
 
 }  // namespace op

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/cpu_operations.h"
 #include "core/host_hooks.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
@@ -12,19 +13,10 @@
 namespace core {
 
 void TakeInterrupt() {
-  const std::uint8_t* vectorSource = PortBitSet(kPortHiram) ? RomMap : Ram;
-  const std::uint16_t vector =
-      static_cast<std::uint16_t>(vectorSource[0xFFFF] << 8 | vectorSource[0xFFFE]);
-
-  WriteByte(static_cast<std::uint16_t>(0x0100 + Cpu.SP), static_cast<std::uint8_t>(Cpu.PC >> 8));
-  WriteByte(static_cast<std::uint16_t>(0x0100 + static_cast<std::uint8_t>(Cpu.SP - 1)),
-            static_cast<std::uint8_t>(Cpu.PC));
+  // B stays set in P, but the pushed copy has it clear: the handler tells an interrupt
+  // from a BRK by it.
   SetFlag(kFlagB);
-  const std::uint8_t pushed = static_cast<std::uint8_t>(Cpu.P & ~StatusFlagMasks[kFlagB]);
-  WriteByte(static_cast<std::uint16_t>(0x0100 + static_cast<std::uint8_t>(Cpu.SP - 2)), pushed);
-  Cpu.SP = static_cast<std::uint8_t>(Cpu.SP - 3);
-  Cpu.PC = vector;
-  SetFlag(kFlagI);
+  op::EnterHandler(static_cast<std::uint8_t>(Cpu.P & ~StatusFlagMasks[kFlagB]));
 
   CountFramesPerSecond();
   if (const auto entered = InstalledHostHooks().interruptEntered) entered();

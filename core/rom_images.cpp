@@ -1,10 +1,11 @@
 // Reading the BASIC, KERNAL and character ROM images from a directory at start-up.
 #include "core/rom_images.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <span>
+
+#include "platform/file_reader.h"
 
 namespace core {
 
@@ -17,14 +18,6 @@ struct RomFile {
   const char* shortName;
   std::span<std::uint8_t> target;
 };
-
-// Reads a whole file; false if it cannot be opened.
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  return !file.bad();
-}
 
 std::string JoinPlaces(const std::vector<std::filesystem::path>& directories) {
   std::string places;
@@ -66,17 +59,18 @@ bool LoadRomImages(const std::vector<std::filesystem::path>& directories, std::s
         const std::filesystem::path path = directory / name;
         std::error_code ignored;
         if (!std::filesystem::is_regular_file(path, ignored)) continue;
-        std::vector<std::uint8_t> bytes;
-        if (!ReadWholeFile(path, bytes)) {
+        // Never more than the image's size is read, whatever the file holds.
+        const platform::FileContents file = platform::ReadFileHead(path, rom.target.size());
+        if (file.status != platform::FileReadStatus::kRead) {
           error = "Cannot read ROM image " + path.string();
           return false;
         }
-        if (bytes.size() != rom.target.size()) {
-          error = "ROM image " + path.string() + " has " + std::to_string(bytes.size()) +
+        if (file.size != rom.target.size()) {
+          error = "ROM image " + path.string() + " has " + std::to_string(file.size) +
                   " bytes; expected " + std::to_string(rom.target.size());
           return false;
         }
-        std::copy(bytes.begin(), bytes.end(), rom.target.begin());
+        std::copy(file.bytes.begin(), file.bytes.end(), rom.target.begin());
         found = true;
         break;
       }

@@ -10,6 +10,7 @@
 #include "core/machine_state.h"
 #include "core/run_loop.h"
 #include "input/key_matrix.h"
+#include "platform/file_reader.h"
 #include "platform/host_services.h"
 
 namespace media {
@@ -18,8 +19,8 @@ namespace {
 
 constexpr std::uint16_t kBasicStart = 0x0801;
 // RAM ends at $FFFF: a file at $0801 carries at most this many data bytes.
-constexpr long kMaxDataBytes = 0x10000 - kBasicStart;  // 63,487
-constexpr long kMaxFileBytes = kMaxDataBytes + 2;
+constexpr std::size_t kMaxDataBytes = 0x10000 - kBasicStart;  // 63,487
+constexpr std::size_t kMaxFileBytes = kMaxDataBytes + 2;
 
 // Zero-page pointers: end of load (set by the KERNAL's LOAD) and BASIC's start of
 // variables, which is also the end of the program text.
@@ -36,17 +37,6 @@ constexpr unsigned kAutostartHoldMs = 100;
 // release has been through the next entry; all four keys together wait at most this long.
 constexpr unsigned kAutostartScanWaitLimitMs = 5000;
 constexpr unsigned kScanPollMs = 5;
-
-// Reads the whole file. Fails for a length that cannot be learned, one beyond the
-// largest program, or a short read (a directory opens but does not read).
-bool ReadWholeFile(std::FILE* file, std::vector<std::uint8_t>& buffer) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return false;
-  const long length = std::ftell(file);
-  if (length < 0 || length > kMaxFileBytes) return false;
-  if (std::fseek(file, 0, SEEK_SET) != 0) return false;
-  buffer.resize(static_cast<std::size_t>(length));
-  return std::fread(buffer.data(), 1, buffer.size(), file) == buffer.size();
-}
 
 bool KeyIsDown(const input::MatrixPosition& key) {
   return (core::KeyMatrix[key.row].load() & (1u << key.column)) == 0;
@@ -67,18 +57,16 @@ void ReleaseOnceScanned(const input::MatrixPosition& key,
 }  // namespace
 
 bool LoadPrg(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
+  const platform::FileContents file = platform::ReadFileHead(path, kMaxFileBytes);
+  if (file.status == platform::FileReadStatus::kCannotOpen) {
     // A name of one character or none is what an emulated program leaves when it sets
     // no real file name; that fails quietly.
     if (path.size() > 1) platform::ShowMessageBox("File not found: " + path, "Error");
     return false;
   }
 
-  std::vector<std::uint8_t> buffer;
-  const bool read = ReadWholeFile(file, buffer);
-  std::fclose(file);
-
+  const std::vector<std::uint8_t>& buffer = file.bytes;
+  const bool read = file.status == platform::FileReadStatus::kRead && file.size <= kMaxFileBytes;
   if (!read || buffer.size() < 2 || buffer[0] != (kBasicStart & 0xFF) ||
       buffer[1] != (kBasicStart >> 8)) {
     platform::ShowMessageBox("No readable PRG file: " + path, "Error");

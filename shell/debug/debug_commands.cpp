@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "core/machine_state.h"
+#include "core/run_control.h"
 #include "video/vic_state.h"
 
 namespace shell {
@@ -38,15 +39,9 @@ std::atomic<std::uint8_t>& FlagOf(ForceFlag flag) {
 }  // namespace
 
 bool ToggleSpeedLimit() {
-  if (core::SpeedLimitOn.load() != 0) {
-    core::SavedThrottleDelay.store(core::ThrottleDelay.load());
-    core::ThrottleDelay.store(0.0f);
-    core::SpeedLimitOn.store(0);
-    return false;
-  }
-  core::ThrottleDelay.store(core::SavedThrottleDelay.load());
-  core::SpeedLimitOn.store(1);
-  return true;
+  const bool on = !core::SpeedLimitIsOn();
+  core::SetSpeedLimit(on);
+  return on;
 }
 
 std::uint16_t NextOnCycle(VideoPointer pointer, std::uint16_t value, int direction) {

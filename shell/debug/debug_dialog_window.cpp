@@ -14,6 +14,7 @@
 #include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "core/power_on.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_box_text.h"
 #include "shell/debug/debug_dialog.h"
@@ -251,14 +252,12 @@ void CDebugDialog::RunMachine(Call call) {
 void CDebugDialog::OnStopRun() {
   if (machineCallActive_) return;
   if (core::EmulationRunning.load() != 0) {
-    core::EmulationRunning.store(0);
+    core::StopMachine();
     SetCaption(kStopRunButton, "Run");
     core::RefreshDebugWindow();
     return;
   }
-  core::EmulationRunning.store(1);
-  core::StepBudget.store(-1);
-  RunMachine([] { core::RunLoop(); });
+  RunMachine([] { core::RunMachine(); });
   SetCaption(kStopRunButton, "Stop");
 }
 
@@ -267,9 +266,8 @@ void CDebugDialog::OnStep() {
   SetCaption(kStopRunButton, "Step");
   const QString countText = static_cast<QLineEdit*>(Control(kStepCountBox))->text();
   SetDebugStepCountText(countText);
-  core::StepBudget.store(StepBudgetForCount(ParseStepCount(countText.toStdString())));
-  core::RunFlag.store(1);
-  RunMachine([] { core::RunLoop(); });
+  const std::int32_t budget = StepBudgetForCount(ParseStepCount(countText.toStdString()));
+  RunMachine([budget] { core::StepMachine(budget); });
 }
 
 void CDebugDialog::OnReset() {

@@ -9,6 +9,7 @@
 
 #include "core/machine_state.h"
 #include "core/power_on.h"
+#include "core/run_control.h"
 #include "media/d64_image.h"
 #include "platform/host_services.h"
 #include "shell/debug/debug_dialog.h"
@@ -76,7 +77,7 @@ CMainDialog::CMainDialog(QWidget* parent)
 void CMainDialog::InitDialog() {
   setWindowIcon(icon_);
   SetDebugStepCountText("1");
-  core::SpeedLimitOn.store(1);
+  core::SetSpeedLimit(true);
   StartEmulatorThread();
   // The machine boots on EmulatorThread meanwhile; the window is not shown yet.
   StartCommandLineProgram(commandLinePath_);

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/machine_state.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 #include "tests/support/test_machine.h"
 
@@ -30,12 +31,15 @@ class PassLockTest : public ::testing::Test {
 
 TEST_F(PassLockTest, PassesAndLockedWritesNeverInterleave) {
   std::atomic<bool> stop{false};
+  std::atomic<int> passes{0};
   std::thread emulator([&] {
     while (!stop) {
-      RunFlag = 1;
-      RunLoop();
+      RunPass();
+      passes.fetch_add(1);
     }
   });
+  // The writes below begin once the other thread runs passes, however busy the host.
+  while (passes.load() == 0) std::this_thread::yield();
   int interleaved = 0;
   for (int i = 0; i < 200; ++i) {
     PassLock lock;

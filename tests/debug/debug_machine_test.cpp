@@ -11,6 +11,7 @@
 
 #include "core/debug_log.h"
 #include "core/machine_state.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_dialog.h"
 #include "shell/debug/debug_fields.h"
@@ -59,10 +60,7 @@ class DebugMachineTest : public testing::Test {
 
   // As the display window would: passes until the step budget is used up.
   static void FinishSteps() {
-    while (StepBudget.load() > 0 && EmulationRunning.load() != 0) {
-      RunFlag = 1;
-      RunLoop();
-    }
+    while (StepBudget.load() > 0 && EmulationRunning.load() != 0) RunPassIfIdle();
   }
 
   // The booted machine, restored before every case so that each starts alike.
@@ -177,8 +175,7 @@ TEST_F(DebugMachineTest, StoppedStepDoesNothingThenRunResumes) {
   EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Stop");
   EXPECT_EQ(EmulationRunning.load(), 1);
   EXPECT_EQ(StepBudget.load(), -1);
-  RunFlag = 1;  // the display window's next pass
-  RunLoop();
+  RunPassIfIdle();  // the display window's next pass
   EXPECT_GT(InstructionCount, before);
 }
 

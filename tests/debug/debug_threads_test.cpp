@@ -16,6 +16,7 @@
 #include "core/debug_log.h"
 #include "core/host_hooks.h"
 #include "core/machine_state.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_dialog.h"
 #include "shell/debug/dialog_template.h"
@@ -151,10 +152,7 @@ TEST_F(DebugThreadsTest, ButtonsWorkWhileTheOtherThreadRunsPasses) {
   std::atomic<bool> stop{false};
   std::thread display([&stop] {
     while (!stop) {
-      if (RunFlag.load() == 0) {
-        RunFlag = 1;
-        RunLoop();
-      }
+      RunPassIfIdle();
       std::this_thread::yield();
     }
   });

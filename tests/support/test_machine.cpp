@@ -12,6 +12,7 @@
 #include "core/machine_state.h"
 #include "core/power_on.h"
 #include "core/rom_images.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 #include "platform/host_services.h"
 
@@ -66,7 +67,7 @@ void PowerOnTestMachine() {
 }
 
 void RunFrames(int frames) {
-  RunEmulatedFrames(frames);
+  core::RunFrames(static_cast<std::uint64_t>(frames));
 }
 
 void BootToBasic() {
@@ -77,8 +78,7 @@ void BootToBasic() {
 BackgroundMachine::BackgroundMachine(std::chrono::milliseconds pauseAfterPass)
     : thread_([this, pauseAfterPass] {
         while (!stop_.load()) {
-          RunFlag.store(1);
-          RunLoop();
+          RunPass();
           std::this_thread::sleep_for(pauseAfterPass);
         }
       }) {}

@@ -11,6 +11,7 @@
 
 #include "core/debug_log.h"
 #include "core/machine_state.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "platform/host_services.h"
@@ -126,10 +127,9 @@ void DrawFrameBuffer() {
 }
 
 void DisplayFrame() {
-  // Start a pass only if none is under way; the exchange keeps a pass started meanwhile
-  // on the user-interface thread (Reset, the debug window) from being doubled.
-  std::uint8_t idle = 0;
-  if (core::RunFlag.compare_exchange_strong(idle, 1)) core::RunLoop();
+  // A pass only if none is under way (Reset or the debug window may run one meanwhile on
+  // the user-interface thread); the picture is drawn either way.
+  core::RunPassIfIdle();
   // Drawing holds the pass lock too, so a picture never mixes two renderings when the
   // user-interface thread runs the machine.
   core::PassLock lock;
