@@ -86,12 +86,8 @@ void RunEmulatedFrames(int frames) {
   const std::uint64_t target = FrameCounter.load() + static_cast<std::uint64_t>(frames);
   PassLock lock;
   while (FrameCounter.load(std::memory_order_relaxed) < target) {
-    if (!RunFlag.load(std::memory_order_relaxed)) {
-      // A pass has ended: the next one starts with the processor's view, as the
-      // display callback starts it.
-      RunFlag = 1;
-      VideoAccessFlag = 0;
-    }
+    // A pass has ended: the next one starts at once, as the display callback starts it.
+    if (!RunFlag.load(std::memory_order_relaxed)) RunFlag = 1;
     if (MachineStep()) PayIdleSteps();
   }
 }
@@ -156,7 +152,6 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
   }
   if (!options.screenshot.empty()) {
     RenderFrame();
-    VideoAccessFlag = 0;
     std::string error;
     if (!WriteFrameBufferPng(options.screenshot, error)) {
       err << error << "\n";

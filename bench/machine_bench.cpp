@@ -15,7 +15,6 @@ void BM_RunLoopPass(benchmark::State& state) {
   if (!BootToPrompt(state)) return;
   for (auto _ : state) {
     RunFlag = 1;
-    VideoAccessFlag = 0;
     RunLoop();
   }
   state.counters["frames/s"] = benchmark::Counter(
@@ -27,10 +26,7 @@ void BM_MachineStep(benchmark::State& state) {
   if (!BootToPrompt(state)) return;
   PassLock lock;
   for (auto _ : state) {
-    if (!RunFlag) {
-      RunFlag = 1;
-      VideoAccessFlag = 0;
-    }
+    if (!RunFlag) RunFlag = 1;
     benchmark::DoNotOptimize(MachineStep());
   }
 }
@@ -38,7 +34,6 @@ BENCHMARK(BM_MachineStep);
 
 void BM_ReadByteWithIoVisible(benchmark::State& state) {
   if (!BootToPrompt(state)) return;
-  VideoAccessFlag = 0;
   std::uint16_t address = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(ReadByte(address));

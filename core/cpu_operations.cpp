@@ -80,10 +80,9 @@ void Brk() {
   Push(static_cast<std::uint8_t>(Cpu.PC));
   SetFlag(kFlagB);
   Push(Cpu.P);
-  // The vector is taken from the images directly, as the interrupt entry does: the video
-  // chip's view shows RAM there; otherwise the KERNAL ROM while HIRAM is set.
-  const std::uint8_t* image = Ram;
-  if (!VideoAccessFlag.load(std::memory_order_relaxed) && PortBitSet(kPortHiram)) image = RomMap;
+  // The vector is taken from the images directly, as the interrupt entry does: the
+  // KERNAL ROM while HIRAM is set, else RAM.
+  const std::uint8_t* image = PortBitSet(kPortHiram) ? RomMap : Ram;
   Cpu.PC = static_cast<std::uint16_t>(image[0xFFFF] << 8 | image[0xFFFE]);
   SetFlag(kFlagI);
 }

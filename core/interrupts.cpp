@@ -10,22 +10,8 @@
 #include "platform/host_services.h"
 #include "shell/debug_window_hooks.h"
 
-namespace {
-
-// The image behind CIA 1's registers as the processor would see them at $D000-$DFFF:
-// the I/O image, the character ROM or RAM, by the port (the I/O image under the video
-// chip's view).
-const std::uint8_t* CiaRegisterImage(bool ioVisible) {
-  if (ioVisible || VideoAccessFlag.load(std::memory_order_relaxed)) return IoImage;
-  if (PortBitSet(kPortLoram) || PortBitSet(kPortHiram)) return RomMap;
-  return Ram;
-}
-
-}  // namespace
-
 void TakeInterrupt() {
-  const bool fromRom = !VideoAccessFlag.load(std::memory_order_relaxed) && PortBitSet(kPortHiram);
-  const std::uint8_t* vectorSource = fromRom ? RomMap : Ram;
+  const std::uint8_t* vectorSource = PortBitSet(kPortHiram) ? RomMap : Ram;
   const std::uint16_t vector =
       static_cast<std::uint16_t>(vectorSource[0xFFFF] << 8 | vectorSource[0xFFFE]);
 
@@ -78,14 +64,14 @@ void ThrottleWait() {
   for (int i = 1; static_cast<float>(i) <= delay; ++i) (void)TimeGetTime();
 }
 
+// CIA 1 keeps its registers in the I/O image whatever the processor port shows: banking
+// the I/O area out hides them from the processor, not from the chip.
 void CiaStep() {
-  const bool ioVisible = IoVisible();
-  const std::uint8_t* registers = CiaRegisterImage(ioVisible);
-  TimerARunning = registers[0xDC0E] & 0x01;
+  TimerARunning = IoImage[0xDC0E] & 0x01;
   if (TimerARunning && TimerACounter == 0 && InstructionCount > 1) {
-    TimerACounter = static_cast<std::uint16_t>(registers[0xDC05] << 8 | registers[0xDC04]);
+    TimerACounter = static_cast<std::uint16_t>(IoImage[0xDC05] << 8 | IoImage[0xDC04]);
     // An underflow with I/O visible takes the pending request away.
-    if (ioVisible && !VideoAccessFlag.load(std::memory_order_relaxed)) IrqPending = 0;
+    if (IoVisible()) IrqPending = 0;
   } else {
     --TimerACounter;
   }
@@ -96,9 +82,8 @@ void CiaStep() {
     TodTenths = TodTenths >= 11 ? 0 : TodTenths + 1;
     TodNextTick = static_cast<std::int32_t>(PowerOnTicks) + 100;
   }
-  std::uint8_t* clock = ioVisible ? IoImage : Ram;
-  clock[0xDC08] = static_cast<std::uint8_t>(TodTenths);
-  clock[0xDC09] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_sec);
-  clock[0xDC0A] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_min);
-  clock[0xDC0B] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_hour);
+  IoImage[0xDC08] = static_cast<std::uint8_t>(TodTenths);
+  IoImage[0xDC09] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_sec);
+  IoImage[0xDC0A] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_min);
+  IoImage[0xDC0B] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_hour);
 }

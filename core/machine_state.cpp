@@ -15,7 +15,6 @@ std::uint8_t IoImage[kMemorySize];
 CpuRegisters Cpu;
 std::uint8_t StatusFlagMasks[8];
 std::uint8_t PortLatch;
-std::atomic<std::uint8_t> VideoAccessFlag{0};
 std::uint8_t IrqPending;
 
 std::atomic<std::uint8_t> RunFlag{0};
@@ -52,7 +51,6 @@ void ZeroMachineState() {
   Cpu = CpuRegisters{};
   std::memset(StatusFlagMasks, 0, sizeof StatusFlagMasks);
   PortLatch = 0;
-  VideoAccessFlag = 0;
   IrqPending = 0;
 
   RunFlag = 0;

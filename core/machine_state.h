@@ -68,8 +68,6 @@ inline void SetNZ(std::uint8_t value) {
 
 // The last value the processor wrote to $0001.
 extern std::uint8_t PortLatch;
-// While set, ReadByte shows the video chip's view of memory.
-extern std::atomic<std::uint8_t> VideoAccessFlag;
 // The interrupt request: raised at each frame start, cleared by reading $DC0D/$DD0D or
 // by a CIA 1 timer A underflow.
 extern std::uint8_t IrqPending;

@@ -21,7 +21,6 @@ std::uint8_t PortWithInputsPulledUp(std::uint8_t direction) {
 }  // namespace
 
 std::uint8_t ReadBankedByte(std::uint16_t address) {
-  if (VideoAccessFlag.load(std::memory_order_relaxed)) return ReadVideoByte(address);
   const bool hiram = PortBitSet(kPortHiram);
   if (address >= 0xE000) return hiram ? RomMap[address] : Ram[address];
   if (address < 0xA000 || (address >= 0xC000 && address < 0xD000)) return Ram[address];

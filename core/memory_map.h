@@ -1,4 +1,4 @@
-// The processor's (and the video chip's) view of the 64 KB address space: bank decode by
+// The processor's and the video chip's views of the 64 KB address space: bank decode by
 // the processor port, the I/O window with the keyboard scan and interrupt acknowledge,
 // and the three address helpers of the opcode table. ReadByte and WriteByte run for
 // every memory access, so they are inline range comparisons on the address.
@@ -41,23 +41,21 @@ inline std::uint8_t ReadIo(std::uint16_t address) {
   return IoImage[address];
 }
 
-// The video chip's view: RAM everywhere except the character ROM copies at $1000 and
-// $9000 and the I/O area; the processor port plays no part.
+// The video chip's view, its own path to memory that only the renderers take: RAM
+// everywhere except the character ROM copies at $1000-$1FFF and $9000-$9FFF (which show in
+// banks 0 and 2). The I/O chips are the processor's alone, so the video chip reads RAM at
+// $D000-$DFFF in every bank; the processor port plays no part.
 inline std::uint8_t ReadVideoByte(std::uint16_t address) {
   if ((address & 0x7000) == 0x1000) return RomMap[address];  // $1000-$1FFF, $9000-$9FFF
-  if (address >= 0xD000 && address < 0xE000) {
-    if (address < 0xD400) return IoImage[0xD000 + (address & 0x3F)];
-    return IoImage[address];
-  }
   return Ram[address];
 }
 
-// $A000-$FFFF by the port's bank decode, and every address under the video view.
+// $A000-$FFFF by the port's bank decode.
 std::uint8_t ReadBankedByte(std::uint16_t address);
 
-// Below $A000 the processor always sees RAM; only the rest needs the bank decode.
+// The processor's view. Below $A000 it always sees RAM; only the rest needs the bank decode.
 inline std::uint8_t ReadByte(std::uint16_t address) {
-  if (address < 0xA000 && !VideoAccessFlag.load(std::memory_order_relaxed)) return Ram[address];
+  if (address < 0xA000) return Ram[address];
   return ReadBankedByte(address);
 }
 

@@ -28,10 +28,12 @@ thread_local PassWaitHook WaitHook = nullptr;
 // KERNAL addresses the run loop traps.
 constexpr std::uint16_t kLookupLogicalFile = 0xF30F;
 constexpr std::uint16_t kTapeFindHeader = 0xF54D;
-constexpr std::uint16_t kTapeSkipSearch = 0xF550;
 constexpr std::uint16_t kTapeHeaderAddresses = 0xF56C;
 constexpr std::uint16_t kTapeReadBody = 0xF5A5;
 constexpr std::uint16_t kLoadSuccessExit = 0xF5A9;
+// The KERNAL's "file not found" exit (error 4): carry set, A = 4, and the load routine
+// returns to its caller, as after a real search that found nothing.
+constexpr std::uint16_t kLoadFileNotFound = 0xF704;
 constexpr std::uint16_t kSerialOpenFile = 0xF4C8;
 constexpr std::uint16_t kSerialSkipOpen = 0xF4F0;
 constexpr std::uint16_t kSerialByteLoop = 0xF4F9;
@@ -67,12 +69,13 @@ void LoadNamedFile() {
 void CheckTraps() {
   const std::uint16_t pc = Cpu.PC;
   if (pc == kLookupLogicalFile) {
-    ShowMessageBox("tt", "Info");
+    // Every OPEN, CHKIN, CHKOUT and CLOSE passes here: a note, never a stop.
+    AppendDebugLog("tt");
     return;
   }
   if (pc == kTapeFindHeader) {
     LoadNamedFile();
-    Cpu.PC = LoadTrapSucceeded ? kTapeHeaderAddresses : kTapeSkipSearch;
+    Cpu.PC = LoadTrapSucceeded ? kTapeHeaderAddresses : kLoadFileNotFound;
     return;
   }
   if (pc == kTapeReadBody) {
@@ -81,30 +84,21 @@ void CheckTraps() {
   }
   if (pc == kSerialOpenFile) {
     LoadNamedFile();
-    Cpu.PC = kSerialSkipOpen;
+    Cpu.PC = LoadTrapSucceeded ? kSerialSkipOpen : kLoadFileNotFound;
     return;
   }
   if (pc == kSerialByteLoop) {
-    // The exit hands X/Y = $AE/$AF to BASIC as the end of its program: after a failed
-    // load that must be BASIC's own end, so that nothing changes.
-    if (!LoadTrapSucceeded) {
-      Ram[0xAE] = Ram[0x2D];
-      Ram[0xAF] = Ram[0x2E];
-    }
+    // Reached only after a load that succeeded: the file is in memory already.
     Cpu.PC = kLoadSuccessExit;
     return;
   }
   if (pc == kSetFileName) RememberFileName();
 }
 
-// The raster register goes wherever the port shows $D000: I/O or RAM.
+// The video chip keeps its raster register in the I/O image whatever the processor port
+// shows; the RAM under the I/O area holds what the program wrote there.
 void StoreRasterRegister() {
-  const std::uint8_t low = static_cast<std::uint8_t>(RasterLine);
-  if (IoVisible()) {
-    IoImage[0xD012] = low;
-  } else {
-    Ram[0xD012] = low;
-  }
+  IoImage[0xD012] = static_cast<std::uint8_t>(RasterLine);
 }
 
 }  // namespace

@@ -40,15 +40,11 @@ void SetYesNoField(DebugField field, bool yes) {
 }  // namespace
 
 void RenderFrame() {
-  // Every fetch of this picture sees the video chip's view; the display callback clears
-  // the flag before the processor runs again.
-  VideoAccessFlag = 1;
+  const std::uint8_t control = VideoRegister(0xD011);
+  const std::uint8_t control2 = VideoRegister(0xD016);
+  const std::uint8_t memoryPointers = VideoRegister(0xD018);
 
-  const std::uint8_t control = ReadByte(0xD011);
-  const std::uint8_t control2 = ReadByte(0xD016);
-  const std::uint8_t memoryPointers = ReadByte(0xD018);
-
-  const std::uint16_t bank = FollowOrOverride(BankOverride, BankFromPort(ReadByte(0xDD00)));
+  const std::uint16_t bank = FollowOrOverride(BankOverride, BankFromPort(IoImage[0xDD00]));
   const std::uint16_t screen =
       FollowOrOverride(ScreenOverride, static_cast<std::uint16_t>((memoryPointers >> 4) * 0x400));
   const std::uint16_t charBase = FollowOrOverride(

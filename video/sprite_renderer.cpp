@@ -50,7 +50,7 @@ void DrawStandardSprite(const SpritePlacement& sprite, std::uint16_t data, std::
   const int rowStep = sprite.tall ? 2 : 1;
   for (int row = 0; row < kSpriteRows; ++row) {
     for (int byte = 0; byte < kSpriteBytesPerRow; ++byte) {
-      const std::uint8_t bits = ReadByte(data++);
+      const std::uint8_t bits = ReadVideoByte(data++);
       for (int bit = 0; bit < 8; ++bit) {
         if (bits & (0x80u >> bit)) {
           PlotSpritePixel(sprite, (byte * 8 + bit) * columnStep, row * rowStep, colour);
@@ -68,7 +68,7 @@ void DrawMulticolourSprite(const SpritePlacement& sprite, std::uint16_t data,
   const int rowStep = sprite.tall ? 2 : 1;
   for (int row = 0; row < kSpriteRows; ++row) {
     for (int byte = 0; byte < kSpriteBytesPerRow; ++byte) {
-      const std::uint8_t bits = ReadByte(data++);
+      const std::uint8_t bits = ReadVideoByte(data++);
       for (int pair = 0; pair < 4; ++pair) {
         const std::uint32_t colour = colours[(bits >> (6 - 2 * pair)) & 3];
         if (colour == 0) continue;
@@ -86,13 +86,13 @@ void RenderSprites() {
   const std::uint16_t bank = VicBank.load(std::memory_order_relaxed);
   const std::uint16_t screen = ScreenOffset.load(std::memory_order_relaxed);
   const bool forceMulticolour = ForceMulticolour.load(std::memory_order_relaxed) != 0;
-  const std::uint8_t positionHigh = ReadByte(0xD010);
-  const std::uint8_t enabled = ReadByte(0xD015);
-  const std::uint8_t doubledHeight = ReadByte(0xD017);
-  const std::uint8_t multicolour = ReadByte(0xD01C);
-  const std::uint8_t doubledWidth = ReadByte(0xD01D);
-  const std::uint32_t multicolour0 = ReadByte(0xD025);
-  const std::uint32_t multicolour1 = ReadByte(0xD026);
+  const std::uint8_t positionHigh = VideoRegister(0xD010);
+  const std::uint8_t enabled = VideoRegister(0xD015);
+  const std::uint8_t doubledHeight = VideoRegister(0xD017);
+  const std::uint8_t multicolour = VideoRegister(0xD01C);
+  const std::uint8_t doubledWidth = VideoRegister(0xD01D);
+  const std::uint32_t multicolour0 = VideoRegister(0xD025);
+  const std::uint32_t multicolour1 = VideoRegister(0xD026);
   const auto pointers = static_cast<std::uint16_t>(bank + screen + kPointerOffset);
 
   for (int n = 0; n < 8; ++n) {
@@ -102,9 +102,9 @@ void RenderSprites() {
     const bool multicolourForm = forceMulticolour || (multicolour & mask) != 0;
 
     SpritePlacement sprite{};
-    sprite.left = ReadByte(static_cast<std::uint16_t>(0xD000 + 2 * n)) +
+    sprite.left = VideoRegister(static_cast<std::uint16_t>(0xD000 + 2 * n)) +
                   ((positionHigh & mask) ? 256 : 0) - kLeftOffset;
-    sprite.top = ReadByte(static_cast<std::uint16_t>(0xD001 + 2 * n)) - kTopOffset;
+    sprite.top = VideoRegister(static_cast<std::uint16_t>(0xD001 + 2 * n)) - kTopOffset;
     // A sprite that reaches past the left or top edge is not shown at all; one that
     // starts beyond the right or bottom edge has nothing to show.
     if (sprite.left < 0 || sprite.top < 0) continue;
@@ -112,9 +112,9 @@ void RenderSprites() {
     sprite.wide = (doubledWidth & mask) != 0;
     sprite.tall = (doubledHeight & mask) != 0;
 
-    const std::uint8_t pointer = ReadByte(static_cast<std::uint16_t>(pointers + n));
+    const std::uint8_t pointer = ReadVideoByte(static_cast<std::uint16_t>(pointers + n));
     const auto data = static_cast<std::uint16_t>(bank + pointer * 64);
-    const std::uint32_t colour = ReadByte(static_cast<std::uint16_t>(0xD027 + n));
+    const std::uint32_t colour = VideoRegister(static_cast<std::uint16_t>(0xD027 + n));
     if (multicolourForm) {
       const std::uint32_t colours[4] = {0, multicolour0, colour, multicolour1};
       DrawMulticolourSprite(sprite, data, colours);

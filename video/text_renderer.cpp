@@ -1,4 +1,4 @@
-// The text-mode background renderer. Every fetch goes through ReadByte under the video
+// The text-mode background renderer. Matrix and glyph fetches go through the video chip's
 // view, so the character ROM shows through at $1000 and $9000 of banks 0 and 2.
 #include "video/text_renderer.h"
 
@@ -10,8 +10,6 @@ std::uint32_t CellCounter = 0;
 
 namespace {
 
-constexpr std::uint16_t kColourRam = 0xD800;
-
 // What stays the same for all 1000 cells of one text picture, read once at its start.
 struct TextPicture {
   std::uint16_t glyphBase;            // VicBank + CharBaseOffset
@@ -22,11 +20,11 @@ TextPicture Picture{};
 void ReadGlyph(std::uint8_t code, std::uint8_t (&pattern)[8]) {
   const auto glyph = static_cast<std::uint16_t>(Picture.glyphBase + code * 8);
   for (int row = 0; row < 8; ++row)
-    pattern[row] = ReadByte(static_cast<std::uint16_t>(glyph + row));
+    pattern[row] = ReadVideoByte(static_cast<std::uint16_t>(glyph + row));
 }
 
 std::uint8_t CellColour() {
-  return ReadByte(static_cast<std::uint16_t>(kColourRam + CellCounter)) & 0x0F;
+  return ReadColourRam(CellCounter) & 0x0F;
 }
 
 }  // namespace
@@ -62,14 +60,14 @@ void RenderTextScreen() {
       MulticolourFlag != 0 || ForceMulticolour.load(std::memory_order_relaxed) != 0;
   Picture.glyphBase = static_cast<std::uint16_t>(bank + charBase);
   for (int index = 0; index < 3; ++index) {
-    Picture.backgroundColour[index] = ReadByte(static_cast<std::uint16_t>(0xD021 + index));
+    Picture.backgroundColour[index] = VideoRegister(static_cast<std::uint16_t>(0xD021 + index));
   }
 
   CellCounter = 0;
   auto matrix = static_cast<std::uint16_t>(bank + screen);
   for (int y = 0; y < kScreenHeight; y += 8) {
     for (int x = 0; x < kScreenWidth; x += 8) {
-      const std::uint8_t code = ReadByte(matrix++);
+      const std::uint8_t code = ReadVideoByte(matrix++);
       if (multicolour) {
         DrawMulticolourTextCell(x, y, code);
       } else {

@@ -31,8 +31,15 @@ inline std::uint8_t VideoRegister(std::uint16_t address) {
   return IoImage[0xD000 + (address & 0x3F)];
 }
 
-// Turns the current memory and registers into one picture in the FrameBuffer. Sets
-// VideoAccessFlag and leaves it set.
+// Colour RAM is memory of its own (at $D800 of the I/O image), which the video chip reads
+// beside its other fetches in every bank.
+inline std::uint8_t ReadColourRam(unsigned cell) {
+  return IoImage[0xD800 + (cell & 0x3FF)];
+}
+
+// Turns the current memory and registers into one picture in the FrameBuffer. Every
+// fetch goes through the video chip's view (ReadVideoByte); the processor's view is
+// never changed.
 void RenderFrame();
 
 // Back to process start: pointers 0, overrides FollowRegister, force flags clear.

@@ -10,6 +10,7 @@
 
 #include "apps/headless_runner.h"
 #include "core/machine_state.h"
+#include "shell/debug_log.h"
 #include "tests/support/test_machine.h"
 
 namespace {
@@ -137,14 +138,26 @@ TEST_F(HeadlessTest, LoadByNameThroughTheKernalThenRun) {
   EXPECT_NE(screen.find("\n20 PRINT \"LOADED\";B"), std::string::npos) << screen;
 }
 
-TEST_F(HeadlessTest, FailedLoadChangesNothing) {
+TEST_F(HeadlessTest, FailedLoadReportsFileNotFoundAndKeepsTheProgram) {
   HeadlessOptions options;
-  options.typeText = "10 print \"still\"\\nload\"missing\",8\\nrun\\n";
+  options.typeText = "10 print \"still\"\\nload\"missing\",8\\nlist\\nrun\\n";
   options.frames = 150;
   const std::string screen = Run(options);
+  EXPECT_NE(screen.find("\n?FILE NOT FOUND  ERROR"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("\n10 PRINT \"STILL\""), std::string::npos) << screen;
   EXPECT_NE(screen.find("\nSTILL "), std::string::npos) << screen;
   ASSERT_FALSE(RecordedMessageBoxes().empty());
   EXPECT_EQ(RecordedMessageBoxes()[0].text, "File not found: MISSING");
+  EXPECT_NE(DebugLogText().find("> File not found: MISSING\r\n"), std::string::npos);
+}
+
+TEST_F(HeadlessTest, OpeningFilesIsLoggedWithoutABox) {
+  HeadlessOptions options;
+  options.typeText = "open1,3:cmd1:print\"out\":close1\\n";
+  const std::string screen = Run(options);
+  EXPECT_NE(screen.find("\nOUT "), std::string::npos) << screen;
+  EXPECT_TRUE(RecordedMessageBoxes().empty());
+  EXPECT_NE(DebugLogText().find("> tt\r\n"), std::string::npos);
 }
 
 TEST_F(HeadlessTest, SaveDoesNotLoadAnOldFileOfThatName) {

@@ -434,7 +434,7 @@ TEST_F(CpuOperations, BrkPushesStateAndTakesTheVector) {
   EXPECT_EQ(Cpu.SP, 0xFF);
 }
 
-TEST_F(CpuOperations, BrkVectorFollowsHiramAndTheVideoView) {
+TEST_F(CpuOperations, BrkVectorFollowsHiram) {
   Ram[0xFFFE] = 0x00;
   Ram[0xFFFF] = 0x20;
   RomMap[0xFFFE] = 0x00;
@@ -443,10 +443,6 @@ TEST_F(CpuOperations, BrkVectorFollowsHiramAndTheVideoView) {
   op::Brk();
   EXPECT_EQ(Cpu.PC, 0xE000);
   Ram[0x0001] = 0x05;  // HIRAM clear: RAM
-  op::Brk();
-  EXPECT_EQ(Cpu.PC, 0x2000);
-  Ram[0x0001] = 0x37;
-  VideoAccessFlag = 1;  // the video chip's view: RAM whatever the port says
   op::Brk();
   EXPECT_EQ(Cpu.PC, 0x2000);
 }

@@ -116,7 +116,6 @@ TEST(UiThreadHandOver, BoxesTextsAndPassesOnBothThreadsNeverDeadlock) {
   std::thread emulator([&] {
     for (int round = 0; round < kRounds; ++round) {
       RunFlag.store(1);
-      VideoAccessFlag.store(0);
       RunLoop();
       const QString text = QString::number(round);
       if (round % 2 == 0) {
@@ -144,7 +143,6 @@ TEST(UiThreadHandOver, BoxesTextsAndPassesOnBothThreadsNeverDeadlock) {
       Ram[0xC000] = static_cast<std::uint8_t>(Ram[0xC000] + 1);
     }
     RunFlag.store(1);
-    VideoAccessFlag.store(0);
     RunLoop();
     ++uiPasses;
     if (uiPasses % 25 == 0 && resets < 3) {

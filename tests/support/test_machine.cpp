@@ -75,7 +75,6 @@ BackgroundMachine::BackgroundMachine(std::chrono::milliseconds pauseAfterPass)
     : thread_([this, pauseAfterPass] {
         while (!stop_.load()) {
           RunFlag.store(1);
-          VideoAccessFlag.store(0);
           RunLoop();
           std::this_thread::sleep_for(pauseAfterPass);
         }

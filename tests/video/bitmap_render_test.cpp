@@ -68,6 +68,21 @@ TEST_F(BitmapRenderTest, BankThreeBitmapIsReadFromRamUnderTheKernal) {
   EXPECT_EQ(FramePixel(0, 0), static_cast<std::uint32_t>(set ? matrix >> 4 : matrix & 0x0F));
 }
 
+// The hi-res layout of a C graphics library: matrix at $D000 and bitmap at $E000, both in
+// the RAM under I/O and KERNAL, with register and colour-RAM bytes beside them.
+TEST_F(BitmapRenderTest, BankThreeMatrixUnderTheIoAreaIsReadFromRam) {
+  IoImage[0xDD00] = 0x00;   // bank $C000
+  SetRegister(0x18, 0x48);  // matrix $D000, bitmap $E000
+  Ram[0x0001] = 0x35;       // the processor would see I/O at $D000
+  FillNoise(Ram, 0xD000, 1000, 19);
+  FillNoise(Ram, 0xE000, 8000, 20);
+  FillNoise(IoImage, 0xD040, 0x3C0, 21);
+  RenderAndCompare();
+  const std::uint8_t matrix = Ram[0xD000];
+  const bool set = (Ram[0xE000] & 0x80) != 0;
+  EXPECT_EQ(FramePixel(0, 0), static_cast<std::uint32_t>(set ? matrix >> 4 : matrix & 0x0F));
+}
+
 TEST_F(BitmapRenderTest, MulticolourBankThreeMatchesTheModel) {
   IoImage[0xDD00] = 0x00;
   SetRegister(0x18, 0x38);

@@ -24,15 +24,13 @@ constexpr int kHeight = 200;
 using Picture = std::vector<std::uint32_t>;
 
 // What the video chip sees at an address: the character ROM copies at $1000 and $9000,
-// the register file folded every 64 bytes at $D000-$D3FF, the rest of I/O up to $DFFF,
-// RAM everywhere else.
+// RAM everywhere else (the I/O chips at $D000-$DFFF are the processor's alone). Colour
+// RAM and the registers are read from the I/O image on their own.
 inline std::uint8_t VideoView(unsigned address) {
   address &= 0xFFFF;
   if ((address >= 0x1000 && address < 0x2000) || (address >= 0x9000 && address < 0xA000)) {
     return RomMap[address];
   }
-  if (address >= 0xD000 && address < 0xD400) return IoImage[0xD000 + address % 64];
-  if (address >= 0xD000 && address < 0xE000) return IoImage[address];
   return Ram[address];
 }
 

@@ -189,6 +189,21 @@ TEST_F(SpriteRenderTest, PointerAt07F8SelectsDataAt0340) {
   RenderAndCompare();
 }
 
+TEST_F(SpriteRenderTest, BankThreeSpriteDataUnderTheIoAreaIsReadFromRam) {
+  IoImage[0xDD00] = 0x00;   // bank $C000, matrix $C400
+  SetRegister(0x18, 0x10);  // matrix $C400, characters $C000
+  FillNoise(Ram, 0xC000, 0x800, 40);
+  Ram[0xC7F8] = 0x40;  // data at $D000, under the video registers
+  Ram[0xC7F9] = 0x61;  // data at $D840, under colour RAM
+  FillNoise(Ram, 0xD000, 63, 41);
+  FillNoise(Ram, 0xD840, 63, 42);
+  Place(0, 24, 50);
+  Place(1, 100, 50);
+  Enable(0);
+  Enable(1);
+  RenderAndCompare();
+}
+
 TEST_F(SpriteRenderTest, ForceMulticolourDrawsAllEightSpritesEvenWhenNotEnabled) {
   for (int n = 0; n < 8; ++n) {
     FillSprite(n, 0xAA);  // all %10: the sprite colour

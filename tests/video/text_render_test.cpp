@@ -63,12 +63,17 @@ TEST_F(TextRenderTest, BankOneReadsGlyphsFromRamNotTheRomCopy) {
   EXPECT_EQ(FramePixel(0, 0), set ? static_cast<std::uint32_t>(IoImage[0xD800] & 0x0F) : 6u);
 }
 
-TEST_F(TextRenderTest, BankThreeGlyphsAt1000ComeFromTheIoArea) {
+TEST_F(TextRenderTest, BankThreeGlyphsAndMatrixUnderTheIoAreaComeFromRam) {
   IoImage[0xDD00] = 0x00;  // %00: bank $C000, characters at $D000
   FillNoise(Ram, 0xC400, 1000, 3);
-  FillNoise(Ram, 0xD000, 0x800, 4);  // RAM under I/O: must not show
-  FillNoise(IoImage, 0xD400, 0x400, 5);
+  FillNoise(Ram, 0xD000, 0x800, 4);      // RAM under I/O: what the video chip sees
+  FillNoise(IoImage, 0xD400, 0x400, 5);  // the I/O bytes beside it must not show
   for (unsigned n = 0x24; n < 0x40; ++n) IoImage[0xD000 + n] = static_cast<std::uint8_t>(n * 37);
+  RenderAndCompare();
+
+  SetRegister(0x18, 0x40);  // the matrix at $D000, the characters at $C000
+  FillNoise(Ram, 0xC000, 0x800, 6);
+  FillNoise(Ram, 0xD000, 1000, 7);
   RenderAndCompare();
 }
 

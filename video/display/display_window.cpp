@@ -127,15 +127,10 @@ void DisplayFrame() {
   // Start a pass only if none is under way; the exchange keeps a pass started meanwhile
   // on the user-interface thread (Reset, the debug window) from being doubled.
   std::uint8_t idle = 0;
-  if (RunFlag.compare_exchange_strong(idle, 1)) {
-    VideoAccessFlag.store(0);
-    RunLoop();
-  }
+  if (RunFlag.compare_exchange_strong(idle, 1)) RunLoop();
   // Drawing holds the pass lock too, so a picture never mixes two renderings when the
   // user-interface thread runs the machine.
   PassLock lock;
-  VideoAccessFlag.store(1);
   DrawFrameBuffer();
   glutPostRedisplay();
-  VideoAccessFlag.store(0);
 }
