@@ -9,7 +9,6 @@
 #include <string>
 
 #include "apps/headless_runner.h"
-#include "core/machine_state.h"
 #include "tests/support/test_machine.h"
 #include "video/vic_state.h"
 
@@ -53,7 +52,6 @@ inline int RunUntil(const std::function<bool()>& reached, int limit, int step = 
 // A picture of the memory as it is now, made as the runner's --screenshot makes it.
 inline void RenderPicture() {
   RenderFrame();
-  VideoAccessFlag = 0;
 }
 
 inline bool ScreenShows(const std::string& text) {
