@@ -2,4 +2,6 @@
 // window "Emulator". An optional argument names a .prg file to load and start.
 #include "shell/desktop/emulator_app.h"
 
-int main(int argc, char** argv) { return RunDesktopProgram(argc, argv); }
+int main(int argc, char** argv) {
+  return shell::RunDesktopProgram(argc, argv);
+}

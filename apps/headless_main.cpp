@@ -4,15 +4,16 @@
 #include <iostream>
 
 #include "apps/headless_runner.h"
+#include "core/debug_log.h"
 #include "core/rom_images.h"
 #include "platform/host_services.h"
-#include "shell/debug_log.h"
+#include "shell/machine_hooks.h"
 
 namespace {
 
 int Run(int argc, char** argv) {
   CLI::App app{"Runs the C64 without a window; timing counts emulated frames (50 a second)."};
-  HeadlessOptions options;
+  apps::HeadlessOptions options;
   std::string positionalProgram;
   bool echoLog = false;
   app.add_option("--input-at", options.inputAt, "Frame at which input starts")
@@ -46,12 +47,13 @@ int Run(int argc, char** argv) {
   if (!positionalProgram.empty()) options.program = positionalProgram;
 
   std::string error;
-  if (!LoadRomImages(RomSearchDirectories(ExecutablePath()), error)) {
+  if (!core::LoadRomImages(core::RomSearchDirectories(platform::ExecutablePath()), error)) {
     std::cerr << error << "\n";
     return 1;
   }
-  if (echoLog) SetDebugLogEcho(stderr);
-  return RunHeadless(options, std::cout, std::cerr);
+  if (echoLog) core::SetDebugLogEcho(stderr);
+  shell::InstallMachineHooks();
+  return apps::RunHeadless(options, std::cout, std::cerr);
 }
 
 }  // namespace

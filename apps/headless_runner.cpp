@@ -16,6 +16,8 @@
 #include "media/prg_loader.h"
 #include "video/vic_state.h"
 
+namespace apps {
+
 namespace {
 
 constexpr int kRunKeyHoldFrames = 5;  // 100 ms of emulated time, as the autostart holds
@@ -30,14 +32,14 @@ constexpr unsigned char kEscape = 27;
 bool TypedShifted(unsigned char character) {
   bool shifted = false;
   for (int i = 0; i < 48; ++i) {
-    if (HostKeyTable[i].unshifted == character) return false;
-    if (HostKeyTable[i].shifted == character) shifted = true;
+    if (input::HostKeyTable[i].unshifted == character) return false;
+    if (input::HostKeyTable[i].shifted == character) shifted = true;
   }
   return shifted;
 }
 
 bool HasKey(unsigned char character) {
-  for (const HostKeyEntry& entry : HostKeyTable) {
+  for (const input::HostKeyEntry& entry : input::HostKeyTable) {
     if (entry.unshifted == character || entry.shifted == character) return true;
   }
   return false;
@@ -63,7 +65,7 @@ std::vector<unsigned char> KeysOf(const std::string& text) {
 
 bool WriteImage(const std::string& path, const std::uint8_t* bytes, std::ostream& err) {
   std::ofstream file(path, std::ios::binary);
-  file.write(reinterpret_cast<const char*>(bytes), kMemorySize);
+  file.write(reinterpret_cast<const char*>(bytes), core::kMemorySize);
   if (!file) {
     err << "Cannot write " << path << "\n";
     return false;
@@ -72,53 +74,54 @@ bool WriteImage(const std::string& path, const std::uint8_t* bytes, std::ostream
 }
 
 void TypeRun() {
-  static constexpr MatrixPosition kRunKeys[] = {{2, 1}, {3, 6}, {4, 7}, {0, 1}};  // R U N RETURN
-  for (const MatrixPosition& key : kRunKeys) {
-    PressMatrixKey(key.row, key.column);
+  static constexpr input::MatrixPosition kRunKeys[] = {
+      {2, 1}, {3, 6}, {4, 7}, {0, 1}};  // R U N RETURN
+  for (const input::MatrixPosition& key : kRunKeys) {
+    input::PressMatrixKey(key.row, key.column);
     RunEmulatedFrames(kRunKeyHoldFrames);
-    ReleaseMatrixKey(key.row, key.column);
+    input::ReleaseMatrixKey(key.row, key.column);
   }
 }
 
 }  // namespace
 
 void RunEmulatedFrames(int frames) {
-  const std::uint64_t target = FrameCounter.load() + static_cast<std::uint64_t>(frames);
-  PassLock lock;
-  while (FrameCounter.load(std::memory_order_relaxed) < target) {
+  const std::uint64_t target = core::FrameCounter.load() + static_cast<std::uint64_t>(frames);
+  core::PassLock lock;
+  while (core::FrameCounter.load(std::memory_order_relaxed) < target) {
     // A pass has ended: the next one starts at once, as the display callback starts it.
-    if (!RunFlag.load(std::memory_order_relaxed)) RunFlag = 1;
-    if (MachineStep()) PayIdleSteps();
+    if (!core::RunFlag.load(std::memory_order_relaxed)) core::RunFlag = 1;
+    if (core::MachineStep()) core::PayIdleSteps();
   }
 }
 
 bool PressHostCharacter(unsigned char character) {
   character = Normalised(character);
   if (character == kEscape || !HasKey(character)) return false;
-  OnKeyDown(character, TypedShifted(character) ? kModifierShift : 0);
+  input::OnKeyDown(character, TypedShifted(character) ? input::kModifierShift : 0);
   return true;
 }
 
 void ReleaseHostCharacter(unsigned char character) {
   character = Normalised(character);
-  OnKeyUp(character, TypedShifted(character) ? kModifierShift : 0);
+  input::OnKeyUp(character, TypedShifted(character) ? input::kModifierShift : 0);
 }
 
 int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
   const auto started = std::chrono::steady_clock::now();
-  const std::uint64_t firstFrame = FrameCounter.load();
-  const std::int32_t firstInstruction = InstructionCount;
-  SpeedLimitOn = options.speedLimit ? 1 : 0;
+  const std::uint64_t firstFrame = core::FrameCounter.load();
+  const std::int32_t firstInstruction = core::InstructionCount;
+  core::SpeedLimitOn = options.speedLimit ? 1 : 0;
 
-  PowerOn(true);
+  core::PowerOn(true);
   RunEmulatedFrames(options.inputAt);
 
   if (!options.program.empty()) {
     bool loaded = false;
     {
-      PassLock lock;
-      loaded = LoadPrg(options.program);
-      if (loaded) SetBasicVariablesToLoadEnd();
+      core::PassLock lock;
+      loaded = media::LoadPrg(options.program);
+      if (loaded) media::SetBasicVariablesToLoadEnd();
     }
     if (!loaded) return 1;
     if (!options.noRun) TypeRun();
@@ -138,8 +141,8 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     for (int done = 0; done < options.frames; done += 50) {
       RunEmulatedFrames(std::min(50, options.frames - done));
       char line[80];
-      std::snprintf(line, sizeof line, "fps: %d throttle=%.0f", FramesPerSecond.load(),
-                    static_cast<double>(ThrottleDelay.load()));
+      std::snprintf(line, sizeof line, "fps: %d throttle=%.0f", core::FramesPerSecond.load(),
+                    static_cast<double>(core::ThrottleDelay.load()));
       out << line << std::endl;
     }
   } else {
@@ -151,24 +154,27 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     for (const std::string& line : ScreenTextLines()) out << line << "\n";
   }
   if (!options.screenshot.empty()) {
-    RenderFrame();
+    video::RenderFrame();
     std::string error;
     if (!WriteFrameBufferPng(options.screenshot, error)) {
       err << error << "\n";
       status = 1;
     }
   }
-  if (!options.dumpRam.empty() && !WriteImage(options.dumpRam, Ram, err)) status = 1;
-  if (!options.dumpIo.empty() && !WriteImage(options.dumpIo, IoImage, err)) status = 1;
+  if (!options.dumpRam.empty() && !WriteImage(options.dumpRam, core::Ram, err)) status = 1;
+  if (!options.dumpIo.empty() && !WriteImage(options.dumpIo, core::IoImage, err)) status = 1;
   if (options.stats) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    const std::uint64_t frames = FrameCounter.load() - firstFrame;
+    const std::uint64_t frames = core::FrameCounter.load() - firstFrame;
     char line[160];
     std::snprintf(line, sizeof line, "stats: frames=%llu instructions=%d seconds=%.3f fps=%.1f",
-                  static_cast<unsigned long long>(frames), InstructionCount - firstInstruction,
-                  seconds, seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+                  static_cast<unsigned long long>(frames),
+                  core::InstructionCount - firstInstruction, seconds,
+                  seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
     out << line << "\n";
   }
   return status;
 }
+
+}  // namespace apps

@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string>
 
+namespace apps {
+
 struct HeadlessOptions {
   int inputAt = 200;        // frame at which input starts (BASIC waits at its prompt)
   std::string program;      // PRG loaded at the input frame
@@ -34,3 +36,5 @@ void RunEmulatedFrames(int frames);
 // character with no key.
 bool PressHostCharacter(unsigned char character);
 void ReleaseHostCharacter(unsigned char character);
+
+}  // namespace apps

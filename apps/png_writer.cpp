@@ -8,18 +8,21 @@
 
 #include "video/frame_buffer.h"
 
+namespace apps {
+
 bool WriteFrameBufferPng(const std::string& path, std::string& error) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  image.width = kScreenWidth;
-  image.height = kScreenHeight;
+  image.width = video::kScreenWidth;
+  image.height = video::kScreenHeight;
   image.format = PNG_FORMAT_RGB;
 
-  std::vector<png_byte> pixels(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 3);
-  for (int y = 0; y < kScreenHeight; ++y) {
-    for (int x = 0; x < kScreenWidth; ++x) {
-      const RgbColour& colour = PaletteColour(FramePixel(x, y));
-      png_byte* out = &pixels[(static_cast<std::size_t>(y) * kScreenWidth + x) * 3];
+  std::vector<png_byte> pixels(static_cast<std::size_t>(video::kScreenWidth) *
+                               video::kScreenHeight * 3);
+  for (int y = 0; y < video::kScreenHeight; ++y) {
+    for (int x = 0; x < video::kScreenWidth; ++x) {
+      const video::RgbColour& colour = video::PaletteColour(video::FramePixel(x, y));
+      png_byte* out = &pixels[(static_cast<std::size_t>(y) * video::kScreenWidth + x) * 3];
       out[0] = colour.red;
       out[1] = colour.green;
       out[2] = colour.blue;
@@ -31,3 +34,5 @@ bool WriteFrameBufferPng(const std::string& path, std::string& error) {
   }
   return true;
 }
+
+}  // namespace apps

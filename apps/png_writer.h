@@ -3,5 +3,9 @@
 
 #include <string>
 
+namespace apps {
+
 // Returns false (with `error` set) if the file cannot be written.
 bool WriteFrameBufferPng(const std::string& path, std::string& error);
+
+}  // namespace apps

@@ -7,9 +7,13 @@
 #include "core/machine_state.h"
 #include "core/power_on.h"
 #include "core/rom_images.h"
+#include "shell/machine_hooks.h"
+
+using namespace core;
+using namespace apps;
 
 bool BootToPrompt(benchmark::State& state) {
-  ZeroMachineState();
+  shell::ZeroWholeMachine();
   std::string error;
   const char* roms = std::getenv("C64EMU_ROMS");
   if (!LoadRomImages({roms ? roms : C64EMU_SHARED_DIR "/roms"}, error)) {

@@ -10,13 +10,16 @@
 #include <string>
 
 #include "bench/boot_to_prompt.h"
+#include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_dialog.h"
 #include "shell/debug/debug_dialog_window.h"
 #include "shell/debug/debug_fields.h"
 #include "shell/debug/dialog_template.h"
-#include "shell/debug_log.h"
+
+using namespace core;
+using namespace shell;
 
 namespace {
 

@@ -19,6 +19,10 @@
 #include "video/display/display_window.h"
 #include "video/frame_buffer.h"
 
+using namespace platform;
+using namespace core;
+using namespace video;
+
 int main(int argc, char** argv) {
   bool tuning = true;
   int pictures = 60;

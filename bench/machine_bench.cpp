@@ -9,6 +9,8 @@
 #include "core/memory_map.h"
 #include "core/run_loop.h"
 
+using namespace core;
+
 namespace {
 
 void BM_RunLoopPass(benchmark::State& state) {

@@ -4,10 +4,14 @@
 
 #include <cstdint>
 
+#include "core/debug_log.h"
 #include "core/machine_state.h"
-#include "shell/debug_log.h"
+#include "shell/machine_hooks.h"
 #include "video/frame_buffer.h"
 #include "video/vic_state.h"
+
+using namespace core;
+using namespace video;
 
 namespace {
 
@@ -21,7 +25,7 @@ void FillNoise(std::uint8_t* image, unsigned from, unsigned count, std::uint32_t
 }
 
 void SetUpMachine(std::uint8_t control, std::uint8_t control2) {
-  ZeroMachineState();
+  shell::ZeroWholeMachine();
   for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
   FillNoise(Ram, 0x0000, 0x10000, 1);
   FillNoise(RomMap, 0x1000, 0x1000, 2);  // stands in for the character ROM copy

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 
-#include "shell/debug_log.h"
+#include "core/debug_log.h"
+
+namespace core {
 
 namespace op {
 
@@ -88,3 +90,5 @@ void Brk() {
 }
 
 }  // namespace op
+
+}  // namespace core

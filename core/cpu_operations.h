@@ -16,6 +16,8 @@
 #include "core/machine_state.h"
 #include "core/memory_map.h"
 
+namespace core {
+
 namespace op {
 
 // ---- Program counter and stack -------------------------------------------------------
@@ -555,3 +557,5 @@ inline void Rti() {
 void Brk();
 
 }  // namespace op
+
+}  // namespace core

@@ -4,11 +4,12 @@
 
 #include <string>
 
+#include "core/host_hooks.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
-#include "input/key_matrix.h"
 #include "platform/host_services.h"
-#include "shell/debug_window_hooks.h"
+
+namespace core {
 
 void TakeInterrupt() {
   const std::uint8_t* vectorSource = PortBitSet(kPortHiram) ? RomMap : Ram;
@@ -26,11 +27,11 @@ void TakeInterrupt() {
   SetFlag(kFlagI);
 
   CountFramesPerSecond();
-  NoteInterruptEntry();
+  if (const auto entered = InstalledHostHooks().interruptEntered) entered();
 }
 
 void CountFramesPerSecond() {
-  const std::int32_t now = static_cast<std::int32_t>(TimeGetTime());
+  const std::int32_t now = static_cast<std::int32_t>(platform::TimeGetTime());
   if (FpsLastSample < FpsDeadline) {
     FpsLastSample = now;
     ++FpsCounter;
@@ -38,7 +39,7 @@ void CountFramesPerSecond() {
   }
   // The window has closed; the entry that closes it is not counted.
   FpsDeadline = now + 1000;
-  FpsLastSample = static_cast<std::int32_t>(TimeGetTime());
+  FpsLastSample = static_cast<std::int32_t>(platform::TimeGetTime());
   FramesPerSecond = FpsCounter;
   if (DebugWindowIsOpen()) {
     SetDebugWindowField(DebugField::kFramesPerSecond, std::to_string(FpsCounter));
@@ -61,7 +62,7 @@ void AdaptThrottle(int framesPerSecond) {
 
 void ThrottleWait() {
   const float delay = ThrottleDelay.load(std::memory_order_relaxed);
-  for (int i = 1; static_cast<float>(i) <= delay; ++i) (void)TimeGetTime();
+  for (int i = 1; static_cast<float>(i) <= delay; ++i) (void)platform::TimeGetTime();
 }
 
 // CIA 1 keeps its registers in the I/O image whatever the processor port shows: banking
@@ -87,3 +88,5 @@ void CiaStep() {
   IoImage[0xDC0A] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_min);
   IoImage[0xDC0B] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_hour);
 }
+
+}  // namespace core

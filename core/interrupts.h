@@ -2,6 +2,8 @@
 // frames-per-second measurement that adapts it.
 #pragma once
 
+namespace core {
+
 void TakeInterrupt();
 void CiaStep();
 // Busy wait of one step: floor(ThrottleDelay) clock reads.
@@ -11,3 +13,5 @@ void ThrottleWait();
 void CountFramesPerSecond();
 // The adaptation rule on its own, for a closed window's count.
 void AdaptThrottle(int framesPerSecond);
+
+}  // namespace core

@@ -1,16 +1,18 @@
-// Definitions of the machine's global records and the one call that zeroes them all.
+// Definitions of the machine's global records and the call that zeroes them.
 #include "core/machine_state.h"
 
 #include <cstring>
 
-#include "input/key_matrix.h"
-#include "shell/debug_log.h"
-#include "video/frame_buffer.h"
-#include "video/vic_state.h"
+#include "core/debug_log.h"
+
+namespace core {
 
 std::uint8_t Ram[kMemorySize];
 std::uint8_t RomMap[kMemorySize];
 std::uint8_t IoImage[kMemorySize];
+
+std::atomic<std::uint8_t> KeyMatrix[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+std::atomic<std::uint8_t> JoystickState{0xFF};
 
 CpuRegisters Cpu;
 std::uint8_t StatusFlagMasks[8];
@@ -79,8 +81,9 @@ void ZeroMachineState() {
   FpsLastSample = 0;
   FramesPerSecond = 0;
 
-  std::memset(FrameBuffer, 0, sizeof FrameBuffer);
-  ZeroVideoState();
-  ReleaseAllKeys();
+  for (auto& row : KeyMatrix) row.store(0xFF);
+  JoystickState.store(0xFF);
   ClearDebugLog();
 }
+
+}  // namespace core

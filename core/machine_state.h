@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <ctime>
 
+namespace core {
+
 // ---- Memory images -------------------------------------------------------------------
 
 inline constexpr std::uint32_t kMemorySize = 0x10000;
@@ -66,6 +68,13 @@ inline void SetNZ(std::uint8_t value) {
   PutFlag(kFlagZ, value == 0);
 }
 
+// The lines CIA 1 reads at its ports, changed by the keyboard mapping with atomic bit
+// operations (presses come from two threads). Bit c of KeyMatrix row r is the key at row
+// r, column c: 1 released, 0 pressed. JoystickState is active low: bit 0 up, 1 down,
+// 2 left, 3 right, 4 fire; $FF when idle.
+extern std::atomic<std::uint8_t> KeyMatrix[8];
+extern std::atomic<std::uint8_t> JoystickState;
+
 // The last value the processor wrote to $0001.
 extern std::uint8_t PortLatch;
 // The interrupt request: raised at each frame start, cleared by reading $DC0D/$DD0D or
@@ -111,7 +120,9 @@ extern std::int32_t FpsDeadline;
 extern std::int32_t FpsLastSample;
 extern std::atomic<std::int32_t> FramesPerSecond;
 
-// Brings every record of the machine (core, video, input and the debug log) back to the
-// all-zero state of process start, with the run loop's flags at their initial values.
-// Tests call it between cases.
+// Brings every record of the machine core and the debug log back to the all-zero state of
+// process start, with the run loop's flags at their initial values and every key up.
+// The layers above have their own (the tests' support zeroes them all in one call).
 void ZeroMachineState();
+
+}  // namespace core

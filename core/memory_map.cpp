@@ -1,6 +1,8 @@
 // The processor port's two registers and the address helpers of the opcode table.
 #include "core/memory_map.h"
 
+namespace core {
+
 namespace {
 
 // Port bits 0-4 read 1 while they are inputs (pulled up) and 0 while they are outputs,
@@ -86,3 +88,5 @@ std::uint16_t FetchIndirectIndexed(std::uint8_t zp, bool wantAddress) {
   const std::uint16_t address = static_cast<std::uint16_t>((high << 8 | low) + Cpu.Y);
   return wantAddress ? address : ReadByte(address);
 }
+
+}  // namespace core

@@ -7,7 +7,8 @@
 #include <cstdint>
 
 #include "core/machine_state.h"
-#include "input/key_matrix.h"
+
+namespace core {
 
 // The keyboard scan: the rows selected by the byte last written to CIA 1 port A, ANDed
 // together with the joystick lines.
@@ -92,3 +93,5 @@ std::uint16_t ReadPointer(std::uint8_t low, std::uint8_t high);
 std::uint16_t FetchIndexedIndirect(std::uint8_t zp, bool wantAddress);
 // (zp),Y: pointer at zp, plus Y; returns the address or the byte there.
 std::uint16_t FetchIndirectIndexed(std::uint8_t zp, bool wantAddress);
+
+}  // namespace core

@@ -11,6 +11,8 @@
 #include "core/memory_map.h"
 #include "core/run_loop.h"
 
+namespace core {
+
 namespace {
 
 constexpr AddressingMode Imp = AddressingMode::kImplied;
@@ -516,3 +518,5 @@ void ExecuteInstruction(std::uint8_t opcode) {
 
 #undef CASES16
 #undef CASE
+
+}  // namespace core

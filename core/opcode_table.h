@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace core {
+
 enum class AddressingMode : std::uint8_t {
   kImplied,
   kAccumulator,
@@ -59,3 +61,5 @@ extern const OpcodeInfo OpcodeTable[256];
 // the operand, applies the operation, advances or replaces PC and sets StallCycles to
 // the charge minus one. A halting opcode calls HaltMachine.
 void ExecuteInstruction(std::uint8_t opcode);
+
+}  // namespace core

@@ -6,18 +6,17 @@
 #include <atomic>
 #include <cstring>
 
+#include "core/debug_log.h"
+#include "core/host_hooks.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
 #include "core/rom_images.h"
 #include "core/run_loop.h"
-#include "input/key_matrix.h"
 #include "platform/host_services.h"
-#include "shell/debug_log.h"
-#include "video/frame_buffer.h"
+
+namespace core {
 
 namespace {
-
-std::atomic<FirstStartHook> OpenWindowOnFirstStart{nullptr};
 
 // Each ROM copy goes into all three images at the same addresses.
 template <std::size_t N>
@@ -34,10 +33,6 @@ void StoreBoth(std::uint16_t address, std::uint8_t value) {
 }
 
 }  // namespace
-
-void SetFirstStartHook(FirstStartHook hook) {
-  OpenWindowOnFirstStart.store(hook);
-}
 
 void PowerOn(bool firstStart) {
   // RAM fill: $99 and $66 in alternating 128-byte blocks, through WriteByte, so the
@@ -63,13 +58,18 @@ void PowerOn(bool firstStart) {
   StoreBoth(0xDC03, 0x00);
   StoreBoth(0xD011, Ram[0xD011] & ~0x20);  // never start in bitmap mode
 
-  ReleaseAllKeys();
+  if (const auto release = InstalledHostHooks().releaseAllKeys) {
+    release();
+  } else {
+    for (auto& row : KeyMatrix) row.store(0xFF);
+    JoystickState.store(0xFF);
+  }
   IrqPending = 0;
   StallCycles = 0;
 
-  PowerOnTime = CalendarTime();
-  PowerOnLocalTime = LocalTime(PowerOnTime);
-  PowerOnTicks = GetTickCount();
+  PowerOnTime = platform::CalendarTime();
+  PowerOnLocalTime = platform::LocalTime(PowerOnTime);
+  PowerOnTicks = platform::GetTickCount();
 
   Cpu = CpuRegisters{.A = 0x00, .X = 0xFF, .Y = 0x00, .SP = 0xFF, .PC = 0xFCE2, .P = 0x20};
   InstructionCount = 0;
@@ -79,10 +79,11 @@ void PowerOn(bool firstStart) {
   AppendDebugLog("CPU Emulation started");
 
   if (firstStart) {
-    std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+    const HostHooks& hooks = InstalledHostHooks();
+    if (hooks.clearPicture != nullptr) hooks.clearPicture();
     // The desktop program opens its display window here; the call returns only when
     // the window's main loop ends.
-    if (FirstStartHook hook = OpenWindowOnFirstStart.load()) hook();
+    if (hooks.openDisplay != nullptr) hooks.openDisplay();
   }
 
   RunFlag = 1;
@@ -95,6 +96,8 @@ void Reset() {
     PassLock lock;
     PowerOn(false);
   }
-  SleepMilliseconds(100);
+  platform::SleepMilliseconds(100);
   RunLoop();
 }
+
+}  // namespace core

@@ -6,6 +6,8 @@
 #include <iterator>
 #include <span>
 
+namespace core {
+
 RomImageSet RomImages;
 
 namespace {
@@ -90,3 +92,5 @@ bool LoadRomImages(const std::vector<std::filesystem::path>& directories, std::s
   RomImages = loaded;
   return true;
 }
+
+}  // namespace core

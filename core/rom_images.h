@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace core {
+
 struct RomImageSet {
   std::array<std::uint8_t, 8192> basic;
   std::array<std::uint8_t, 8192> kernal;
@@ -22,3 +24,5 @@ std::vector<std::filesystem::path> RomSearchDirectories(const std::filesystem::p
 // failure returns false and sets `error` to a message that names the file and every
 // place searched; RomImages is then unchanged.
 bool LoadRomImages(const std::vector<std::filesystem::path>& directories, std::string& error);
+
+}  // namespace core

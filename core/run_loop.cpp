@@ -9,15 +9,15 @@
 #include <mutex>
 #include <thread>
 
+#include "core/debug_log.h"
+#include "core/host_hooks.h"
 #include "core/interrupts.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
 #include "core/opcode_table.h"
-#include "media/prg_loader.h"
 #include "platform/host_services.h"
-#include "shell/debug_log.h"
-#include "shell/debug_window_hooks.h"
-#include "video/vic_state.h"
+
+namespace core {
 
 namespace {
 
@@ -56,7 +56,8 @@ void RememberFileName() {
 // Loads the remembered file for the KERNAL's load routine and notes the outcome.
 void LoadNamedFile() {
   const std::string name(FileName, FileNameLength);
-  if (LoadPrg(name)) {
+  const auto load = InstalledHostHooks().loadNamedFile;
+  if (load != nullptr && load(name)) {
     AppendDebugLog("File loaded: " + name);
     LoadTrapSucceeded = 1;
   } else {
@@ -170,7 +171,7 @@ bool MachineStep() {
       IrqPending = 1;
       FrameCounter.fetch_add(1, std::memory_order_relaxed);
       if (FramesLeft == 0) {
-        RenderFrame();
+        if (const auto render = InstalledHostHooks().renderPicture) render();
         FramesLeft = FramesPerPass;
         RunFlag.store(0, std::memory_order_relaxed);
       }
@@ -240,6 +241,8 @@ std::string FormatTraceLine() {
 
 void HaltMachine() {
   AppendDebugLog(std::to_string(InstructionCount) + "> JAM - emulation halted");
-  ShowMessageBox("JAM!", "Error");
-  EndProcess(0);
+  platform::ShowMessageBox("JAM!", "Error");
+  platform::EndProcess(0);
 }
+
+}  // namespace core

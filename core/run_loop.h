@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace core {
+
 // Runs one pass on the calling thread. Only one pass runs at a time: it waits for the
 // pass lock, which it holds for the whole pass.
 void RunLoop();
@@ -47,3 +49,5 @@ std::string FormatTraceLine();
 
 // A halting opcode: log line, "JAM!" box, end of the process with status 0.
 [[noreturn]] void HaltMachine();
+
+}  // namespace core

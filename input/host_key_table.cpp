@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <string>
 
+#include "core/debug_log.h"
 #include "input/key_matrix.h"
 #include "platform/host_services.h"
-#include "shell/debug_log.h"
+
+namespace input {
 
 // Unshifted code, shifted code, matrix row, matrix column. Codes are Windows-1252 bytes.
 // Every entry whose code matches acts, so a code listed twice reaches two positions.
@@ -151,7 +153,7 @@ void OnKeyDown(unsigned char key, int modifiers) {
                     [](KeyEvent& event, int row, int column) { event.Press(row, column); });
   // Escape ends the whole program at once, after the matrix update, without closing
   // any window first.
-  if (key == kEscape) EndProcess(1);
+  if (key == kEscape) platform::EndProcess(1);
 }
 
 void OnKeyUp(unsigned char key, int modifiers) {
@@ -168,8 +170,10 @@ void OnSpecialKeyDown(int key) {
 void OnSpecialKeyUp(int key) {
   char code[16];
   std::snprintf(code, sizeof code, "%X", static_cast<unsigned>((key & 0xFF) + kSpecialKeyOffset));
-  AppendDebugLog(std::string(code) + kSpecialReleaseLogText);
+  core::AppendDebugLog(std::string(code) + kSpecialReleaseLogText);
   ApplySpecialKey(
       key, [](KeyEvent& event, int row, int column) { event.Release(row, column); },
       [](int bit) { ReleaseJoystickBitAfterScan(bit); });
 }
+
+}  // namespace input

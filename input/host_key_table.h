@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace input {
+
 struct HostKeyEntry {
   std::uint8_t unshifted;
   std::uint8_t shifted;
@@ -20,3 +22,5 @@ void OnKeyDown(unsigned char key, int modifiers);
 void OnKeyUp(unsigned char key, int modifiers);
 void OnSpecialKeyDown(int key);
 void OnSpecialKeyUp(int key);
+
+}  // namespace input

@@ -5,8 +5,7 @@
 
 #include <mutex>
 
-std::atomic<std::uint8_t> KeyMatrix[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-std::atomic<std::uint8_t> JoystickState{0xFF};
+namespace input {
 
 namespace {
 
@@ -59,11 +58,11 @@ std::uint8_t JoystickBit(int bit) {
 // machine, a press of a held position (SHIFT on every shifted key) has been seen already.
 bool ClearMatrixBit(int row, int column) {
   const std::uint8_t bit = static_cast<std::uint8_t>(1u << (column & 7));
-  return (KeyMatrix[row & 7].fetch_and(static_cast<std::uint8_t>(~bit)) & bit) != 0;
+  return (core::KeyMatrix[row & 7].fetch_and(static_cast<std::uint8_t>(~bit)) & bit) != 0;
 }
 
 void SetMatrixBit(int row, int column) {
-  KeyMatrix[row & 7].fetch_or(static_cast<std::uint8_t>(1u << (column & 7)));
+  core::KeyMatrix[row & 7].fetch_or(static_cast<std::uint8_t>(1u << (column & 7)));
 }
 
 // Called with DeferredLock held after every change of the records.
@@ -80,7 +79,7 @@ std::uint8_t RowBits(std::uint64_t positions, int row) {
 
 void SetMatrixBits(std::uint64_t positions) {
   for (int row = 0; row < 8; ++row) {
-    if (const std::uint8_t bits = RowBits(positions, row)) KeyMatrix[row].fetch_or(bits);
+    if (const std::uint8_t bits = RowBits(positions, row)) core::KeyMatrix[row].fetch_or(bits);
   }
 }
 
@@ -89,7 +88,7 @@ void SetMatrixBits(std::uint64_t positions) {
 std::uint64_t ReleasedPositions(std::uint64_t positions) {
   std::uint64_t released = 0;
   for (int row = 0; row < 8; ++row) {
-    const std::uint8_t bits = RowBits(positions, row) & KeyMatrix[row].load();
+    const std::uint8_t bits = RowBits(positions, row) & core::KeyMatrix[row].load();
     released |= std::uint64_t{bits} << (row * 8);
   }
   return released;
@@ -102,7 +101,7 @@ std::uint64_t PressPositions(std::uint64_t positions) {
   std::uint64_t pressed = 0;
   for (int row = 0; row < 8; ++row) {
     if (const std::uint8_t bits = RowBits(positions, row)) {
-      const std::uint8_t before = KeyMatrix[row].fetch_and(static_cast<std::uint8_t>(~bits));
+      const std::uint8_t before = core::KeyMatrix[row].fetch_and(static_cast<std::uint8_t>(~bits));
       pressed |= std::uint64_t{static_cast<std::uint8_t>(before & bits)} << (row * 8);
     }
   }
@@ -186,14 +185,14 @@ void PressJoystickBit(int bit) {
   std::lock_guard lock(DeferredLock);
   const std::uint8_t mask = JoystickBit(bit);
   Deferred.pendingJoystick &= static_cast<std::uint8_t>(~mask);
-  if (JoystickState.fetch_and(static_cast<std::uint8_t>(~mask)) & mask) {
+  if (core::JoystickState.fetch_and(static_cast<std::uint8_t>(~mask)) & mask) {
     Deferred.unseenJoystick |= mask;
   }
   PublishDeferredWork();
 }
 
 void ReleaseJoystickBit(int bit) {
-  JoystickState.fetch_or(JoystickBit(bit));
+  core::JoystickState.fetch_or(JoystickBit(bit));
 }
 
 void ReleaseAllKeys() {
@@ -201,8 +200,8 @@ void ReleaseAllKeys() {
   Deferred = DeferredReleases{};
   Queued.head = 0;
   Queued.count = 0;
-  for (auto& row : KeyMatrix) row.store(0xFF);
-  JoystickState.store(0xFF);
+  for (auto& row : core::KeyMatrix) row.store(0xFF);
+  core::JoystickState.store(0xFF);
   PublishDeferredWork();
 }
 
@@ -229,7 +228,7 @@ void ReleaseJoystickBitAfterScan(int bit) {
   if (Deferred.unseenJoystick & mask) {
     Deferred.pendingJoystick |= mask;
   } else {
-    JoystickState.fetch_or(mask);
+    core::JoystickState.fetch_or(mask);
   }
   PublishDeferredWork();
 }
@@ -251,7 +250,7 @@ void NoteInterruptEntry() {
 
   const std::uint8_t dueJoystick =
       static_cast<std::uint8_t>(Deferred.pendingJoystick & ~Deferred.unseenJoystick);
-  if (dueJoystick) JoystickState.fetch_or(dueJoystick);
+  if (dueJoystick) core::JoystickState.fetch_or(dueJoystick);
   Deferred.pendingJoystick &= Deferred.unseenJoystick;
   Deferred.unseenJoystick = 0;
 
@@ -288,3 +287,5 @@ void SubmitKeyEvent(const KeyEvent& event) {
   }
   PublishDeferredWork();
 }
+
+}  // namespace input

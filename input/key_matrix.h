@@ -6,10 +6,9 @@
 #include <atomic>
 #include <cstdint>
 
-// Bit c of row r is the key at row r, column c: 1 released, 0 pressed.
-extern std::atomic<std::uint8_t> KeyMatrix[8];
-// Active low: bit 0 up, 1 down, 2 left, 3 right, 4 fire; $FF when idle.
-extern std::atomic<std::uint8_t> JoystickState;
+#include "core/machine_state.h"
+
+namespace input {
 
 struct MatrixPosition {
   int row;
@@ -75,3 +74,5 @@ struct KeyEvent {
 // same lock as the deferred releases, which NoteInterruptEntry only ever tries to take.
 void SubmitKeyEvent(const KeyEvent& event);
 inline constexpr int kQueuedKeyEventCapacity = 32;
+
+}  // namespace input

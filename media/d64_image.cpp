@@ -6,6 +6,8 @@
 
 #include "platform/host_services.h"
 
+namespace media {
+
 std::uint8_t D64Image[kD64ImageSize];
 
 namespace {
@@ -33,7 +35,7 @@ bool MountD64(const std::string& path) {
   if (file != nullptr) std::fclose(file);
   if (!read) {
     // Missing, or opened but unreadable (a directory): the image stays as it was.
-    ShowMessageBox("D64 Image not found: " + path, "Error");
+    platform::ShowMessageBox("D64 Image not found: " + path, "Error");
     return false;
   }
 
@@ -42,6 +44,8 @@ bool MountD64(const std::string& path) {
 
   char text[8];
   std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(D64Image[kD64DiskNameOffset]));
-  ShowMessageBox(text, "Info");
+  platform::ShowMessageBox(text, "Info");
   return true;
 }
+
+}  // namespace media

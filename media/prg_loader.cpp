@@ -12,6 +12,8 @@
 #include "input/key_matrix.h"
 #include "platform/host_services.h"
 
+namespace media {
+
 namespace {
 
 constexpr std::uint16_t kBasicStart = 0x0801;
@@ -46,19 +48,20 @@ bool ReadWholeFile(std::FILE* file, std::vector<std::uint8_t>& buffer) {
   return std::fread(buffer.data(), 1, buffer.size(), file) == buffer.size();
 }
 
-bool KeyIsDown(const MatrixPosition& key) {
-  return (KeyMatrix[key.row].load() & (1u << key.column)) == 0;
+bool KeyIsDown(const input::MatrixPosition& key) {
+  return (core::KeyMatrix[key.row].load() & (1u << key.column)) == 0;
 }
 
 // Releases a held key once a frame interrupt has scanned it. A stopped machine scans
 // nothing, so there (or past the deadline) the key goes up at once and is not typed.
-void ReleaseOnceScanned(const MatrixPosition& key, std::chrono::steady_clock::time_point deadline) {
-  ReleaseMatrixKeyAtNextEntry(key.row, key.column);
-  while (KeyIsDown(key) && EmulationRunning.load() != 0 &&
+void ReleaseOnceScanned(const input::MatrixPosition& key,
+                        std::chrono::steady_clock::time_point deadline) {
+  input::ReleaseMatrixKeyAtNextEntry(key.row, key.column);
+  while (KeyIsDown(key) && core::EmulationRunning.load() != 0 &&
          std::chrono::steady_clock::now() < deadline) {
-    SleepServingWaitHook(kScanPollMs);
+    core::SleepServingWaitHook(kScanPollMs);
   }
-  ReleaseMatrixKey(key.row, key.column);
+  input::ReleaseMatrixKey(key.row, key.column);
 }
 
 }  // namespace
@@ -68,7 +71,7 @@ bool LoadPrg(const std::string& path) {
   if (file == nullptr) {
     // A name of one character or none is what an emulated program leaves when it sets
     // no real file name; that fails quietly.
-    if (path.size() > 1) ShowMessageBox("File not found: " + path, "Error");
+    if (path.size() > 1) platform::ShowMessageBox("File not found: " + path, "Error");
     return false;
   }
 
@@ -78,34 +81,36 @@ bool LoadPrg(const std::string& path) {
 
   if (!read || buffer.size() < 2 || buffer[0] != (kBasicStart & 0xFF) ||
       buffer[1] != (kBasicStart >> 8)) {
-    ShowMessageBox("No readable PRG file: " + path, "Error");
+    platform::ShowMessageBox("No readable PRG file: " + path, "Error");
     return false;
   }
 
   const std::size_t dataBytes = buffer.size() - 2;
-  for (std::size_t i = 0; i < dataBytes; ++i) Ram[kBasicStart + i] = buffer[2 + i];
+  for (std::size_t i = 0; i < dataBytes; ++i) core::Ram[kBasicStart + i] = buffer[2 + i];
 
   // The address after the last loaded byte, as the KERNAL's LOAD leaves it (a program
   // that fills RAM up to $FFFF wraps to $0000).
   const std::uint16_t end = static_cast<std::uint16_t>(kBasicStart + dataBytes);
-  Ram[kLoadEndLow] = static_cast<std::uint8_t>(end & 0xFF);
-  Ram[kLoadEndHigh] = static_cast<std::uint8_t>(end >> 8);
+  core::Ram[kLoadEndLow] = static_cast<std::uint8_t>(end & 0xFF);
+  core::Ram[kLoadEndHigh] = static_cast<std::uint8_t>(end >> 8);
   return true;
 }
 
 void SetBasicVariablesToLoadEnd() {
-  Ram[kVariablesLow] = Ram[kLoadEndLow];
-  Ram[kVariablesHigh] = Ram[kLoadEndHigh];
+  core::Ram[kVariablesLow] = core::Ram[kLoadEndLow];
+  core::Ram[kVariablesHigh] = core::Ram[kLoadEndHigh];
 }
 
 void AutostartProgram() {
   // R, U, N, RETURN, one at a time.
-  static constexpr MatrixPosition kRunKeys[] = {{2, 1}, {3, 6}, {4, 7}, {0, 1}};
+  static constexpr input::MatrixPosition kRunKeys[] = {{2, 1}, {3, 6}, {4, 7}, {0, 1}};
   const auto scanDeadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kAutostartScanWaitLimitMs);
-  for (const MatrixPosition& key : kRunKeys) {
-    PressMatrixKey(key.row, key.column);
-    SleepServingWaitHook(kAutostartHoldMs);
+  for (const input::MatrixPosition& key : kRunKeys) {
+    input::PressMatrixKey(key.row, key.column);
+    core::SleepServingWaitHook(kAutostartHoldMs);
     ReleaseOnceScanned(key, scanDeadline);
   }
 }
+
+}  // namespace media

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace media {
+
 // Copies the file into Ram at $0801 and sets $AE/$AF (end of load) to the address after
 // the last byte, as the machine's own LOAD does. Reports failures in message boxes.
 // The caller keeps the copy from interleaving with a pass (the run loop's trap runs it
@@ -19,3 +21,5 @@ void SetBasicVariablesToLoadEnd();
 // sees the keys go down and up again and types nothing. While waiting, the calling
 // thread serves its pass wait hook.
 void AutostartProgram();
+
+}  // namespace media

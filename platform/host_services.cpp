@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <thread>
 
+namespace platform {
+
 namespace {
 
 std::atomic<MessageBoxHandler> CurrentMessageBoxHandler{nullptr};
@@ -62,3 +64,5 @@ std::filesystem::path ExecutablePath() {
   std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
   return error ? std::filesystem::path() : path;
 }
+
+}  // namespace platform

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+namespace platform {
+
 // A 32-bit count of milliseconds that increases with real time (monotonic, counted from
 // the first reading in this process, so that it stays far from wrapping).
 std::uint32_t TimeGetTime();
@@ -29,3 +31,5 @@ void SetMessageBoxHandler(MessageBoxHandler handler);
 
 // The running program's own file (empty if the host cannot tell).
 std::filesystem::path ExecutablePath();
+
+}  // namespace platform

@@ -10,6 +10,8 @@
 #include "video/cell_painter.h"
 #include "video/vic_state.h"
 
+namespace video {
+
 namespace {
 
 constexpr int kCells = 1000;
@@ -17,7 +19,7 @@ constexpr int kCellsPerRow = 40;
 
 void ReadCellPattern(std::uint16_t cellAddress, std::uint8_t (&pattern)[8]) {
   for (int row = 0; row < 8; ++row) {
-    pattern[row] = ReadVideoByte(static_cast<std::uint16_t>(cellAddress + row));
+    pattern[row] = core::ReadVideoByte(static_cast<std::uint16_t>(cellAddress + row));
   }
 }
 
@@ -55,7 +57,7 @@ void RenderBitmapScreen() {
     const int x = 8 * (cell % kCellsPerRow);
     const int y = 8 * (cell / kCellsPerRow);
     const auto cellAddress = static_cast<std::uint16_t>(bitmap + 8 * cell);
-    const std::uint8_t matrixByte = ReadVideoByte(static_cast<std::uint16_t>(matrix + cell));
+    const std::uint8_t matrixByte = core::ReadVideoByte(static_cast<std::uint16_t>(matrix + cell));
     if (multicolour) {
       const std::uint32_t colours[4] = {
           background, static_cast<std::uint32_t>(matrixByte >> 4),
@@ -67,3 +69,5 @@ void RenderBitmapScreen() {
     }
   }
 }
+
+}  // namespace video

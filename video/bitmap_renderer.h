@@ -2,7 +2,11 @@
 // cell from the video matrix (and, in multicolour, from colour RAM and $D021).
 #pragma once
 
+namespace video {
+
 // Draws the whole 320 x 200 background in bitmap mode. The bitmap lies at VicBank plus
 // $2000 when $D018 bit 3 is set, else at VicBank itself; the multicolour form is used
 // when MulticolourFlag or ForceMulticolour is set.
 void RenderBitmapScreen();
+
+}  // namespace video

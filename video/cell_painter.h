@@ -7,6 +7,8 @@
 
 #include "video/frame_buffer.h"
 
+namespace video {
+
 // A set bit paints `set`, a clear bit `clear`.
 inline void PaintHiresCell(int x, int y, const std::uint8_t (&pattern)[8], std::uint32_t set,
                            std::uint32_t clear) {
@@ -33,3 +35,5 @@ inline void PaintMulticolourCell(int x, int y, const std::uint8_t (&pattern)[8],
     }
   }
 }
+
+}  // namespace video

@@ -1,6 +1,16 @@
+// The frame buffer and the palette.
 #include "video/frame_buffer.h"
 
+#include <algorithm>
+#include <iterator>
+
+namespace video {
+
 std::uint32_t FrameBuffer[kFrameBufferSize];
+
+void ClearFrameBuffer() {
+  std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+}
 
 const RgbColour Palette[16] = {
     {0, 0, 0},        // black
@@ -20,3 +30,5 @@ const RgbColour Palette[16] = {
     {79, 147, 211},   // light blue
     {187, 187, 187},  // light grey
 };
+
+}  // namespace video

@@ -5,14 +5,16 @@
 #include <cstdio>
 #include <string>
 
+#include "core/debug_log.h"
+#include "core/host_hooks.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
-#include "shell/debug_log.h"
-#include "shell/debug_window_hooks.h"
 #include "video/bitmap_renderer.h"
 #include "video/sprite_renderer.h"
 #include "video/text_renderer.h"
 #include "video/vic_state.h"
+
+namespace video {
 
 namespace {
 
@@ -27,13 +29,13 @@ std::uint16_t FollowOrOverride(const std::atomic<std::uint16_t>& override,
   return value == FollowRegister ? fromRegister : value;
 }
 
-void SetHexField(DebugField field, unsigned value) {
+void SetHexField(core::DebugField field, unsigned value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%x", value);
   SetDebugWindowField(field, text);
 }
 
-void SetYesNoField(DebugField field, bool yes) {
+void SetYesNoField(core::DebugField field, bool yes) {
   SetDebugWindowField(field, yes ? "yes" : "no");
 }
 
@@ -44,7 +46,7 @@ void RenderFrame() {
   const std::uint8_t control2 = VideoRegister(0xD016);
   const std::uint8_t memoryPointers = VideoRegister(0xD018);
 
-  const std::uint16_t bank = FollowOrOverride(BankOverride, BankFromPort(IoImage[0xDD00]));
+  const std::uint16_t bank = FollowOrOverride(BankOverride, BankFromPort(core::IoImage[0xDD00]));
   const std::uint16_t screen =
       FollowOrOverride(ScreenOverride, static_cast<std::uint16_t>((memoryPointers >> 4) * 0x400));
   const std::uint16_t charBase = FollowOrOverride(
@@ -55,9 +57,10 @@ void RenderFrame() {
 
   const bool bitmapRegister = (control & 0x20) != 0;
   MulticolourFlag = (control2 & 0x10) ? 1 : 0;
-  if (DebugWindowIsOpen()) SetYesNoField(DebugField::kMulticolourMode, MulticolourFlag != 0);
+  if (core::DebugWindowIsOpen())
+    SetYesNoField(core::DebugField::kMulticolourMode, MulticolourFlag != 0);
   // Logged from the registers alone, whatever the force flags say.
-  if (MulticolourFlag != 0 && !bitmapRegister) AppendDebugLog("Multicolor-Mode activated!");
+  if (MulticolourFlag != 0 && !bitmapRegister) core::AppendDebugLog("Multicolor-Mode activated!");
 
   bool bitmap = bitmapRegister;
   if (ForceText.load(std::memory_order_relaxed) != 0) {
@@ -65,9 +68,9 @@ void RenderFrame() {
   } else if (ForceBitmap.load(std::memory_order_relaxed) != 0) {
     bitmap = true;
   }
-  if (DebugWindowIsOpen()) {
-    SetYesNoField(DebugField::kTextMode, !bitmap);
-    SetYesNoField(DebugField::kBitmapMode, bitmap);
+  if (core::DebugWindowIsOpen()) {
+    SetYesNoField(core::DebugField::kTextMode, !bitmap);
+    SetYesNoField(core::DebugField::kBitmapMode, bitmap);
   }
 
   if (bitmap) {
@@ -77,9 +80,11 @@ void RenderFrame() {
   }
   RenderSprites();
 
-  if (DebugWindowIsOpen()) {
-    SetHexField(DebugField::kVicBank, bank);
-    SetHexField(DebugField::kBaseAddress, bank + charBase);
-    SetHexField(DebugField::kScreenMemory, bank + screen);
+  if (core::DebugWindowIsOpen()) {
+    SetHexField(core::DebugField::kVicBank, bank);
+    SetHexField(core::DebugField::kBaseAddress, bank + charBase);
+    SetHexField(core::DebugField::kScreenMemory, bank + screen);
   }
 }
+
+}  // namespace video

@@ -9,6 +9,8 @@
 #include "video/frame_buffer.h"
 #include "video/vic_state.h"
 
+namespace video {
+
 namespace {
 
 constexpr int kSpriteRows = 21;
@@ -50,7 +52,7 @@ void DrawStandardSprite(const SpritePlacement& sprite, std::uint16_t data, std::
   const int rowStep = sprite.tall ? 2 : 1;
   for (int row = 0; row < kSpriteRows; ++row) {
     for (int byte = 0; byte < kSpriteBytesPerRow; ++byte) {
-      const std::uint8_t bits = ReadVideoByte(data++);
+      const std::uint8_t bits = core::ReadVideoByte(data++);
       for (int bit = 0; bit < 8; ++bit) {
         if (bits & (0x80u >> bit)) {
           PlotSpritePixel(sprite, (byte * 8 + bit) * columnStep, row * rowStep, colour);
@@ -68,7 +70,7 @@ void DrawMulticolourSprite(const SpritePlacement& sprite, std::uint16_t data,
   const int rowStep = sprite.tall ? 2 : 1;
   for (int row = 0; row < kSpriteRows; ++row) {
     for (int byte = 0; byte < kSpriteBytesPerRow; ++byte) {
-      const std::uint8_t bits = ReadVideoByte(data++);
+      const std::uint8_t bits = core::ReadVideoByte(data++);
       for (int pair = 0; pair < 4; ++pair) {
         const std::uint32_t colour = colours[(bits >> (6 - 2 * pair)) & 3];
         if (colour == 0) continue;
@@ -112,7 +114,7 @@ void RenderSprites() {
     sprite.wide = (doubledWidth & mask) != 0;
     sprite.tall = (doubledHeight & mask) != 0;
 
-    const std::uint8_t pointer = ReadVideoByte(static_cast<std::uint16_t>(pointers + n));
+    const std::uint8_t pointer = core::ReadVideoByte(static_cast<std::uint16_t>(pointers + n));
     const auto data = static_cast<std::uint16_t>(bank + pointer * 64);
     const std::uint32_t colour = VideoRegister(static_cast<std::uint16_t>(0xD027 + n));
     if (multicolourForm) {
@@ -123,3 +125,5 @@ void RenderSprites() {
     }
   }
 }
+
+}  // namespace video

@@ -6,6 +6,8 @@
 #include "video/cell_painter.h"
 #include "video/vic_state.h"
 
+namespace video {
+
 std::uint32_t CellCounter = 0;
 
 namespace {
@@ -20,7 +22,7 @@ TextPicture Picture{};
 void ReadGlyph(std::uint8_t code, std::uint8_t (&pattern)[8]) {
   const auto glyph = static_cast<std::uint16_t>(Picture.glyphBase + code * 8);
   for (int row = 0; row < 8; ++row)
-    pattern[row] = ReadVideoByte(static_cast<std::uint16_t>(glyph + row));
+    pattern[row] = core::ReadVideoByte(static_cast<std::uint16_t>(glyph + row));
 }
 
 std::uint8_t CellColour() {
@@ -67,7 +69,7 @@ void RenderTextScreen() {
   auto matrix = static_cast<std::uint16_t>(bank + screen);
   for (int y = 0; y < kScreenHeight; y += 8) {
     for (int x = 0; x < kScreenWidth; x += 8) {
-      const std::uint8_t code = ReadVideoByte(matrix++);
+      const std::uint8_t code = core::ReadVideoByte(matrix++);
       if (multicolour) {
         DrawMulticolourTextCell(x, y, code);
       } else {
@@ -76,3 +78,5 @@ void RenderTextScreen() {
     }
   }
 }
+
+}  // namespace video

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace video {
+
 // The cell being drawn (0 to 999) and so the offset into colour RAM at $D800. Set to 0 at
 // the start of each text render; every finished cell advances it by exactly one, so it
 // reads 1000 after a full screen.
@@ -24,3 +26,5 @@ void DrawTextCell(int x, int y, std::uint8_t code);
 // each bit pair of the glyph picks background 0, 1, 2 or the nibble for two pixels.
 // Advances CellCounter.
 void DrawMulticolourTextCell(int x, int y, std::uint8_t code);
+
+}  // namespace video

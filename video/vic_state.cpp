@@ -2,6 +2,10 @@
 // and the debug window's overrides and force flags, which survive resets.
 #include "video/vic_state.h"
 
+#include "video/frame_buffer.h"
+
+namespace video {
+
 std::atomic<std::uint16_t> VicBank{0};
 std::atomic<std::uint16_t> ScreenOffset{0};
 std::atomic<std::uint16_t> CharBaseOffset{0};
@@ -14,6 +18,7 @@ std::atomic<std::uint8_t> ForceBitmap{0};
 std::atomic<std::uint8_t> ForceMulticolour{0};
 
 void ZeroVideoState() {
+  ClearFrameBuffer();
   VicBank = 0;
   ScreenOffset = 0;
   CharBaseOffset = 0;
@@ -25,3 +30,5 @@ void ZeroVideoState() {
   ForceBitmap = 0;
   ForceMulticolour = 0;
 }
+
+}  // namespace video

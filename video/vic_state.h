@@ -7,6 +7,8 @@
 
 #include "core/machine_state.h"
 
+namespace video {
+
 // The override value meaning "follow the register"; no bank or offset can be 1.
 inline constexpr std::uint16_t FollowRegister = 1;
 
@@ -28,13 +30,13 @@ extern std::atomic<std::uint8_t> ForceMulticolour;
 // A video register from the chip's register file: $D000 + (address & $3F), so the
 // registers repeat every 64 bytes. $DD00 is read by the caller from IoImage directly.
 inline std::uint8_t VideoRegister(std::uint16_t address) {
-  return IoImage[0xD000 + (address & 0x3F)];
+  return core::IoImage[0xD000 + (address & 0x3F)];
 }
 
 // Colour RAM is memory of its own (at $D800 of the I/O image), which the video chip reads
 // beside its other fetches in every bank.
 inline std::uint8_t ReadColourRam(unsigned cell) {
-  return IoImage[0xD800 + (cell & 0x3FF)];
+  return core::IoImage[0xD800 + (cell & 0x3FF)];
 }
 
 // Turns the current memory and registers into one picture in the FrameBuffer. Every
@@ -42,5 +44,8 @@ inline std::uint8_t ReadColourRam(unsigned cell) {
 // never changed.
 void RenderFrame();
 
-// Back to process start: pointers 0, overrides FollowRegister, force flags clear.
+// Back to process start: a black picture, pointers 0, overrides FollowRegister, force
+// flags clear.
 void ZeroVideoState();
+
+}  // namespace video

@@ -8,6 +8,8 @@
 #include "platform/host_services.h"
 #include "platform/qt/ui_thread.h"
 
+namespace platform {
+
 void ShowQtMessageBox(const std::string& text, const std::string& title) {
   RunOnUiThreadAndWait([&text, &title] {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(title.data(), title.size()),
@@ -19,3 +21,5 @@ void ShowQtMessageBox(const std::string& text, const std::string& title) {
 void InstallQtMessageBoxHandler() {
   SetMessageBoxHandler(&ShowQtMessageBox);
 }
+
+}  // namespace platform

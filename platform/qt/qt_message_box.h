@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace platform {
+
 // Installs the Qt handler behind ShowMessageBox. Call on the user-interface thread after
 // MarkUiThread.
 void InstallQtMessageBoxHandler();
@@ -11,3 +13,5 @@ void InstallQtMessageBoxHandler();
 // The handler itself: a modal box with no owner, the title, the text and one OK button;
 // returns when the user has closed it.
 void ShowQtMessageBox(const std::string& text, const std::string& title);
+
+}  // namespace platform

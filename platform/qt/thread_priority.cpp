@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+namespace platform {
+
 int CurrentThreadId() {
   return static_cast<int>(syscall(SYS_gettid));
 }
@@ -22,3 +24,5 @@ int ThreadNiceValue(int threadId) {
   errno = 0;
   return getpriority(PRIO_PROCESS, static_cast<id_t>(threadId));
 }
+
+}  // namespace platform

@@ -3,6 +3,8 @@
 // through setpriority on its thread id.
 #pragma once
 
+namespace platform {
+
 enum class ThreadPriority { kLowest, kNormal };
 
 // The kernel's id of the calling thread.
@@ -16,3 +18,5 @@ void SetThreadPriorityOf(int threadId, ThreadPriority priority);
 int ThreadNiceValue(int threadId);
 
 inline constexpr int kLowestNiceValue = 10;
+
+}  // namespace platform

@@ -9,6 +9,8 @@
 #include <future>
 #include <thread>
 
+namespace platform {
+
 namespace {
 
 std::atomic<std::thread::id> UiThreadId{};
@@ -46,3 +48,5 @@ void ProcessPendingUiEvents() {
   if (QCoreApplication::instance() != nullptr)
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
+
+}  // namespace platform

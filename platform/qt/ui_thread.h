@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace platform {
+
 // Records the calling thread as the user-interface thread. Call once, after the
 // QApplication exists and on the thread that created it.
 void MarkUiThread();
@@ -19,3 +21,5 @@ void RunOnUiThreadAndWait(const std::function<void()>& work);
 // Serves the requests queued by RunOnUiThreadAndWait and the user's input: the
 // user-interface thread's pass-wait hook.
 void ProcessPendingUiEvents();
+
+}  // namespace platform

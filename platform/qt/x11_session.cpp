@@ -9,6 +9,8 @@
 
 #include <X11/Xlib.h>
 
+namespace platform {
+
 namespace {
 
 using XErrorHandlerFunction = int (*)(Display*, XErrorEvent*);
@@ -53,3 +55,5 @@ void InstallX11ErrorReporting() {
 std::uint64_t ReportedX11ErrorCount() {
   return ReportedErrors.load();
 }
+
+}  // namespace platform

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace platform {
+
 // Makes Xlib thread-safe and has it deliver the display window's key characters as
 // single Latin-1 bytes, whatever the locale (the keyboard mapping works on single
 // Windows-1252 codes such as 0xA7 for the section sign; in a UTF-8 locale Xlib would
@@ -20,3 +22,5 @@ void InstallX11ErrorReporting();
 
 // X errors reported on connections other than Qt's since the process started.
 std::uint64_t ReportedX11ErrorCount();
+
+}  // namespace platform

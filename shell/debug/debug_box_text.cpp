@@ -1,5 +1,7 @@
 #include "shell/debug/debug_box_text.h"
 
+namespace shell {
+
 namespace {
 
 // Unicode code points of bytes 0x80-0x9F in Windows-1252.
@@ -40,3 +42,5 @@ QString WithWindowsLineEnds(const QString& boxText) {
   result.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
   return result;
 }
+
+}  // namespace shell

@@ -5,6 +5,8 @@
 #include <QString>
 #include <string_view>
 
+namespace shell {
+
 // Decodes Windows-1252: 0x00-0x7F and 0xA0-0xFF as in Latin-1 (0xFC is U+00FC), and
 // 0x80-0x9F to the typographic characters of that code page (0x80 the euro sign). The
 // five bytes the code page leaves undefined keep their C1 control code points.
@@ -16,3 +18,5 @@ QString DecodeForMultiLineBox(std::string_view text);
 
 // The text of a multi-line box with its line breaks written as "\r\n" again.
 QString WithWindowsLineEnds(const QString& boxText);
+
+}  // namespace shell

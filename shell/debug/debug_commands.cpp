@@ -5,6 +5,8 @@
 #include "core/machine_state.h"
 #include "video/vic_state.h"
 
+namespace shell {
+
 namespace {
 
 struct PointerCycle {
@@ -16,33 +18,34 @@ struct PointerCycle {
 
 PointerCycle CycleOf(VideoPointer pointer) {
   switch (pointer) {
-    case VideoPointer::kBank: return {VicBank, BankOverride, 0x4000, 4};
-    case VideoPointer::kCharBase: return {CharBaseOffset, CharBaseOverride, 0x0800, 8};
+    case VideoPointer::kBank: return {video::VicBank, video::BankOverride, 0x4000, 4};
+    case VideoPointer::kCharBase:
+      return {video::CharBaseOffset, video::CharBaseOverride, 0x0800, 8};
     case VideoPointer::kScreen: break;
   }
-  return {ScreenOffset, ScreenOverride, 0x0400, 16};
+  return {video::ScreenOffset, video::ScreenOverride, 0x0400, 16};
 }
 
 std::atomic<std::uint8_t>& FlagOf(ForceFlag flag) {
   switch (flag) {
-    case ForceFlag::kText: return ForceText;
-    case ForceFlag::kBitmap: return ForceBitmap;
+    case ForceFlag::kText: return video::ForceText;
+    case ForceFlag::kBitmap: return video::ForceBitmap;
     case ForceFlag::kMulticolour: break;
   }
-  return ForceMulticolour;
+  return video::ForceMulticolour;
 }
 
 }  // namespace
 
 bool ToggleSpeedLimit() {
-  if (SpeedLimitOn.load() != 0) {
-    SavedThrottleDelay.store(ThrottleDelay.load());
-    ThrottleDelay.store(0.0f);
-    SpeedLimitOn.store(0);
+  if (core::SpeedLimitOn.load() != 0) {
+    core::SavedThrottleDelay.store(core::ThrottleDelay.load());
+    core::ThrottleDelay.store(0.0f);
+    core::SpeedLimitOn.store(0);
     return false;
   }
-  ThrottleDelay.store(SavedThrottleDelay.load());
-  SpeedLimitOn.store(1);
+  core::ThrottleDelay.store(core::SavedThrottleDelay.load());
+  core::SpeedLimitOn.store(1);
   return true;
 }
 
@@ -57,7 +60,7 @@ std::uint16_t NextOnCycle(VideoPointer pointer, std::uint16_t value, int directi
 
 void StepVideoPointer(VideoPointer pointer, int direction) {
   const PointerCycle cycle = CycleOf(pointer);
-  if (cycle.override.load() == FollowRegister) cycle.override.store(cycle.live.load());
+  if (cycle.override.load() == video::FollowRegister) cycle.override.store(cycle.live.load());
   const std::uint16_t value = cycle.override.load();
   const std::uint16_t next = NextOnCycle(pointer, value, direction);
   if (next == value) return;
@@ -66,7 +69,7 @@ void StepVideoPointer(VideoPointer pointer, int direction) {
 }
 
 void FollowVideoRegister(VideoPointer pointer) {
-  CycleOf(pointer).override.store(FollowRegister);
+  CycleOf(pointer).override.store(video::FollowRegister);
 }
 
 void ToggleForce(ForceFlag flag) {
@@ -75,8 +78,8 @@ void ToggleForce(ForceFlag flag) {
     target.store(0);
     return;
   }
-  if (flag == ForceFlag::kText) ForceBitmap.store(0);
-  if (flag == ForceFlag::kBitmap) ForceText.store(0);
+  if (flag == ForceFlag::kText) video::ForceBitmap.store(0);
+  if (flag == ForceFlag::kBitmap) video::ForceText.store(0);
   target.store(1);
 }
 
@@ -87,3 +90,5 @@ bool ForceFlagSet(ForceFlag flag) {
 const char* ForceCaption(bool set) {
   return set ? "active.." : "Force!";
 }
+
+}  // namespace shell

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace shell {
+
 // The speed-limit box: turns the limit off (keeping the throttle delay aside) when it is
 // on, otherwise back on with the kept delay. Returns the new state of the limit.
 bool ToggleSpeedLimit();
@@ -28,3 +30,5 @@ void ToggleForce(ForceFlag flag);
 bool ForceFlagSet(ForceFlag flag);
 // The caption of a force button for the flag's state: "active.." or "Force!".
 const char* ForceCaption(bool set);
+
+}  // namespace shell

@@ -2,6 +2,8 @@
 
 #include "shell/debug/debug_dialog_window.h"
 
+namespace shell {
+
 namespace {
 // StepCountText: exchanged with the step-count box, kept between openings.
 QString& StepCountText() {
@@ -22,3 +24,5 @@ void SetDebugStepCountText(const QString& text) {
 QString DebugStepCountText() {
   return StepCountText();
 }
+
+}  // namespace shell

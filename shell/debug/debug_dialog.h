@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace shell {
+
 // Shows a fresh debug window modally over `owner` and returns when the user closes it.
 // Runs on the user-interface thread.
 void RunDebugDialog(QWidget* owner);
@@ -13,3 +15,5 @@ void RunDebugDialog(QWidget* owner);
 // and keeps from one opening to the next.
 void SetDebugStepCountText(const QString& text);
 QString DebugStepCountText();
+
+}  // namespace shell

@@ -11,6 +11,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "core/power_on.h"
 #include "core/run_loop.h"
@@ -19,7 +20,8 @@
 #include "shell/debug/debug_fields.h"
 #include "shell/debug/debug_view_relay.h"
 #include "shell/debug/dialog_template.h"
-#include "shell/debug_log.h"
+
+namespace shell {
 
 using namespace debug_dialog;
 
@@ -151,8 +153,8 @@ void CDebugDialog::ConnectControls() {
 // fixed captions, so that Stop/Run, the speed-limit box and the force buttons never
 // disagree with what they switch. The boxes stay empty until the next refresh.
 void CDebugDialog::ShowOpeningState() {
-  SetCaption(kStopRunButton, EmulationRunning.load() != 0 ? "Stop" : "Run");
-  static_cast<QCheckBox*>(Control(kSpeedLimitBox))->setChecked(SpeedLimitOn.load() != 0);
+  SetCaption(kStopRunButton, core::EmulationRunning.load() != 0 ? "Stop" : "Run");
+  static_cast<QCheckBox*>(Control(kSpeedLimitBox))->setChecked(core::SpeedLimitOn.load() != 0);
   SetCaption(kForceTextButton, ForceCaption(ForceFlagSet(ForceFlag::kText)));
   SetCaption(kForceBitmapButton, ForceCaption(ForceFlagSet(ForceFlag::kBitmap)));
   SetCaption(kForceMulticolourButton, ForceCaption(ForceFlagSet(ForceFlag::kMulticolour)));
@@ -205,7 +207,7 @@ void CDebugDialog::ShowRefresh(const DebugFieldTexts& texts) {
   show(kStackBox, texts.stack);
 }
 
-void CDebugDialog::ShowField(DebugField field, const std::string& text) {
+void CDebugDialog::ShowField(core::DebugField field, const std::string& text) {
   const int id = static_cast<int>(field);
   if (qobject_cast<QLineEdit*>(Control(id)) == nullptr) return;
   SetText(id, DecodeWindows1252(text));
@@ -215,14 +217,14 @@ void CDebugDialog::ShowField(DebugField field, const std::string& text) {
 // takes just the new lines at its start instead of the whole text again; it is rebuilt
 // only when the log has been emptied meanwhile.
 void CDebugDialog::UpdateLogBox() {
-  std::size_t count = DebugLogLineCount();
+  std::size_t count = core::DebugLogLineCount();
   bool rebuild = count < shownLogLines_;
   std::string text;
   for (;;) {
-    text = rebuild ? DebugLogText() : DebugLogTextSince(shownLogLines_);
+    text = rebuild ? core::DebugLogText() : core::DebugLogTextSince(shownLogLines_);
     // Another thread may have appended between the two readings; the text and the count
     // must describe the same log.
-    const std::size_t now = DebugLogLineCount();
+    const std::size_t now = core::DebugLogLineCount();
     if (now == count) break;
     count = now;
     rebuild = count < shownLogLines_;
@@ -248,15 +250,15 @@ void CDebugDialog::RunMachine(Call call) {
 
 void CDebugDialog::OnStopRun() {
   if (machineCallActive_) return;
-  if (EmulationRunning.load() != 0) {
-    EmulationRunning.store(0);
+  if (core::EmulationRunning.load() != 0) {
+    core::EmulationRunning.store(0);
     SetCaption(kStopRunButton, "Run");
-    RefreshDebugWindow();
+    core::RefreshDebugWindow();
     return;
   }
-  EmulationRunning.store(1);
-  StepBudget.store(-1);
-  RunMachine([] { RunLoop(); });
+  core::EmulationRunning.store(1);
+  core::StepBudget.store(-1);
+  RunMachine([] { core::RunLoop(); });
   SetCaption(kStopRunButton, "Stop");
 }
 
@@ -265,13 +267,13 @@ void CDebugDialog::OnStep() {
   SetCaption(kStopRunButton, "Step");
   const QString countText = static_cast<QLineEdit*>(Control(kStepCountBox))->text();
   SetDebugStepCountText(countText);
-  StepBudget.store(StepBudgetForCount(ParseStepCount(countText.toStdString())));
-  RunFlag.store(1);
-  RunMachine([] { RunLoop(); });
+  core::StepBudget.store(StepBudgetForCount(ParseStepCount(countText.toStdString())));
+  core::RunFlag.store(1);
+  RunMachine([] { core::RunLoop(); });
 }
 
 void CDebugDialog::OnReset() {
-  RunMachine([] { Reset(); });
+  RunMachine([] { core::Reset(); });
 }
 
 void CDebugDialog::OnSpeedLimit() {
@@ -301,3 +303,5 @@ void CDebugDialog::OnPointerStep(VideoPointer pointer, int direction) {
 void CDebugDialog::OnPointerFollow(VideoPointer pointer) {
   FollowVideoRegister(pointer);
 }
+
+}  // namespace shell

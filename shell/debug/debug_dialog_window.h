@@ -10,11 +10,14 @@
 #include <map>
 #include <string>
 
+#include "core/host_hooks.h"
 #include "shell/debug/debug_commands.h"
-#include "shell/debug_window_hooks.h"
 
 class QFont;
 class QPlainTextEdit;
+
+namespace shell {
+
 struct DebugFieldTexts;
 
 class CDebugDialog : public QDialog {
@@ -32,7 +35,7 @@ class CDebugDialog : public QDialog {
   // User-interface thread only (the relay hands them over): a refresh of all fields the
   // refresh writes, and one field set by the machine.
   void ShowRefresh(const DebugFieldTexts& texts);
-  void ShowField(DebugField field, const std::string& text);
+  void ShowField(core::DebugField field, const std::string& text);
 
   // A rectangle in dialog units converted to pixels with `font`'s metrics: a horizontal
   // unit is a quarter of the average character width, a vertical one an eighth of the
@@ -66,3 +69,5 @@ class CDebugDialog : public QDialog {
   std::size_t shownLogLines_ = 0;
   bool machineCallActive_ = false;
 };
+
+}  // namespace shell

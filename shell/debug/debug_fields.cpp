@@ -8,6 +8,8 @@
 #include "core/memory_map.h"
 #include "video/vic_state.h"
 
+namespace shell {
+
 namespace {
 
 constexpr char kUpperHex[] = "0123456789ABCDEF";
@@ -114,20 +116,22 @@ std::int32_t StepBudgetForCount(std::int32_t count) {
 }
 
 void CaptureDebugFields(DebugFieldTexts& texts) {
-  texts.hasDump = EmulationRunning.load() == 0;
-  if (texts.hasDump) BuildMemoryDump(Ram, IoImage, texts.dump);
-  texts.programCounter = FormatProgramCounterField(Cpu.PC, ReadByte(Cpu.PC));
-  texts.regX = FormatRegisterField(Cpu.X);
-  texts.regY = FormatRegisterField(Cpu.Y);
-  texts.regA = FormatRegisterField(Cpu.A);
-  texts.stackPointer = FormatRegisterField(Cpu.SP);
-  texts.flagN = FormatFlagField(FlagSet(kFlagN));
-  texts.flagZ = FormatFlagField(FlagSet(kFlagZ));
-  texts.flagV = FormatFlagField(FlagSet(kFlagV));
-  texts.flagC = FormatFlagField(FlagSet(kFlagC));
-  texts.flagI = FormatFlagField(FlagSet(kFlagI));
-  texts.bank = FormatPointerField(VicBank.load());
-  texts.charBase = FormatPointerField(CharBaseOffset.load());
-  texts.screen = FormatPointerField(ScreenOffset.load());
-  texts.stack = FormatStackField(Ram);
+  texts.hasDump = core::EmulationRunning.load() == 0;
+  if (texts.hasDump) BuildMemoryDump(core::Ram, core::IoImage, texts.dump);
+  texts.programCounter = FormatProgramCounterField(core::Cpu.PC, core::ReadByte(core::Cpu.PC));
+  texts.regX = FormatRegisterField(core::Cpu.X);
+  texts.regY = FormatRegisterField(core::Cpu.Y);
+  texts.regA = FormatRegisterField(core::Cpu.A);
+  texts.stackPointer = FormatRegisterField(core::Cpu.SP);
+  texts.flagN = FormatFlagField(core::FlagSet(core::kFlagN));
+  texts.flagZ = FormatFlagField(FlagSet(core::kFlagZ));
+  texts.flagV = FormatFlagField(FlagSet(core::kFlagV));
+  texts.flagC = FormatFlagField(FlagSet(core::kFlagC));
+  texts.flagI = FormatFlagField(FlagSet(core::kFlagI));
+  texts.bank = FormatPointerField(video::VicBank.load());
+  texts.charBase = FormatPointerField(video::CharBaseOffset.load());
+  texts.screen = FormatPointerField(video::ScreenOffset.load());
+  texts.stack = FormatStackField(core::Ram);
 }
+
+}  // namespace shell

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace shell {
+
 // "0x" + PC + " (0x" + byte + ")", upper-case hexadecimal without padding.
 std::string FormatProgramCounterField(std::uint16_t pc, std::uint8_t byteAtPc);
 // "0x" + the value in upper-case hexadecimal without padding (registers X, Y, A, SP).
@@ -46,3 +48,5 @@ struct DebugFieldTexts {
 // it), the video pointers, the stack page and, while EmulationRunning is clear, the
 // whole of Ram and IoImage. The caller makes sure no pass runs meanwhile.
 void CaptureDebugFields(DebugFieldTexts& texts);
+
+}  // namespace shell

@@ -10,6 +10,8 @@
 #include "shell/debug/debug_dialog_window.h"
 #include "shell/debug/debug_fields.h"
 
+namespace shell {
+
 DebugViewRelay& DebugViewRelay::Instance() {
   static DebugViewRelay relay;
   return relay;
@@ -17,12 +19,12 @@ DebugViewRelay& DebugViewRelay::Instance() {
 
 void DebugViewRelay::Attach(CDebugDialog* dialog) {
   dialog_ = dialog;
-  SetDebugWindowView(this);
+  core::SetDebugWindowView(this);
 }
 
 void DebugViewRelay::Detach(CDebugDialog* dialog) {
   if (dialog_ != dialog) return;
-  SetDebugWindowView(nullptr);
+  core::SetDebugWindowView(nullptr);
   dialog_ = nullptr;
 }
 
@@ -57,8 +59,8 @@ void DebugViewRelay::Refresh() {
   // calling thread waits while the user-interface thread reads it.
   thread_local DebugFieldTexts texts;
   {
-    std::optional<PassLock> lock;
-    if (!ThisThreadHoldsPassLock()) lock.emplace();
+    std::optional<core::PassLock> lock;
+    if (!core::ThisThreadHoldsPassLock()) lock.emplace();
     CaptureDebugFields(texts);
   }
   RunOnUiThread([this, &texts = texts] {
@@ -66,8 +68,10 @@ void DebugViewRelay::Refresh() {
   });
 }
 
-void DebugViewRelay::SetField(DebugField field, const std::string& text) {
+void DebugViewRelay::SetField(core::DebugField field, const std::string& text) {
   RunOnUiThread([this, field, &text] {
     if (dialog_ != nullptr) dialog_->ShowField(field, text);
   });
 }
+
+}  // namespace shell

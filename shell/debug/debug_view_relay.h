@@ -6,11 +6,13 @@
 
 #include <string>
 
-#include "shell/debug_window_hooks.h"
+#include "core/host_hooks.h"
+
+namespace shell {
 
 class CDebugDialog;
 
-class DebugViewRelay final : public DebugWindowView {
+class DebugViewRelay final : public core::DebugWindowView {
  public:
   static DebugViewRelay& Instance();
 
@@ -23,7 +25,7 @@ class DebugViewRelay final : public DebugWindowView {
   // machine state (under the pass lock when the thread does not hold it already) and
   // shown by the user-interface thread; the call returns once they are shown.
   void Refresh() override;
-  void SetField(DebugField field, const std::string& text) override;
+  void SetField(core::DebugField field, const std::string& text) override;
 
  private:
   DebugViewRelay() = default;
@@ -32,3 +34,5 @@ class DebugViewRelay final : public DebugWindowView {
 
   CDebugDialog* dialog_ = nullptr;  // read and written on the user-interface thread only
 };
+
+}  // namespace shell

@@ -5,6 +5,8 @@
 
 #include <array>
 
+namespace shell {
+
 namespace debug_dialog {
 
 inline constexpr const char* kCaption = "Debug Info";
@@ -153,3 +155,5 @@ inline constexpr std::array kControls = {
 };
 
 }  // namespace debug_dialog
+
+}  // namespace shell

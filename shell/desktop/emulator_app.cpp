@@ -15,14 +15,16 @@
 #include "platform/qt/x11_session.h"
 #include "shell/desktop/main_dialog.h"
 
+namespace shell {
+
 void CEmulatorApp::Run(int argc, char** argv) {
   QApplication application(argc, argv);
-  MarkUiThread();
-  InstallX11ErrorReporting();
-  InstallQtMessageBoxHandler();
+  platform::MarkUiThread();
+  platform::InstallX11ErrorReporting();
+  platform::InstallQtMessageBoxHandler();
   // Whenever this thread waits for the pass lock it keeps serving EmulatorThread's
   // message boxes and control texts, so neither thread can wait for the other forever.
-  SetPassWaitHookForThisThread(&ProcessPendingUiEvents);
+  core::SetPassWaitHookForThisThread(&platform::ProcessPendingUiEvents);
 
   CMainDialog dialog;
   // As "%s" formats it: no argument gives "(null)", which names no program.
@@ -30,7 +32,7 @@ void CEmulatorApp::Run(int argc, char** argv) {
   dialog.InitDialog();
   dialog.exec();
   // EmulatorThread is still running: end without running any destructor under it.
-  EndProcess(0);
+  platform::EndProcess(0);
 }
 
 int RunDesktopProgram(int argc, char** argv) {
@@ -38,11 +40,13 @@ int RunDesktopProgram(int argc, char** argv) {
   std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ignored);
   if (executable.empty() && argc > 0) executable = argv[0];
   std::string error;
-  if (!LoadRomImages(RomSearchDirectories(executable), error)) {
+  if (!core::LoadRomImages(core::RomSearchDirectories(executable), error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   // Two toolkits open their own connections on two threads.
-  InitialiseXlib();
+  platform::InitialiseXlib();
   CEmulatorApp().Run(argc, argv);
 }
+
+}  // namespace shell

@@ -2,6 +2,8 @@
 // modally and ends the process when the window closes.
 #pragma once
 
+namespace shell {
+
 // The whole desktop program: the ROM images (a missing one ends it with status 1 and a
 // message on standard error), Xlib set up for two toolkits, then the application.
 int RunDesktopProgram(int argc, char** argv);
@@ -11,3 +13,5 @@ class CEmulatorApp {
   // Never returns: the process ends with status 0 when the main window closes.
   [[noreturn]] void Run(int argc, char** argv);
 };
+
+}  // namespace shell

@@ -6,17 +6,21 @@
 #include <thread>
 
 #include "core/power_on.h"
+#include "shell/machine_hooks.h"
 #include "video/display/display_window.h"
+
+namespace shell {
 
 namespace {
 
 std::atomic<int> ThreadId{0};
 
 void EmulatorThreadProcedure() {
-  ThreadId.store(CurrentThreadId());
+  // Wired before the starting thread goes on, so that both threads see the same hooks.
+  InstallMachineHooks(&video::OpenDisplayWindow);
+  ThreadId.store(platform::CurrentThreadId());
   ThreadId.notify_all();
-  SetFirstStartHook(&OpenDisplayWindow);
-  PowerOn(true);
+  core::PowerOn(true);
 }
 
 }  // namespace
@@ -30,6 +34,8 @@ int EmulatorThreadId() {
   return ThreadId.load();
 }
 
-void SetEmulatorThreadPriority(ThreadPriority priority) {
+void SetEmulatorThreadPriority(platform::ThreadPriority priority) {
   SetThreadPriorityOf(EmulatorThreadId(), priority);
 }
+
+}  // namespace shell

@@ -4,6 +4,8 @@
 
 #include "platform/qt/thread_priority.h"
 
+namespace shell {
+
 // Starts the thread at normal priority and returns once its kernel id is known.
 void StartEmulatorThread();
 
@@ -11,4 +13,6 @@ void StartEmulatorThread();
 int EmulatorThreadId();
 
 // Lowest while a file dialog is open and the chosen file is loaded, normal otherwise.
-void SetEmulatorThreadPriority(ThreadPriority priority);
+void SetEmulatorThreadPriority(platform::ThreadPriority priority);
+
+}  // namespace shell

@@ -15,6 +15,7 @@
 #include "shell/desktop/emulator_thread.h"
 #include "shell/desktop/shell_commands.h"
 
+namespace shell {
 
 namespace {
 
@@ -75,7 +76,7 @@ CMainDialog::CMainDialog(QWidget* parent)
 void CMainDialog::InitDialog() {
   setWindowIcon(icon_);
   SetDebugStepCountText("1");
-  SpeedLimitOn.store(1);
+  core::SpeedLimitOn.store(1);
   StartEmulatorThread();
   // The machine boots on EmulatorThread meanwhile; the window is not shown yet.
   StartCommandLineProgram(commandLinePath_);
@@ -85,7 +86,7 @@ void CMainDialog::OnCommand(int command) {
   switch (command) {
     case kOpenPrg: OnOpenPrg(); break;
     case kMountD64: OnMountD64(); break;
-    case kQuit: EndProcess(0);
+    case kQuit: platform::EndProcess(0);
     case kReset: OnReset(); break;
     case kDebug: OnDebug(); break;
     default: break;
@@ -94,7 +95,7 @@ void CMainDialog::OnCommand(int command) {
 
 void CMainDialog::accept() {
   QDialog::accept();
-  EndProcess(0);
+  platform::EndProcess(0);
 }
 
 QString CMainDialog::ChooseFile(const QString& defaultSuffix, const char* pipeFilter) {
@@ -108,23 +109,25 @@ QString CMainDialog::ChooseFile(const QString& defaultSuffix, const char* pipeFi
 }
 
 void CMainDialog::OnOpenPrg() {
-  SetEmulatorThreadPriority(ThreadPriority::kLowest);
+  SetEmulatorThreadPriority(platform::ThreadPriority::kLowest);
   const QString chosen = ChooseFile("prg", kPrgFilter);
   if (!chosen.isEmpty()) LoadAndStartProgram(EnterFolderOf(chosen.toStdString()));
-  SetEmulatorThreadPriority(ThreadPriority::kNormal);
+  SetEmulatorThreadPriority(platform::ThreadPriority::kNormal);
 }
 
 void CMainDialog::OnMountD64() {
-  SetEmulatorThreadPriority(ThreadPriority::kLowest);
+  SetEmulatorThreadPriority(platform::ThreadPriority::kLowest);
   const QString chosen = ChooseFile("d64", kD64Filter);
-  if (!chosen.isEmpty()) MountD64(EnterFolderOf(chosen.toStdString()));
-  SetEmulatorThreadPriority(ThreadPriority::kNormal);
+  if (!chosen.isEmpty()) media::MountD64(EnterFolderOf(chosen.toStdString()));
+  SetEmulatorThreadPriority(platform::ThreadPriority::kNormal);
 }
 
 void CMainDialog::OnReset() {
-  Reset();
+  core::Reset();
 }
 
 void CMainDialog::OnDebug() {
   RunDebugDialog(this);
 }
+
+}  // namespace shell

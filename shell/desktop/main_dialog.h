@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <string>
 
+namespace shell {
+
 class CMainDialog : public QDialog {
   Q_OBJECT
 
@@ -54,3 +56,5 @@ inline constexpr const char* kD64Filter = "C64 D64-Image (*.d64)|*.d64|All Files
 // A pipe-separated filter as Qt name filters: "description (patterns)" per pair, with
 // "*.*" widened to "*" so that "All Files" also lists files without an extension.
 QStringList QtNameFilters(const char* pipeFilter);
+
+}  // namespace shell

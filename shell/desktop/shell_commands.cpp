@@ -11,6 +11,8 @@
 #include "media/prg_loader.h"
 #include "platform/host_services.h"
 
+namespace shell {
+
 namespace {
 
 // BASIC's cold start reaches its prompt 82 frames after power-on and clears program
@@ -25,9 +27,9 @@ constexpr unsigned kBasicPromptPollMs = 10;
 void WaitForBasicPrompt() {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kBasicPromptWaitLimitMs);
-  while (FrameCounter.load() < kBasicPromptFrame && EmulationRunning.load() != 0 &&
+  while (core::FrameCounter.load() < kBasicPromptFrame && core::EmulationRunning.load() != 0 &&
          std::chrono::steady_clock::now() < deadline) {
-    SleepServingWaitHook(kBasicPromptPollMs);
+    core::SleepServingWaitHook(kBasicPromptPollMs);
   }
 }
 
@@ -43,18 +45,18 @@ bool CommandLineNamesProgram(const std::string& path) {
 
 bool LoadAndStartProgram(const std::string& path) {
   {
-    PassLock lock;
-    if (!LoadPrg(path)) return false;
-    SetBasicVariablesToLoadEnd();
+    core::PassLock lock;
+    if (!media::LoadPrg(path)) return false;
+    media::SetBasicVariablesToLoadEnd();
   }
   // Typing needs the machine running: the keys are held while EmulatorThread scans them.
-  AutostartProgram();
+  media::AutostartProgram();
   return true;
 }
 
 bool StartCommandLineProgram(const std::string& path) {
   if (!CommandLineNamesProgram(path)) return false;
-  SleepMilliseconds(kCommandLinePauseMs);
+  platform::SleepMilliseconds(kCommandLinePauseMs);
   WaitForBasicPrompt();
   return LoadAndStartProgram(path);
 }
@@ -67,3 +69,5 @@ std::string EnterFolderOf(const std::string& chosenPath) {
   }
   return chosen.filename().string();
 }
+
+}  // namespace shell

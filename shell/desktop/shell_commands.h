@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace shell {
+
 // The command-line rule: the path names a program when ".prg" occurs at character index
 // 2 or later, or failing that ".PRG" does (the first occurrence of each counts).
 bool CommandLineNamesProgram(const std::string& path);
@@ -23,3 +25,5 @@ bool StartCommandLineProgram(const std::string& path);
 // A file chosen in an open-file dialog: its folder becomes the current directory, and the
 // bare name, which the loaders open relative to it, is returned.
 std::string EnterFolderOf(const std::string& chosenPath);
+
+}  // namespace shell

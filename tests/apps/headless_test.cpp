@@ -9,9 +9,12 @@
 #include <sstream>
 
 #include "apps/headless_runner.h"
+#include "core/debug_log.h"
 #include "core/machine_state.h"
-#include "shell/debug_log.h"
 #include "tests/support/test_machine.h"
+
+using namespace core;
+using namespace apps;
 
 namespace {
 

@@ -8,9 +8,12 @@
 #include <cstdint>
 #include <string>
 
+#include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
-#include "shell/debug_log.h"
+#include "tests/support/test_machine.h"
+
+using namespace core;
 
 namespace {
 
@@ -19,7 +22,7 @@ constexpr std::uint8_t C = 0x01, Z = 0x02, I = 0x04, D = 0x08, B = 0x10, V = 0x4
 class CpuOperations : public ::testing::Test {
  protected:
   void SetUp() override {
-    ZeroMachineState();
+    ZeroWholeMachine();
     for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
     Ram[0x0001] = 0;  // every address is RAM
     Cpu.PC = 0x1000;

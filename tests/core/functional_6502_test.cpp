@@ -13,6 +13,9 @@
 #include "core/machine_state.h"
 #include "core/memory_map.h"
 #include "core/opcode_table.h"
+#include "tests/support/test_machine.h"
+
+using namespace core;
 
 namespace {
 
@@ -31,7 +34,7 @@ TEST(Functional6502, RunsToTheSuccessTrap) {
   const std::vector<std::uint8_t> image = ReadImage();
   ASSERT_EQ(image.size(), kMemorySize) << "functional test image missing";
 
-  ZeroMachineState();
+  ZeroWholeMachine();
   for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
   std::copy(image.begin(), image.end(), Ram);
   // The image leaves $0000/$0001 at zero: with the port value 0 every address is RAM and

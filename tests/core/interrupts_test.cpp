@@ -4,13 +4,16 @@
 #include "core/interrupts.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
+#include "tests/support/test_machine.h"
+
+using namespace core;
 
 namespace {
 
 class InterruptsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ZeroMachineState();
+    ZeroWholeMachine();
     for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
     Ram[0x0000] = 0x2F;
     RomMap[0xFFFE] = 0x48;

@@ -5,13 +5,17 @@
 #include "core/machine_state.h"
 #include "core/memory_map.h"
 #include "input/key_matrix.h"
+#include "tests/support/test_machine.h"
+
+using namespace core;
+using namespace input;
 
 namespace {
 
 class MemoryMapTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ZeroMachineState();
+    ZeroWholeMachine();
     for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
     // Distinct contents in each image so that every read tells where it came from.
     for (std::uint32_t a = 0; a < kMemorySize; ++a) {

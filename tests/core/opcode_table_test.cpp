@@ -13,6 +13,8 @@
 #include "core/memory_map.h"
 #include "tests/support/test_machine.h"
 
+using namespace core;
+
 namespace {
 
 // The machine's own charges and the lengths, one string per high nibble, indexed by the
@@ -72,7 +74,7 @@ class OpcodeTableTest : public ::testing::Test {
  protected:
   void SetUp() override { Reset(); }
   static void Reset() {
-    ZeroMachineState();
+    ZeroWholeMachine();
     for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
     Ram[0x0001] = 0;  // every address is RAM
     Cpu.SP = 0xFF;

@@ -7,6 +7,9 @@
 
 #include "core/machine_state.h"
 #include "core/run_loop.h"
+#include "tests/support/test_machine.h"
+
+using namespace core;
 
 namespace {
 
@@ -15,7 +18,7 @@ std::atomic<int> HookCalls{0};
 class PassLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ZeroMachineState();
+    ZeroWholeMachine();
     for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
     Ram[0x0001] = 0x30;
     const std::uint8_t loop[] = {0xE8, 0x4C, 0x00, 0x10};  // INX; JMP $1000

@@ -3,13 +3,17 @@
 
 #include <cstring>
 
+#include "core/debug_log.h"
+#include "core/host_hooks.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
 #include "core/power_on.h"
 #include "core/rom_images.h"
-#include "shell/debug_log.h"
 #include "tests/support/test_machine.h"
 #include "video/frame_buffer.h"
+
+using namespace core;
+using namespace video;
 
 namespace {
 
@@ -17,10 +21,13 @@ bool FirstStartHookCalled = false;
 
 TEST(PowerOn, FillsRamPlacesRomsAndSetsThePort) {
   LoadTestRoms();
-  SetFirstStartHook([] { FirstStartHookCalled = true; });
+  HostHooks hooks = InstalledHostHooks();
+  hooks.openDisplay = [] { FirstStartHookCalled = true; };
+  InstallHostHooks(hooks);
   FrameBuffer[123] = 7;
   PowerOn(true);
-  SetFirstStartHook(nullptr);
+  hooks.openDisplay = nullptr;
+  InstallHostHooks(hooks);
 
   EXPECT_TRUE(FirstStartHookCalled);
   EXPECT_EQ(FrameBuffer[123], 0u);

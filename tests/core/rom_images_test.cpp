@@ -7,6 +7,8 @@
 #include "core/rom_images.h"
 #include "tests/support/test_machine.h"
 
+using namespace core;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -6,19 +6,22 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
 #include "core/run_loop.h"
 #include "platform/host_services.h"
-#include "shell/debug_log.h"
 #include "tests/support/test_machine.h"
+
+using namespace platform;
+using namespace core;
 
 namespace {
 
 class RunLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ZeroMachineState();
+    ZeroWholeMachine();
     for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
     Ram[0x0000] = 0x2F;
     Ram[0x0001] = 0x30;  // all RAM

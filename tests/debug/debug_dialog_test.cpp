@@ -15,14 +15,19 @@
 #include <set>
 #include <string>
 
+#include "core/debug_log.h"
+#include "core/host_hooks.h"
 #include "core/machine_state.h"
 #include "shell/debug/debug_dialog.h"
 #include "shell/debug/debug_fields.h"
 #include "shell/debug/dialog_template.h"
-#include "shell/debug_log.h"
-#include "shell/debug_window_hooks.h"
 #include "tests/debug/dialog_driver.h"
+#include "tests/support/test_machine.h"
 #include "video/vic_state.h"
+
+using namespace core;
+using namespace video;
+using namespace shell;
 
 namespace {
 
@@ -43,7 +48,7 @@ std::size_t CountOccurrences(const std::string& text, const std::string& part) {
 class DebugDialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    ZeroMachineState();
+    ZeroWholeMachine();
     StoreFlagMasks();
     SetDebugStepCountText("1");
     dialog_ = std::make_unique<CDebugDialog>();
@@ -51,7 +56,7 @@ class DebugDialogTest : public testing::Test {
   }
   void TearDown() override {
     dialog_.reset();
-    ZeroMachineState();
+    ZeroWholeMachine();
   }
   CDebugDialog& dialog() { return *dialog_; }
 
@@ -372,7 +377,7 @@ TEST_F(DebugDialogTest, ForceButtonsSwitchFlagsAndCaptions) {
 
 // RunDebugDialog shows a fresh modal window each time and returns when it is closed.
 TEST(RunDebugDialogTest, OpensModallyAndFreshEachTime) {
-  ZeroMachineState();
+  ZeroWholeMachine();
   SetDebugStepCountText("1");
   int openings = 0;
   auto closeWhenShown = [&openings](auto&& inside) {
@@ -403,7 +408,7 @@ TEST(RunDebugDialogTest, OpensModallyAndFreshEachTime) {
   });
   RunDebugDialog(nullptr);
   EXPECT_EQ(openings, 2);
-  ZeroMachineState();
+  ZeroWholeMachine();
 }
 
 }  // namespace

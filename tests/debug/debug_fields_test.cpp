@@ -14,7 +14,12 @@
 #include "shell/debug/debug_commands.h"
 #include "shell/debug/debug_fields.h"
 #include "shell/debug/dialog_template.h"
+#include "tests/support/test_machine.h"
 #include "video/vic_state.h"
+
+using namespace core;
+using namespace video;
+using namespace shell;
 
 namespace {
 
@@ -55,7 +60,7 @@ TEST(DebugFieldFormat, StackShowsFifteenBytesFromTheTopOfPageOneDown) {
 }
 
 TEST(DebugFieldFormat, CaptureReadsTheMachineAndBuildsTheDumpOnlyWhileStopped) {
-  ZeroMachineState();
+  ZeroWholeMachine();
   for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
   Cpu = CpuRegisters{.A = 0x3, .X = 0x0, .Y = 0x1, .SP = 0xF6, .PC = 0x080D, .P = 0x80 | 0x01};
   Ram[0x0001] = 0x37;
@@ -87,11 +92,11 @@ TEST(DebugFieldFormat, CaptureReadsTheMachineAndBuildsTheDumpOnlyWhileStopped) {
   CaptureDebugFields(texts);
   EXPECT_TRUE(texts.hasDump);
   EXPECT_EQ(texts.dump.size(), MemoryDumpLength());
-  ZeroMachineState();
+  ZeroWholeMachine();
 }
 
 TEST(DebugFieldFormat, ProgramCounterByteIsWhatTheProcessorFetches) {
-  ZeroMachineState();
+  ZeroWholeMachine();
   for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
   RomMap[0xE000] = 0x85;
   Ram[0xE000] = 0x11;
@@ -103,7 +108,7 @@ TEST(DebugFieldFormat, ProgramCounterByteIsWhatTheProcessorFetches) {
   Ram[0x0001] = 0x35;  // HIRAM clear: RAM under the KERNAL
   CaptureDebugFields(texts);
   EXPECT_EQ(texts.programCounter, "0xE000 (0x11)");
-  ZeroMachineState();
+  ZeroWholeMachine();
 }
 
 TEST(MemoryDump, HasRamThenIoImageInTheExactLineFormat) {
@@ -177,8 +182,8 @@ TEST(BoxText, MultiLineBoxesTakeWindowsLineEnds) {
 
 class MachineCommands : public testing::Test {
  protected:
-  void SetUp() override { ZeroMachineState(); }
-  void TearDown() override { ZeroMachineState(); }
+  void SetUp() override { ZeroWholeMachine(); }
+  void TearDown() override { ZeroWholeMachine(); }
 };
 
 TEST_F(MachineCommands, SpeedLimitOffKeepsTheDelayAndOnRestoresIt) {

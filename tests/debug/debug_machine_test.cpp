@@ -9,14 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_dialog.h"
 #include "shell/debug/debug_fields.h"
 #include "shell/debug/dialog_template.h"
-#include "shell/debug_log.h"
 #include "tests/debug/dialog_driver.h"
 #include "tests/support/test_machine.h"
+
+using namespace core;
+using namespace shell;
 
 namespace {
 

@@ -13,15 +13,19 @@
 #include <thread>
 #include <vector>
 
+#include "core/debug_log.h"
+#include "core/host_hooks.h"
 #include "core/machine_state.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_dialog.h"
 #include "shell/debug/dialog_template.h"
-#include "shell/debug_log.h"
-#include "shell/debug_window_hooks.h"
 #include "tests/debug/dialog_driver.h"
 #include "tests/support/test_machine.h"
 #include "video/vic_state.h"
+
+using namespace core;
+using namespace video;
+using namespace shell;
 
 namespace {
 
@@ -81,10 +85,10 @@ void ExpectAllLinesInOrder(const std::vector<std::string>& newestFirst,
 class DebugThreadsTest : public testing::Test {
  protected:
   void SetUp() override {
-    ZeroMachineState();
+    ZeroWholeMachine();
     for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
   }
-  void TearDown() override { ZeroMachineState(); }
+  void TearDown() override { ZeroWholeMachine(); }
 };
 
 TEST_F(DebugThreadsTest, BothThreadsAppendAtOnceWithTheWindowOpen) {

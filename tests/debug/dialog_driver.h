@@ -12,21 +12,21 @@
 
 #include "shell/debug/debug_dialog_window.h"
 
-inline QAbstractButton* ButtonOf(CDebugDialog& dialog, int id) {
+inline QAbstractButton* ButtonOf(shell::CDebugDialog& dialog, int id) {
   return qobject_cast<QAbstractButton*>(dialog.Control(id));
 }
 
-inline void Click(CDebugDialog& dialog, int id) {
+inline void Click(shell::CDebugDialog& dialog, int id) {
   QAbstractButton* button = ButtonOf(dialog, id);
   ASSERT_NE(button, nullptr) << "no button " << id;
   QTest::mouseClick(button, Qt::LeftButton);
 }
 
-inline std::string TextOf(const CDebugDialog& dialog, int id) {
+inline std::string TextOf(const shell::CDebugDialog& dialog, int id) {
   return dialog.ControlText(id).toStdString();
 }
 
-inline void TypeStepCount(CDebugDialog& dialog, const QString& text) {
+inline void TypeStepCount(shell::CDebugDialog& dialog, const QString& text) {
   auto* box = qobject_cast<QLineEdit*>(dialog.Control(1023));
   ASSERT_NE(box, nullptr);
   box->selectAll();

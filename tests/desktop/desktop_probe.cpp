@@ -25,6 +25,8 @@
 
 #include "video/frame_buffer.h"
 
+using namespace video;
+
 namespace {
 
 constexpr int kWindowWidth = 640;

@@ -20,13 +20,19 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "input/key_matrix.h"
 #include "platform/qt/x11_session.h"
 #include "private_x_server.h"
-#include "shell/debug_log.h"
+#include "tests/support/test_machine.h"
 #include "video/display/display_window.h"
 #include "video/frame_buffer.h"
+
+using namespace platform;
+using namespace core;
+using namespace video;
+using namespace input;
 
 namespace {
 
@@ -52,7 +58,7 @@ class DisplayWindowTest : public testing::Test {
     application_ = new QApplication(argc, argv);
     InstallX11ErrorReporting();
 
-    ZeroMachineState();
+    ZeroWholeMachine();
     // The machine stays stopped: every pass returns at once and the tests own the matrix.
     EmulationRunning.store(0);
     CreateDisplayWindow();

@@ -22,6 +22,12 @@
 #include "shell/desktop/shell_commands.h"
 #include "tests/support/test_machine.h"
 
+using namespace platform;
+using namespace core;
+using namespace input;
+using namespace media;
+using namespace shell;
+
 namespace {
 
 struct MenuEntry {

@@ -23,6 +23,9 @@
 #include "platform/qt/ui_thread.h"
 #include "tests/support/test_machine.h"
 
+using namespace platform;
+using namespace core;
+
 namespace {
 
 QApplication& Application() {

@@ -6,9 +6,13 @@
 #include <initializer_list>
 #include <string>
 
+#include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "input/key_matrix.h"
-#include "shell/debug_log.h"
+#include "tests/support/test_machine.h"
+
+using namespace core;
+using namespace input;
 
 namespace {
 
@@ -23,7 +27,7 @@ constexpr int kPageUp = 104, kPageDown = 105, kHome = 106, kEnd = 107, kInsert =
 
 class HostKeyTableTest : public ::testing::Test {
  protected:
-  void SetUp() override { ZeroMachineState(); }
+  void SetUp() override { ZeroWholeMachine(); }
 
   // The matrix must show exactly these positions pressed and nothing else.
   static void ExpectPressedExactly(std::initializer_list<MatrixPosition> positions) {
@@ -123,11 +127,11 @@ TEST_F(HostKeyTableTest, ShiftedQSUWAlsoPressFunctionKeys) {
       {'Q', {7, 6}, {0, 4}}, {'S', {1, 5}, {0, 5}}, {'U', {3, 6}, {0, 6}}, {'W', {1, 1}, {0, 3}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(1, static_cast<char>(c.key)));
-    ZeroMachineState();
+    ZeroWholeMachine();
     OnKeyDown(c.key, kShift);
     ExpectPressedExactly({{6, 4}, c.letter, c.function});
     // With Caps Lock and no Shift the capital is looked up unshifted: only the F-key.
-    ZeroMachineState();
+    ZeroWholeMachine();
     OnKeyDown(c.key, 0);
     ExpectPressedExactly({c.function});
   }
@@ -139,7 +143,7 @@ TEST_F(HostKeyTableTest, HashAndStarShareTheStarPosition) {
   OnKeyDown('#', 0);
   OnKeyDown('*', 0);
   ExpectPressedExactly({{6, 1}});
-  ZeroMachineState();
+  ZeroWholeMachine();
   OnKeyDown('\'', kShift);
   ExpectPressedExactly({{6, 4}, {6, 1}});
 }

@@ -11,20 +11,22 @@
 #include <initializer_list>
 #include <thread>
 
+using namespace input;
+
 namespace {
 
 bool MatrixPressed(int row, int column) {
-  return (KeyMatrix[row].load() & (1u << column)) == 0;
+  return (core::KeyMatrix[row].load() & (1u << column)) == 0;
 }
 bool JoystickPressed(int bit) {
-  return (JoystickState.load() & (1u << bit)) == 0;
+  return (core::JoystickState.load() & (1u << bit)) == 0;
 }
 
 // All pressed matrix positions, bit row * 8 + column.
 std::uint64_t PressedPositions() {
   std::uint64_t pressed = 0;
   for (int row = 0; row < 8; ++row) {
-    pressed |= std::uint64_t{static_cast<std::uint8_t>(~KeyMatrix[row].load())} << (row * 8);
+    pressed |= std::uint64_t{static_cast<std::uint8_t>(~core::KeyMatrix[row].load())} << (row * 8);
   }
   return pressed;
 }
@@ -56,18 +58,18 @@ TEST_F(KeyMatrixTest, PressAndReleaseAreIdempotentBitUpdates) {
   PressMatrixKey(3, 5);
   PressMatrixKey(3, 5);
   PressMatrixKey(3, 0);
-  EXPECT_EQ(KeyMatrix[3].load(), 0xFF & ~0x20 & ~0x01);
+  EXPECT_EQ(core::KeyMatrix[3].load(), 0xFF & ~0x20 & ~0x01);
   ReleaseMatrixKey(3, 5);
   ReleaseMatrixKey(3, 5);
-  EXPECT_EQ(KeyMatrix[3].load(), 0xFE);
+  EXPECT_EQ(core::KeyMatrix[3].load(), 0xFE);
   PressJoystickBit(4);
   PressJoystickBit(0);
-  EXPECT_EQ(JoystickState.load(), 0xEE);
+  EXPECT_EQ(core::JoystickState.load(), 0xEE);
   ReleaseJoystickBit(4);
-  EXPECT_EQ(JoystickState.load(), 0xFE);
+  EXPECT_EQ(core::JoystickState.load(), 0xFE);
   ReleaseAllKeys();
-  EXPECT_EQ(KeyMatrix[3].load(), 0xFF);
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(core::KeyMatrix[3].load(), 0xFF);
+  EXPECT_EQ(core::JoystickState.load(), 0xFF);
 }
 
 TEST_F(KeyMatrixTest, ReleaseWaitsUntilAnInterruptHasSeenThePress) {
@@ -79,7 +81,7 @@ TEST_F(KeyMatrixTest, ReleaseWaitsUntilAnInterruptHasSeenThePress) {
   NoteInterruptEntry();
   EXPECT_FALSE(MatrixPressed(2, 7));
   NoteInterruptEntry();  // nothing left to do
-  EXPECT_EQ(KeyMatrix[2].load(), 0xFF);
+  EXPECT_EQ(core::KeyMatrix[2].load(), 0xFF);
 }
 
 TEST_F(KeyMatrixTest, ReleaseOfAScannedPressIsImmediate) {
@@ -88,9 +90,9 @@ TEST_F(KeyMatrixTest, ReleaseOfAScannedPressIsImmediate) {
   ReleaseMatrixKeyAfterScan(1, 1);
   EXPECT_FALSE(MatrixPressed(1, 1));
   // A position nobody pressed is simply released.
-  KeyMatrix[5].store(0x00);
+  core::KeyMatrix[5].store(0x00);
   ReleaseMatrixKeyAfterScan(5, 3);
-  EXPECT_EQ(KeyMatrix[5].load(), 0x08);
+  EXPECT_EQ(core::KeyMatrix[5].load(), 0x08);
 }
 
 TEST_F(KeyMatrixTest, RepressCancelsAWaitingRelease) {
@@ -117,11 +119,11 @@ TEST_F(KeyMatrixTest, WaitingReleasesAreIndependentPerPosition) {
   PressMatrixKey(0, 2);  // same row, pressed one frame later
   ReleaseMatrixKeyAfterScan(0, 1);
   ReleaseMatrixKeyAfterScan(0, 2);
-  EXPECT_EQ(KeyMatrix[0].load(), 0xFB);
+  EXPECT_EQ(core::KeyMatrix[0].load(), 0xFB);
   NoteInterruptEntry();
-  EXPECT_EQ(KeyMatrix[0].load(), 0xFB);
+  EXPECT_EQ(core::KeyMatrix[0].load(), 0xFB);
   NoteInterruptEntry();
-  EXPECT_EQ(KeyMatrix[0].load(), 0xFF);
+  EXPECT_EQ(core::KeyMatrix[0].load(), 0xFF);
 }
 
 TEST_F(KeyMatrixTest, JoystickReleaseWaitsLikewise) {
@@ -136,7 +138,7 @@ TEST_F(KeyMatrixTest, JoystickReleaseWaitsLikewise) {
   NoteInterruptEntry();
   ReleaseJoystickBitAfterScan(4);
   EXPECT_FALSE(JoystickPressed(4));
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(core::JoystickState.load(), 0xFF);
 }
 
 TEST_F(KeyMatrixTest, TapsWithinOnePassReachConsecutiveScansOneKeyEach) {
@@ -294,8 +296,8 @@ TEST_F(KeyMatrixTest, ConcurrentUpdatesNeverUndoEachOther) {
 
   EXPECT_EQ(failures.load(), 0);
   for (int i = 0; i < 2; ++i) NoteInterruptEntry();
-  EXPECT_EQ(KeyMatrix[7].load(), 0xFF & ~0x02 & ~0x40);
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(core::KeyMatrix[7].load(), 0xFF & ~0x02 & ~0x40);
+  EXPECT_EQ(core::JoystickState.load(), 0xFF);
 }
 
 // Key events from the emulator thread while another thread runs a pass: every tap goes

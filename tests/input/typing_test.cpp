@@ -14,6 +14,10 @@
 #include "media/prg_loader.h"
 #include "tests/support/test_machine.h"
 
+using namespace core;
+using namespace input;
+using namespace media;
+
 namespace {
 
 // Each key goes down and up before the machine runs on: without holding the release

@@ -12,6 +12,11 @@
 #include "platform/host_services.h"
 #include "tests/support/test_machine.h"
 
+using namespace platform;
+using namespace core;
+using namespace input;
+using namespace media;
+
 namespace {
 
 using std::chrono::milliseconds;

@@ -13,6 +13,10 @@
 #include "platform/host_services.h"
 #include "tests/support/test_machine.h"
 
+using namespace platform;
+using namespace core;
+using namespace media;
+
 namespace {
 
 class D64ImageTest : public ::testing::Test {
@@ -54,7 +58,7 @@ class D64ImageTest : public ::testing::Test {
 
 TEST_F(D64ImageTest, StandardImageIsHeldAndItsNameConfirmed) {
   const std::vector<std::uint8_t> image = Image(kD64ImageSize);
-  ZeroMachineState();
+  ZeroWholeMachine();
   Ram[0x0801] = 0x77;
   ASSERT_TRUE(MountD64(WriteFile("disk.d64", image)));
   ExpectOneBox("0x41", "Info");

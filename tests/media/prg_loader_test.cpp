@@ -16,12 +16,17 @@
 #include "platform/host_services.h"
 #include "tests/support/test_machine.h"
 
+using namespace platform;
+using namespace core;
+using namespace input;
+using namespace media;
+
 namespace {
 
 class PrgLoaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ZeroMachineState();
+    ZeroWholeMachine();
     RecordMessageBoxes();
     dir_ = FreshTempDirectory("prg");
   }

@@ -16,12 +16,12 @@
 namespace bank3 {
 
 inline bool BitmapMode() {
-  return (IoImage[0xD011] & 0x20) != 0;
+  return (core::IoImage[0xD011] & 0x20) != 0;
 }
 
 // The colour (0-15) of pixel (x, y) that the RAM image and the registers describe.
 inline unsigned Pixel(const std::uint8_t* ram, int x, int y) {
-  const unsigned pointers = IoImage[0xD018];
+  const unsigned pointers = core::IoImage[0xD018];
   const unsigned matrix = 0xC000 + (pointers >> 4) * 0x400;
   const unsigned cell = (y / 8) * 40 + x / 8;
   const bool set = [&] {
@@ -33,21 +33,22 @@ inline unsigned Pixel(const std::uint8_t* ram, int x, int y) {
     return (ram[glyphs + ram[matrix + cell] * 8 + y % 8] >> (7 - x % 8)) & 1;
   }() != 0;
   if (BitmapMode()) return set ? ram[matrix + cell] >> 4 : ram[matrix + cell] & 0x0F;
-  return set ? IoImage[0xD800 + cell] & 0x0F : IoImage[0xD021] & 0x0F;
+  return set ? core::IoImage[0xD800 + cell] & 0x0F : core::IoImage[0xD021] & 0x0F;
 }
 
 // Holds the FrameBuffer against the model: the video chip must be in bank 3, in standard
 // text or hi-res bitmap mode, with no sprites on (the model covers no more).
 inline ::testing::AssertionResult FrameMatchesRam(const std::uint8_t* ram) {
-  if ((IoImage[0xDD00] & 0x03) != 0) return ::testing::AssertionFailure() << "not bank 3";
-  if ((IoImage[0xD011] & 0x40) != 0 || (IoImage[0xD016] & 0x10) != 0 || IoImage[0xD015] != 0) {
+  if ((core::IoImage[0xDD00] & 0x03) != 0) return ::testing::AssertionFailure() << "not bank 3";
+  if ((core::IoImage[0xD011] & 0x40) != 0 || (core::IoImage[0xD016] & 0x10) != 0 ||
+      core::IoImage[0xD015] != 0) {
     return ::testing::AssertionFailure() << "extended colour, multicolour or sprites";
   }
   int differences = 0;
   std::string report;
-  for (int y = 0; y < kScreenHeight; ++y) {
-    for (int x = 0; x < kScreenWidth; ++x) {
-      const unsigned shown = FramePixel(x, y) & 0x0F;  // the chip's 4-bit colour
+  for (int y = 0; y < video::kScreenHeight; ++y) {
+    for (int x = 0; x < video::kScreenWidth; ++x) {
+      const unsigned shown = video::FramePixel(x, y) & 0x0F;  // the chip's 4-bit colour
       const unsigned wanted = Pixel(ram, x, y);
       if (shown == wanted) continue;
       if (++differences <= 8) {

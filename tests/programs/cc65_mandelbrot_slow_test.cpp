@@ -11,6 +11,10 @@
 #include "tests/programs/hires_driver.h"
 #include "tests/programs/sample_run.h"
 
+using namespace core;
+using namespace video;
+using namespace apps;
+
 namespace {
 
 // The sample's iteration in its own 16-bit fixed point (10 fraction bits) over -2..2 in

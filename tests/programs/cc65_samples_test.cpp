@@ -17,6 +17,10 @@
 #include "tests/programs/sample_run.h"
 #include "video/frame_buffer.h"
 
+using namespace core;
+using namespace video;
+using namespace apps;
+
 namespace {
 
 using Cc65Samples = SampleProgramTest;

@@ -23,20 +23,20 @@ class SampleProgramTest : public ::testing::Test {
 
 // Loads the sample into a booted machine, types RUN and runs `frames` more frames.
 inline void StartSample(const std::string& name, int frames) {
-  HeadlessOptions options;
+  apps::HeadlessOptions options;
   options.program = std::string(CC65_SAMPLE_DIR) + "/" + name + ".prg";
   options.frames = frames;
   std::ostringstream out;
   std::ostringstream err;
-  ASSERT_EQ(RunHeadless(options, out, err), 0) << err.str();
+  ASSERT_EQ(apps::RunHeadless(options, out, err), 0) << err.str();
 }
 
 // A key typed as the runner's --type types it: held, then released, 3 frames each.
 inline void TypeKey(unsigned char key) {
-  ASSERT_TRUE(PressHostCharacter(key));
-  RunEmulatedFrames(3);
-  ReleaseHostCharacter(key);
-  RunEmulatedFrames(3);
+  ASSERT_TRUE(apps::PressHostCharacter(key));
+  apps::RunEmulatedFrames(3);
+  apps::ReleaseHostCharacter(key);
+  apps::RunEmulatedFrames(3);
 }
 
 // Runs `step` frames at a time until `reached` holds, at most `limit` frames; returns the
@@ -44,14 +44,14 @@ inline void TypeKey(unsigned char key) {
 inline int RunUntil(const std::function<bool()>& reached, int limit, int step = 10) {
   for (int frames = 0; frames <= limit; frames += step) {
     if (reached()) return frames;
-    RunEmulatedFrames(step);
+    apps::RunEmulatedFrames(step);
   }
   return -1;
 }
 
 // A picture of the memory as it is now, made as the runner's --screenshot makes it.
 inline void RenderPicture() {
-  RenderFrame();
+  video::RenderFrame();
 }
 
 inline bool ScreenShows(const std::string& text) {

@@ -10,6 +10,8 @@
 
 #include "core/run_loop.h"
 
+using namespace core;
+
 namespace {
 
 class QtEnvironment : public testing::Environment {

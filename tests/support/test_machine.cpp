@@ -15,6 +15,10 @@
 #include "core/run_loop.h"
 #include "platform/host_services.h"
 
+using namespace platform;
+using namespace core;
+using namespace apps;
+
 namespace {
 std::vector<RecordedBox> Boxes;
 void RecordBox(const std::string& text, const std::string& title) {
@@ -51,14 +55,13 @@ std::string WriteTestFile(const std::filesystem::path& directory, const std::str
 }
 
 void LoadTestRoms() {
-  ZeroMachineState();
+  ZeroWholeMachine();
   std::string error;
   if (!LoadRomImages({RomDir()}, error)) FAIL() << error;
 }
 
 void PowerOnTestMachine() {
   LoadTestRoms();
-  SetFirstStartHook(nullptr);
   PowerOn(true);
 }
 

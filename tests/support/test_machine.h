@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "shell/machine_hooks.h"
+
 std::filesystem::path SharedDir();
 std::filesystem::path RomDir();
 
@@ -20,7 +22,9 @@ std::filesystem::path FreshTempDirectory(const std::string& purpose);
 std::string WriteTestFile(const std::filesystem::path& directory, const std::string& name,
                           const std::vector<std::uint8_t>& bytes);
 
-// ZeroMachineState, then the ROM images loaded (fails the test if they are missing).
+using shell::ZeroWholeMachine;
+
+// ZeroWholeMachine, then the ROM images loaded (fails the test if they are missing).
 void LoadTestRoms();
 
 // A fresh machine powered on (no window) with the real ROMs: ready to boot.

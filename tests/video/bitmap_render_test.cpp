@@ -3,6 +3,9 @@
 
 #include "tests/video/video_fixture.h"
 
+using namespace core;
+using namespace video;
+
 namespace {
 
 class BitmapRenderTest : public VideoTest {

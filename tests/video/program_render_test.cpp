@@ -11,6 +11,10 @@
 #include "tests/video/reference_picture.h"
 #include "video/vic_state.h"
 
+using namespace core;
+using namespace video;
+using namespace media;
+
 namespace {
 
 struct ProgramCase {
@@ -33,7 +37,7 @@ void TypeRun() {
 
 class ProgramRenderTest : public ::testing::TestWithParam<ProgramCase> {
  protected:
-  void TearDown() override { ZeroMachineState(); }
+  void TearDown() override { ZeroWholeMachine(); }
 };
 
 TEST_P(ProgramRenderTest, PictureMatchesTheModel) {

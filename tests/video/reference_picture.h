@@ -29,13 +29,13 @@ using Picture = std::vector<std::uint32_t>;
 inline std::uint8_t VideoView(unsigned address) {
   address &= 0xFFFF;
   if ((address >= 0x1000 && address < 0x2000) || (address >= 0x9000 && address < 0xA000)) {
-    return RomMap[address];
+    return core::RomMap[address];
   }
-  return Ram[address];
+  return core::Ram[address];
 }
 
 inline std::uint8_t Register(unsigned number) {
-  return IoImage[0xD000 + number];
+  return core::IoImage[0xD000 + number];
 }
 inline bool Bit(unsigned value, int bit) {
   return ((value >> bit) & 1) != 0;
@@ -52,20 +52,22 @@ struct Setup {
 inline Setup CurrentSetup() {
   static const unsigned kBankBySelect[4] = {0xC000, 0x8000, 0x4000, 0x0000};
   Setup setup{};
-  setup.bank =
-      BankOverride != FollowRegister ? BankOverride.load() : kBankBySelect[IoImage[0xDD00] % 4];
-  setup.screen =
-      ScreenOverride != FollowRegister ? ScreenOverride.load() : (Register(0x18) / 16) * 1024u;
-  setup.charBase = CharBaseOverride != FollowRegister ? CharBaseOverride.load()
-                                                      : ((Register(0x18) / 2) % 8) * 2048u;
-  if (ForceText) {
+  setup.bank = video::BankOverride != video::FollowRegister
+                   ? video::BankOverride.load()
+                   : kBankBySelect[core::IoImage[0xDD00] % 4];
+  setup.screen = video::ScreenOverride != video::FollowRegister ? video::ScreenOverride.load()
+                                                                : (Register(0x18) / 16) * 1024u;
+  setup.charBase = video::CharBaseOverride != video::FollowRegister
+                       ? video::CharBaseOverride.load()
+                       : ((Register(0x18) / 2) % 8) * 2048u;
+  if (video::ForceText) {
     setup.bitmap = false;
-  } else if (ForceBitmap) {
+  } else if (video::ForceBitmap) {
     setup.bitmap = true;
   } else {
     setup.bitmap = Bit(Register(0x11), 5);
   }
-  setup.multicolour = Bit(Register(0x16), 4) || ForceMulticolour;
+  setup.multicolour = Bit(Register(0x16), 4) || video::ForceMulticolour;
   return setup;
 }
 
@@ -74,7 +76,7 @@ inline std::uint32_t BackgroundPixel(const Setup& s, int x, int y) {
   const int row = y % 8;
   const int column = x % 8;
   const int pair = (x % 8) / 2;
-  const unsigned colourRam = IoImage[0xD800 + cell] % 16;
+  const unsigned colourRam = core::IoImage[0xD800 + cell] % 16;
   if (!s.bitmap) {
     const unsigned code = VideoView(s.bank + s.screen + cell);
     const unsigned pattern = VideoView(s.bank + s.charBase + code * 8 + row);
@@ -97,7 +99,7 @@ inline std::uint32_t BackgroundPixel(const Setup& s, int x, int y) {
 inline void PaintSprites(const Setup& s, Picture& picture) {
   for (int n = 0; n < 8; ++n) {
     const bool enabled = Bit(Register(0x15), n);
-    const bool multicolour = ForceMulticolour || (enabled && Bit(Register(0x1C), n));
+    const bool multicolour = video::ForceMulticolour || (enabled && Bit(Register(0x1C), n));
     if (!enabled && !multicolour) continue;
     const int left = Register(2 * n) + (Bit(Register(0x10), n) ? 256 : 0) - 24;
     const int top = Register(2 * n + 1) - 50;
@@ -152,7 +154,7 @@ inline ::testing::AssertionResult FrameBufferMatches(const Picture& expected) {
   std::string report;
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
-      const std::uint32_t actual = FramePixel(x, y);
+      const std::uint32_t actual = video::FramePixel(x, y);
       const std::uint32_t wanted = expected[y * kWidth + x];
       if (actual == wanted) continue;
       if (++differences <= 8) {
@@ -192,7 +194,8 @@ inline void LoadCharacterRom() {
                                 std::istreambuf_iterator<char>());
   ASSERT_EQ(bytes.size(), 4096u);
   for (unsigned base : {0x1000u, 0x9000u, 0xD000u}) {
-    for (unsigned i = 0; i < 4096; ++i) RomMap[base + i] = static_cast<std::uint8_t>(bytes[i]);
+    for (unsigned i = 0; i < 4096; ++i)
+      core::RomMap[base + i] = static_cast<std::uint8_t>(bytes[i]);
   }
 }
 

@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "shell/debug_log.h"
-#include "shell/debug_window_hooks.h"
+#include "core/debug_log.h"
+#include "core/host_hooks.h"
 #include "tests/video/video_fixture.h"
 #include "video/text_renderer.h"
+
+using namespace core;
+using namespace video;
 
 namespace {
 

@@ -6,6 +6,9 @@
 
 #include "tests/video/video_fixture.h"
 
+using namespace core;
+using namespace video;
+
 namespace {
 
 class SpriteRenderTest : public VideoTest {

@@ -6,6 +6,9 @@
 #include "tests/video/video_fixture.h"
 #include "video/text_renderer.h"
 
+using namespace core;
+using namespace video;
+
 namespace {
 
 class TextRenderTest : public VideoTest {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/machine_state.h"
+#include "tests/support/test_machine.h"
 #include "tests/video/reference_picture.h"
 #include "video/frame_buffer.h"
 #include "video/vic_state.h"
@@ -14,14 +15,16 @@
 class VideoTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ZeroMachineState();
-    for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
+    ZeroWholeMachine();
+    for (int n = 0; n < 8; ++n) core::StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
     reference::LoadCharacterRom();
-    IoImage[0xDD00] = 0x03;  // CIA 2 port A %11: bank 0
+    core::IoImage[0xDD00] = 0x03;  // CIA 2 port A %11: bank 0
   }
-  void TearDown() override { ZeroMachineState(); }
+  void TearDown() override { ZeroWholeMachine(); }
 
-  static void SetRegister(unsigned number, std::uint8_t value) { IoImage[0xD000 + number] = value; }
+  static void SetRegister(unsigned number, std::uint8_t value) {
+    core::IoImage[0xD000 + number] = value;
+  }
 
   // Fills Ram (or IoImage) with a reproducible byte sequence, so that every cell, glyph
   // and colour differs from its neighbours.
@@ -37,7 +40,7 @@ class VideoTest : public ::testing::Test {
 
   // Renders a picture and holds it against the model worked out from the same memory.
   static void RenderAndCompare() {
-    RenderFrame();
+    video::RenderFrame();
     const reference::Picture expected = reference::ExpectedPicture();
     EXPECT_TRUE(reference::FrameBufferMatches(expected));
     EXPECT_GE(reference::DistinctColours(expected), 3u) << "the test picture is too plain";

@@ -9,28 +9,30 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "platform/host_services.h"
-#include "shell/debug_log.h"
 #include "video/frame_buffer.h"
+
+namespace video {
 
 namespace {
 
 // The toolkit passes the pointer position, which the keyboard mapping ignores; the
 // modifier state is asked for here, while the event is being delivered.
 void GlutKeyDown(unsigned char key, int, int) {
-  OnKeyDown(key, glutGetModifiers());
+  input::OnKeyDown(key, glutGetModifiers());
 }
 void GlutKeyUp(unsigned char key, int, int) {
-  OnKeyUp(key, glutGetModifiers());
+  input::OnKeyUp(key, glutGetModifiers());
 }
 void GlutSpecialKeyDown(int key, int, int) {
-  OnSpecialKeyDown(key);
+  input::OnSpecialKeyDown(key);
 }
 void GlutSpecialKeyUp(int key, int, int) {
-  OnSpecialKeyUp(key);
+  input::OnSpecialKeyUp(key);
 }
 
 // Set when the process runs its exit handlers (an exit() from anywhere): freeglut then
@@ -41,7 +43,7 @@ std::atomic<bool> ProcessIsExiting{false};
 // the process's destructors while the user-interface thread still works. Closing the
 // window ends the program like "Quit" instead.
 void DisplayWindowClosed() {
-  if (!ProcessIsExiting.load()) EndProcess(0);
+  if (!ProcessIsExiting.load()) platform::EndProcess(0);
 }
 
 }  // namespace
@@ -71,7 +73,7 @@ void CreateDisplayWindow() {
   glutSpecialFunc(&GlutSpecialKeyDown);
   glutSpecialUpFunc(&GlutSpecialKeyUp);
   glutCloseFunc(&DisplayWindowClosed);
-  AppendDebugLog("VIC Emulation startet");
+  core::AppendDebugLog("VIC Emulation startet");
 }
 
 void OpenDisplayWindow() {
@@ -127,10 +129,12 @@ void DisplayFrame() {
   // Start a pass only if none is under way; the exchange keeps a pass started meanwhile
   // on the user-interface thread (Reset, the debug window) from being doubled.
   std::uint8_t idle = 0;
-  if (RunFlag.compare_exchange_strong(idle, 1)) RunLoop();
+  if (core::RunFlag.compare_exchange_strong(idle, 1)) core::RunLoop();
   // Drawing holds the pass lock too, so a picture never mixes two renderings when the
   // user-interface thread runs the machine.
-  PassLock lock;
+  core::PassLock lock;
   DrawFrameBuffer();
   glutPostRedisplay();
 }
+
+}  // namespace video

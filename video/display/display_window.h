@@ -3,6 +3,8 @@
 // drives the machine: each call runs a pass of the run loop and draws the picture.
 #pragma once
 
+namespace video {
+
 // Opens the window and enters the toolkit's main loop; returns only if the loop ends.
 // Installed as the first-start hook of PowerOn on EmulatorThread.
 void OpenDisplayWindow();
@@ -25,3 +27,5 @@ void DrawFrameBuffer();
 void ProcessDisplayWindowEvents();
 // Waits until the OpenGL implementation has finished everything drawn so far (glFinish).
 void WaitForDrawingToFinish();
+
+}  // namespace video

@@ -1,12 +1,14 @@
 // The debug log keeps its lines in append order and builds the newest-first text on
 // demand, so an append costs one line, not a copy of the whole log.
-#include "shell/debug_log.h"
+#include "core/debug_log.h"
 
 #include <atomic>
 #include <mutex>
 #include <vector>
 
-#include "shell/debug_window_hooks.h"
+#include "core/host_hooks.h"
+
+namespace core {
 
 namespace {
 
@@ -65,3 +67,5 @@ void ClearDebugLog() {
   std::lock_guard lock(LogMutex);
   LogLines.clear();
 }
+
+}  // namespace core

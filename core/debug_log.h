@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace core {
+
 // Puts a line in front of the log, then refreshes the debug window if it is open.
 void AppendDebugLog(std::string_view text);
 
@@ -24,3 +26,5 @@ void SetDebugLogEcho(std::FILE* stream);
 
 // Empties the log (tests and ZeroMachineState).
 void ClearDebugLog();
+
+}  // namespace core

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "apps/headless_runner.h"
+#include "core/host_hooks.h"
 #include "core/machine_state.h"
 #include "core/power_on.h"
 #include "core/rom_images.h"
@@ -18,7 +19,6 @@
 #include "shell/debug/debug_dialog.h"
 #include "shell/debug/debug_dialog_window.h"
 #include "shell/debug/dialog_template.h"
-#include "shell/debug_window_hooks.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -27,32 +27,33 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string error;
-  if (!LoadRomImages(RomSearchDirectories(ExecutablePath()), error)) {
+  if (!core::LoadRomImages(core::RomSearchDirectories(platform::ExecutablePath()), error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  SetPassWaitHookForThisThread([] { QCoreApplication::processEvents(); });
-  SpeedLimitOn = 1;
-  SetDebugStepCountText("3");
-  PowerOn(true);
-  RunEmulatedFrames(200);
+  core::SetPassWaitHookForThisThread([] { QCoreApplication::processEvents(); });
+  core::SpeedLimitOn = 1;
+  shell::SetDebugStepCountText("3");
+  core::PowerOn(true);
+  apps::RunEmulatedFrames(200);
 
-  using namespace debug_dialog;
-  CDebugDialog dialog;
+  using namespace shell::debug_dialog;
+  shell::CDebugDialog dialog;
   dialog.show();
-  SetDebugWindowField(DebugField::kFramesPerSecond, "50");
-  SetDebugWindowField(DebugField::kTextMode, "yes");
-  SetDebugWindowField(DebugField::kBitmapMode, "no");
-  SetDebugWindowField(DebugField::kMulticolourMode, "no");
-  static_cast<QPushButton*>(dialog.Control(kStopRunButton))->click();  // Stop: the dump
-  EmulationRunning = 1;  // step a running machine, as after Run
-  static_cast<QPushButton*>(dialog.Control(kStepButton))->click();
-  while (StepBudget.load() > 0) {
-    RunFlag = 1;
-    RunLoop();
+  core::SetDebugWindowField(core::DebugField::kFramesPerSecond, "50");
+  core::SetDebugWindowField(core::DebugField::kTextMode, "yes");
+  core::SetDebugWindowField(core::DebugField::kBitmapMode, "no");
+  core::SetDebugWindowField(core::DebugField::kMulticolourMode, "no");
+  static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kStopRunButton))
+      ->click();               // Stop: the dump
+  core::EmulationRunning = 1;  // step a running machine, as after Run
+  static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kStepButton))->click();
+  while (core::StepBudget.load() > 0) {
+    core::RunFlag = 1;
+    core::RunLoop();
   }
-  EmulationRunning = 0;
-  static_cast<QPushButton*>(dialog.Control(kStopRunButton))->setText("Run");
+  core::EmulationRunning = 0;
+  static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kStopRunButton))->setText("Run");
 
   const QString path = QString::fromLocal8Bit(argv[1]);
   QTimer::singleShot(300, &dialog, [&dialog, &path] {

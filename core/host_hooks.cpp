@@ -1,9 +1,21 @@
-#include "shell/debug_window_hooks.h"
+// The installed host hooks and the open debug window's view.
+#include "core/host_hooks.h"
 
 #include <atomic>
 
+namespace core {
+
 namespace {
+HostHooks Installed;
 std::atomic<DebugWindowView*> OpenView{nullptr};
+}  // namespace
+
+void InstallHostHooks(const HostHooks& hooks) {
+  Installed = hooks;
+}
+
+const HostHooks& InstalledHostHooks() {
+  return Installed;
 }
 
 void SetDebugWindowView(DebugWindowView* view) {
@@ -21,3 +33,5 @@ void RefreshDebugWindow() {
 void SetDebugWindowField(DebugField field, const std::string& text) {
   if (DebugWindowView* view = OpenView.load()) view->SetField(field, text);
 }
+
+}  // namespace core

@@ -1,0 +1,59 @@
+// What the machine core asks of the program around it. The core knows nothing of the
+// video renderers, the keyboard mapping, the loaders or the windows above it: it calls
+// these hooks, which each program (the desktop program, the headless runner, the tests)
+// installs once at start-up, and the debug window's view while that window is open.
+#pragma once
+
+#include <string>
+
+namespace core {
+
+struct HostHooks {
+  // The picture at the end of every pass (the video chip's whole-picture render).
+  void (*renderPicture)() = nullptr;
+  // The first start clears the picture, then opens the display, whose main loop runs
+  // inside the call for as long as the desktop program lives.
+  void (*clearPicture)() = nullptr;
+  void (*openDisplay)() = nullptr;
+  // The KERNAL's load asks for a file by name; true when it was loaded into RAM.
+  bool (*loadNamedFile)(const std::string& name) = nullptr;
+  // Every interrupt entry, before the KERNAL's keyboard scan (held keys, queued events).
+  void (*interruptEntered)() = nullptr;
+  // Power-on and reset: every key and direction up, queued key events dropped.
+  void (*releaseAllKeys)() = nullptr;
+};
+
+// Installed before the machine first runs; not changed while a pass runs.
+void InstallHostHooks(const HostHooks& hooks);
+const HostHooks& InstalledHostHooks();
+
+// Control IDs of the debug window's fields that the machine writes.
+enum class DebugField : int {
+  kFramesPerSecond = 1020,
+  kTextMode = 1026,
+  kBitmapMode = 1028,
+  kMulticolourMode = 1029,
+  kVicBank = 1030,
+  kBaseAddress = 1031,
+  kScreenMemory = 1032,
+};
+
+// Implemented by the debug window while it is open.
+class DebugWindowView {
+ public:
+  virtual void Refresh() = 0;
+  virtual void SetField(DebugField field, const std::string& text) = 0;
+
+ protected:
+  ~DebugWindowView() = default;
+};
+
+// The open window registers itself on opening and passes nullptr on closing. The calls
+// below do nothing while no window is open, so the machine never formats a field's text
+// unless DebugWindowIsOpen() says it is shown.
+void SetDebugWindowView(DebugWindowView* view);
+bool DebugWindowIsOpen();
+void RefreshDebugWindow();
+void SetDebugWindowField(DebugField field, const std::string& text);
+
+}  // namespace core

@@ -1,0 +1,31 @@
+// The host hooks of a complete machine.
+#include "shell/machine_hooks.h"
+
+#include "core/host_hooks.h"
+#include "core/machine_state.h"
+#include "input/key_matrix.h"
+#include "media/prg_loader.h"
+#include "video/frame_buffer.h"
+#include "video/vic_state.h"
+
+namespace shell {
+
+void InstallMachineHooks(void (*openDisplay)()) {
+  core::HostHooks hooks;
+  hooks.renderPicture = &video::RenderFrame;
+  hooks.clearPicture = &video::ClearFrameBuffer;
+  hooks.openDisplay = openDisplay;
+  hooks.loadNamedFile = &media::LoadPrg;
+  hooks.interruptEntered = &input::NoteInterruptEntry;
+  hooks.releaseAllKeys = &input::ReleaseAllKeys;
+  core::InstallHostHooks(hooks);
+}
+
+void ZeroWholeMachine() {
+  core::ZeroMachineState();
+  video::ZeroVideoState();
+  input::ReleaseAllKeys();
+  InstallMachineHooks();
+}
+
+}  // namespace shell
