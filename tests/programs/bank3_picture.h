@@ -1,0 +1,66 @@
+// An independent model of the picture of video bank 3 ($C000-$FFFF), the bank cc65's
+// plasma and hi-res graphics use: there the video chip sees RAM only (no character ROM
+// image, never the I/O registers), so each pixel comes from the RAM image, the video
+// registers and the colour RAM alone.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "core/machine_state.h"
+#include "video/frame_buffer.h"
+
+namespace bank3 {
+
+inline bool BitmapMode() {
+  return (core::IoImage[0xD011] & 0x20) != 0;
+}
+
+// The colour (0-15) of pixel (x, y) that the RAM image and the registers describe.
+inline unsigned Pixel(const std::uint8_t* ram, int x, int y) {
+  const unsigned pointers = core::IoImage[0xD018];
+  const unsigned matrix = 0xC000 + (pointers >> 4) * 0x400;
+  const unsigned cell = (y / 8) * 40 + x / 8;
+  const bool set = [&] {
+    if (BitmapMode()) {
+      const unsigned bitmap = 0xC000 + ((pointers & 0x08) ? 0x2000 : 0);
+      return (ram[bitmap + cell * 8 + y % 8] >> (7 - x % 8)) & 1;
+    }
+    const unsigned glyphs = 0xC000 + ((pointers >> 1) & 7) * 0x800;
+    return (ram[glyphs + ram[matrix + cell] * 8 + y % 8] >> (7 - x % 8)) & 1;
+  }() != 0;
+  if (BitmapMode()) return set ? ram[matrix + cell] >> 4 : ram[matrix + cell] & 0x0F;
+  return set ? core::IoImage[0xD800 + cell] & 0x0F : core::IoImage[0xD021] & 0x0F;
+}
+
+// Holds the FrameBuffer against the model: the video chip must be in bank 3, in standard
+// text or hi-res bitmap mode, with no sprites on (the model covers no more).
+inline ::testing::AssertionResult FrameMatchesRam(const std::uint8_t* ram) {
+  if ((core::IoImage[0xDD00] & 0x03) != 0) return ::testing::AssertionFailure() << "not bank 3";
+  if ((core::IoImage[0xD011] & 0x40) != 0 || (core::IoImage[0xD016] & 0x10) != 0 ||
+      core::IoImage[0xD015] != 0) {
+    return ::testing::AssertionFailure() << "extended colour, multicolour or sprites";
+  }
+  int differences = 0;
+  std::string report;
+  for (int y = 0; y < video::kScreenHeight; ++y) {
+    for (int x = 0; x < video::kScreenWidth; ++x) {
+      const unsigned shown = video::FramePixel(x, y) & 0x0F;  // the chip's 4-bit colour
+      const unsigned wanted = Pixel(ram, x, y);
+      if (shown == wanted) continue;
+      if (++differences <= 8) {
+        char line[80];
+        std::snprintf(line, sizeof line, "\n  (%d, %d): shown %u, RAM says %u", x, y, shown,
+                      wanted);
+        report += line;
+      }
+    }
+  }
+  if (differences == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << differences << " pixels differ:" << report;
+}
+
+}  // namespace bank3
