@@ -118,7 +118,7 @@ TEST_F(Cc65Samples, PlasmaAnimatesInBankThreeUntilAKey) {
 
   std::vector<std::uint32_t> previous;
   for (int sample = 0; sample < 3; ++sample) {
-    RunEmulatedFrames(7);
+    RunFrames(7);
     RenderPicture();
     EXPECT_TRUE(bank3::FrameMatchesRam(Ram)) << "sample " << sample;
     if (!previous.empty()) {
@@ -161,7 +161,7 @@ TEST_F(Cc65Samples, GraphicsDemoDrawsEachStageAfterAKey) {
   // Circles: orange lines and ellipses on white (palette white, orange), drawn again and
   // again; the second crossing line ends at the top right corner.
   ASSERT_GE(RunUntil([] { return Ram[hires::kMatrix] == 0x81 && PixelSet(319, 0); }, 500), 0);
-  RunEmulatedFrames(100);
+  RunFrames(100);
   hires::ExpectDriverMode(0x81);
   hires::ExpectPictureOfRam();
   EXPECT_TRUE(PixelSet(160, 100)) << "where the lines cross";
@@ -170,7 +170,7 @@ TEST_F(Cc65Samples, GraphicsDemoDrawsEachStageAfterAKey) {
   // seen after the current round of circles.
   TypeKey(' ');
   ASSERT_GE(RunUntil([] { return Ram[hires::kMatrix] == 0x01; }, 500), 0);
-  RunEmulatedFrames(100);
+  RunFrames(100);
   hires::ExpectDriverMode(0x01);
   hires::ExpectPictureOfRam();
 

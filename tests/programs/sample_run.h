@@ -9,6 +9,7 @@
 #include <string>
 
 #include "apps/headless_runner.h"
+#include "core/run_control.h"
 #include "tests/support/test_machine.h"
 #include "video/vic_state.h"
 
@@ -34,9 +35,9 @@ inline void StartSample(const std::string& name, int frames) {
 // A key typed as the runner's --type types it: held, then released, 3 frames each.
 inline void TypeKey(unsigned char key) {
   ASSERT_TRUE(apps::PressHostCharacter(key));
-  apps::RunEmulatedFrames(3);
+  core::RunFrames(3);
   apps::ReleaseHostCharacter(key);
-  apps::RunEmulatedFrames(3);
+  core::RunFrames(3);
 }
 
 // Runs `step` frames at a time until `reached` holds, at most `limit` frames; returns the
@@ -44,7 +45,7 @@ inline void TypeKey(unsigned char key) {
 inline int RunUntil(const std::function<bool()>& reached, int limit, int step = 10) {
   for (int frames = 0; frames <= limit; frames += step) {
     if (reached()) return frames;
-    apps::RunEmulatedFrames(step);
+    core::RunFrames(step);
   }
   return -1;
 }
