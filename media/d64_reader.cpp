@@ -37,7 +37,7 @@ constexpr std::size_t kSectorData = 2;  // bytes 0/1 are the link
 // Error bytes: $01 is a good sector, $00 was never set; anything else is a code the
 // drive reported when the disk was copied, and such a sector does not read.
 bool SectorReadable(const D64Disk& disk, std::size_t index) {
-  if (disk.errorBytes.empty()) return true;
+  if (index >= disk.errorBytes.size()) return true;
   const std::uint8_t code = disk.errorBytes[index];
   return code == 0x00 || code == 0x01;
 }
@@ -107,7 +107,13 @@ std::array<std::uint8_t, N> CopyBytes(const std::uint8_t* from) {
 }
 
 bool ReadHeader(const D64Disk& disk, D64Directory& directory) {
-  const std::size_t offset = *D64SectorOffset(disk, kDirectoryTrack, 0);
+  const std::optional<std::size_t> found = D64SectorOffset(disk, kDirectoryTrack, 0);
+  if (!found) {
+    directory.fault = D64Fault::kBadLink;
+    directory.error = "the disk has no " + Place(kDirectoryTrack, 0);
+    return false;
+  }
+  const std::size_t offset = *found;
   if (!SectorReadable(disk, offset / kD64SectorBytes)) {
     directory.fault = D64Fault::kReadError;
     directory.error = "read error on " + Place(kDirectoryTrack, 0);
@@ -166,6 +172,8 @@ std::optional<std::size_t> D64SectorOffset(const D64Disk& disk, int track, int s
   for (int before = 1; before < track; ++before) {
     index += static_cast<std::size_t>(D64SectorsPerTrack(before));
   }
+  // A disk not made by OpenD64 may claim more tracks than its bytes hold.
+  if ((index + 1) * kD64SectorBytes > disk.sectors.size()) return std::nullopt;
   return index * kD64SectorBytes;
 }
 

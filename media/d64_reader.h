@@ -37,7 +37,7 @@ std::optional<D64Disk> OpenD64(std::span<const std::uint8_t> image);
 // 21, 19, 18 or 17 by zone; 0 outside tracks 1-40.
 int D64SectorsPerTrack(int track);
 // The sector's place in the image (bytes from the start), or nothing for a track or
-// sector the disk does not have.
+// sector the disk does not have (or that its bytes do not hold).
 std::optional<std::size_t> D64SectorOffset(const D64Disk& disk, int track, int sector);
 
 // File types in the low bits of a directory entry's type byte.

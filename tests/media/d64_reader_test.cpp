@@ -66,7 +66,8 @@ std::vector<std::uint8_t> MakeImage(const std::string& diskOptions,
 }
 
 std::size_t Offset(int track, int sector) {
-  return *D64SectorOffset(D64Disk{{}, {}, 40}, track, sector);
+  static const std::vector<std::uint8_t> blank(196608);
+  return *D64SectorOffset(*OpenD64(blank), track, sector);
 }
 
 class D64ReaderTest : public ::testing::Test {
