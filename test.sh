@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a Release build, then the same tests under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer.
+# and UndefinedBehaviorSanitizer, then the fuzz targets for a fixed number of runs each,
+# then the threaded tests under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./scripts_common.sh
@@ -20,6 +21,12 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 build_dir build-asan "${sanitizer_flags[@]}" -DC64EMU_SANITIZERS=address,undefined
 ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan --output-on-failure --no-tests=error \
   -j "$(nproc)" -LE slow
+
+echo "== libFuzzer (clang): the disk-image and program-file parsers"
+build_dir build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DC64EMU_FUZZ=ON -DC64EMU_TESTS=OFF -DC64EMU_BENCH=OFF \
+  -DC64EMU_GUI=OFF -- fuzz_targets
+fuzz/run_fuzzers.sh build-fuzz/fuzz 200000
 
 echo "== ThreadSanitizer (threaded tests)"
 build_dir build-tsan "${sanitizer_flags[@]}" -DC64EMU_SANITIZERS=thread -- threads_tests

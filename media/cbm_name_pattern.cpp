@@ -1,0 +1,13 @@
+// The 1541's name comparison: character by character, with the two wildcards.
+#include "media/cbm_name_pattern.h"
+
+bool CbmNameMatches(std::string_view pattern, std::string_view name) {
+  if (pattern.starts_with("0:")) pattern.remove_prefix(2);
+  if (pattern.empty()) return false;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '*') return true;
+    if (i >= name.size()) return false;
+    if (pattern[i] != '?' && pattern[i] != name[i]) return false;
+  }
+  return pattern.size() == name.size();
+}

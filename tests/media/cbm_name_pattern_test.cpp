@@ -1,0 +1,28 @@
+// The drive's name matching: exact names, the two wildcards and the drive prefix.
+#include "media/cbm_name_pattern.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CbmNamePattern, MatchesByTheDrivesRules) {
+  const struct {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  } kCases[] = {
+      {"GAME", "GAME", true},  {"GAME", "GAMES", false},  {"GAMES", "GAME", false},
+      {"game", "GAME", false}, {"0:GAME", "GAME", true},  {"1:GAME", "GAME", false},
+      {"G?ME", "GAME", true},  {"G?ME", "GME", false},    {"GAME?", "GAME", false},
+      {"????", "GAME", true},  {"GA*", "GAME", true},     {"GA*", "GA", true},
+      {"GA*", "G", false},     {"G*XYZ", "GAME", true},   {"*", "GAME", true},
+      {"*", "", true},         {"0:*", "ANY", true},      {"?*", "", false},
+      {"", "", false},         {"0:", "", false},         {"", "GAME", false},
+      {"GAME*", "GAME", true}, {"*GAME", "MYGAME", true}, {"A\xA0", "A", false},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(CbmNameMatches(c.pattern, c.name), c.matches) << c.pattern << " / " << c.name;
+  }
+}
+
+}  // namespace
