@@ -16,6 +16,8 @@
 #include "media/d64_reader.h"
 #include "media/program_file.h"
 
+using namespace media;
+
 namespace {
 
 constexpr std::size_t kImageSizes[] = {174848, 175531, 196608, 197376};

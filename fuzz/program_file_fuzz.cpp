@@ -7,6 +7,8 @@
 
 #include "media/program_file.h"
 
+using namespace media;
+
 namespace {
 
 void Check(bool condition) {

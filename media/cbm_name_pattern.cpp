@@ -1,6 +1,8 @@
 // The 1541's name comparison: character by character, with the two wildcards.
 #include "media/cbm_name_pattern.h"
 
+namespace media {
+
 bool CbmNameMatches(std::string_view pattern, std::string_view name) {
   if (pattern.starts_with("0:")) pattern.remove_prefix(2);
   if (pattern.empty()) return false;
@@ -11,3 +13,5 @@ bool CbmNameMatches(std::string_view pattern, std::string_view name) {
   }
   return pattern.size() == name.size();
 }
+
+}  // namespace media

@@ -4,9 +4,13 @@
 
 #include <string_view>
 
+namespace media {
+
 // Whether `name` (without padding) matches `pattern`. A leading "0:" drive prefix is
 // dropped; then `?` matches any one character and `*` matches whatever follows (the
 // pattern's characters after a `*` are ignored, so "*" alone matches every name and a
 // search with it finds the first file). Otherwise the name must equal the pattern. An
 // empty pattern matches nothing.
 bool CbmNameMatches(std::string_view pattern, std::string_view name);
+
+}  // namespace media

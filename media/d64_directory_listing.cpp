@@ -6,6 +6,8 @@
 #include <span>
 #include <string_view>
 
+namespace media {
+
 namespace {
 
 constexpr std::uint16_t kListingAddress = 0x0801;
@@ -101,3 +103,5 @@ std::vector<std::uint8_t> DirectoryListingProgram(const D64Directory& directory)
   out.EndLine();
   return out.Finish();
 }
+
+}  // namespace media

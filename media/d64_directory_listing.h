@@ -7,6 +7,8 @@
 
 #include "media/d64_reader.h"
 
+namespace media {
+
 // A program file (load address $0801 first) of 32-byte lines, linked for $0801:
 //   0 "DISK NAME       " ID 2A       (reverse on; the quoted name padded to 16)
 //   12   "FILE"             PRG        (one per listed entry; line number = blocks)
@@ -16,3 +18,5 @@
 // before the type marks an unclosed file and a `<` after it a locked one. The entries are
 // those of `directory`, also when a fault ended it early.
 std::vector<std::uint8_t> DirectoryListingProgram(const D64Directory& directory);
+
+}  // namespace media

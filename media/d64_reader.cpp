@@ -7,6 +7,8 @@
 
 #include "media/cbm_name_pattern.h"
 
+namespace media {
+
 namespace {
 
 constexpr std::size_t kSectors35 = 683;
@@ -237,3 +239,5 @@ D64File ReadD64Program(const D64Disk& disk, std::string_view pattern) {
   }
   return missing;
 }
+
+}  // namespace media

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+namespace media {
+
 inline constexpr std::size_t kD64SectorBytes = 256;
 
 // A disk's sectors in the image bytes (track 1 sector 0 first), which must outlive it.
@@ -94,3 +96,5 @@ D64File ReadD64File(const D64Disk& disk, int track, int sector);
 // The file LOAD"pattern",8 reads: the first closed PRG entry whose name matches `pattern`
 // by the drive's rules (CbmNameMatches). Other types and unclosed files are passed over.
 D64File ReadD64Program(const D64Disk& disk, std::string_view pattern);
+
+}  // namespace media

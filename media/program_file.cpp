@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace media {
+
 namespace {
 constexpr std::uint32_t kMemoryEnd = 0x10000;
 }
@@ -29,3 +31,5 @@ ProgramFile ParseProgramFile(std::span<const std::uint8_t> file,
   program.data = file.subspan(2);
   return program;
 }
+
+}  // namespace media

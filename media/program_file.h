@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 
+namespace media {
+
 struct ProgramFile {
   std::uint16_t fileAddress = 0;       // the address in the file's first two bytes
   std::uint16_t loadAddress = 0;       // where the data goes (fileAddress unless relocated)
@@ -23,3 +25,5 @@ struct ProgramFile {
 // fewer than two bytes, and data that would run past $FFFF (memory does not wrap here).
 ProgramFile ParseProgramFile(std::span<const std::uint8_t> file,
                              std::optional<std::uint16_t> loadAt = std::nullopt);
+
+}  // namespace media

@@ -11,6 +11,9 @@
 #include "core/machine_state.h"
 #include "tests/support/test_machine.h"
 
+using namespace core;
+using namespace media;
+
 namespace {
 
 template <std::size_t N>

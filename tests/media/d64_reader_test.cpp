@@ -13,6 +13,8 @@
 
 #include "tests/support/test_machine.h"
 
+using namespace media;
+
 namespace {
 
 struct DiskFile {

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+using namespace media;
+
 namespace {
 
 TEST(ProgramFile, SplitsTheAddressAndKeepsDataBelow10000) {
