@@ -75,13 +75,10 @@ bool WriteImage(const std::string& path, const std::uint8_t* bytes, std::ostream
 }
 
 void TypeRun() {
-  static constexpr input::MatrixPosition kRunKeys[] = {
-      {2, 1}, {3, 6}, {4, 7}, {0, 1}};  // R U N RETURN
-  for (const input::MatrixPosition& key : kRunKeys) {
-    input::PressMatrixKey(key.row, key.column);
+  media::TypeRunKeys([](const input::MatrixPosition& key) {
     core::RunFrames(kRunKeyHoldFrames);
     input::ReleaseMatrixKey(key.row, key.column);
-  }
+  });
 }
 
 }  // namespace

@@ -90,15 +90,12 @@ void SetBasicVariablesToLoadEnd() {
 }
 
 void AutostartProgram() {
-  // R, U, N, RETURN, one at a time.
-  static constexpr input::MatrixPosition kRunKeys[] = {{2, 1}, {3, 6}, {4, 7}, {0, 1}};
   const auto scanDeadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kAutostartScanWaitLimitMs);
-  for (const input::MatrixPosition& key : kRunKeys) {
-    input::PressMatrixKey(key.row, key.column);
+  TypeRunKeys([scanDeadline](const input::MatrixPosition& key) {
     core::SleepServingWaitHook(kAutostartHoldMs);
     ReleaseOnceScanned(key, scanDeadline);
-  }
+  });
 }
 
 }  // namespace media

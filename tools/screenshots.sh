@@ -1,7 +1,7 @@
 #!/bin/sh
 # Takes the documentation's pictures under a virtual X server (Xvfb):
 #   docs/debug_window.png  the "Debug Info" window on a machine booted to BASIC, stopped
-#                          and stepped (apps/debug_window_screenshot.cpp);
+#                          and stepped (shell/debug/debug_window_screenshot.cpp);
 #   docs/main_window.png   the whole screen with the desktop program's main window and
 #                          its display window, once that program is built.
 # Usage: tools/screenshots.sh [build directory]   (default: build)
@@ -21,7 +21,7 @@ sleep 1
 export DISPLAY=$display
 export QT_QPA_PLATFORM=xcb
 
-"$build/apps/c64emu-debug-screenshot" "$root/docs/debug_window.png"
+"$build/shell/debug/c64emu-debug-screenshot" "$root/docs/debug_window.png"
 echo "wrote docs/debug_window.png"
 
 desktop=$build/apps/c64emu
