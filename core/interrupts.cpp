@@ -1,5 +1,5 @@
-// The one interrupt source (the frame start), its entry, CIA 1 timer A and time of day,
-// and the busy-wait throttle that the frames-per-second count steers towards 50.
+// The one interrupt source (the frame start), its entry, and the busy-wait throttle that
+// the frames-per-second count steers towards 50.
 #include "core/interrupts.h"
 
 #include <string>
@@ -55,30 +55,6 @@ void AdaptThrottle(int framesPerSecond) {
 void ThrottleWait() {
   const float delay = ThrottleDelay.load(std::memory_order_relaxed);
   for (int i = 1; static_cast<float>(i) <= delay; ++i) (void)platform::TimeGetTime();
-}
-
-// CIA 1 keeps its registers in the I/O image whatever the processor port shows: banking
-// the I/O area out hides them from the processor, not from the chip.
-void CiaStep() {
-  TimerARunning = IoImage[0xDC0E] & 0x01;
-  if (TimerARunning && TimerACounter == 0 && InstructionCount > 1) {
-    TimerACounter = static_cast<std::uint16_t>(IoImage[0xDC05] << 8 | IoImage[0xDC04]);
-    // An underflow with I/O visible takes the pending request away.
-    if (IoVisible()) IrqPending = 0;
-  } else {
-    --TimerACounter;
-  }
-
-  // Time of day: the tenths advance against the power-on tick count, so the clock
-  // shows the power-on time; the registers hold plain numbers, not BCD.
-  if (static_cast<std::int32_t>(PowerOnTicks) >= TodNextTick) {
-    TodTenths = TodTenths >= 11 ? 0 : TodTenths + 1;
-    TodNextTick = static_cast<std::int32_t>(PowerOnTicks) + 100;
-  }
-  IoImage[0xDC08] = static_cast<std::uint8_t>(TodTenths);
-  IoImage[0xDC09] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_sec);
-  IoImage[0xDC0A] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_min);
-  IoImage[0xDC0B] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_hour);
 }
 
 }  // namespace core

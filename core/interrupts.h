@@ -1,11 +1,10 @@
-// The interrupt entry, CIA 1's per-step model, the throttle's busy wait and the
-// frames-per-second measurement that adapts it.
+// The interrupt entry, the throttle's busy wait and the frames-per-second measurement
+// that adapts it. CIA 1's per-step model is in cia_step.h.
 #pragma once
 
 namespace core {
 
 void TakeInterrupt();
-void CiaStep();
 // Busy wait of one step: floor(ThrottleDelay) clock reads.
 void ThrottleWait();
 // Called at every interrupt entry: counts frames per one-second window and, with the

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "core/cia_step.h"
 #include "core/debug_log.h"
 #include "core/host_hooks.h"
 #include "core/interrupts.h"

@@ -1,6 +1,7 @@
 // The interrupt entry, CIA 1's timer A and time of day, and the throttle's adaptation.
 #include <gtest/gtest.h>
 
+#include "core/cia_step.h"
 #include "core/interrupts.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
