@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/machine_state.h"
+#include "core/run_control.h"
 #include "platform/host_services.h"
 #include "platform/qt/x11_session.h"
 #include "video/display/display_window.h"
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
   InitialiseXlib();
   if (tuning) KeepFreedMemoryForReuse();
   // The machine stays stopped: only the drawing is measured.
-  EmulationRunning.store(0);
+  StopMachine();
   CreateDisplayWindow();
   // A text screen's mix: light blue strokes on blue.
   for (int x = 0; x < kScreenWidth; ++x) {
