@@ -13,6 +13,7 @@ std::uint8_t IoImage[kMemorySize];
 
 std::atomic<std::uint8_t> KeyMatrix[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 std::atomic<std::uint8_t> JoystickState{0xFF};
+std::atomic<std::uint8_t> JoystickPort{1};
 
 CpuRegisters Cpu;
 std::uint8_t StatusFlagMasks[8];
@@ -83,6 +84,7 @@ void ZeroMachineState() {
 
   for (auto& row : KeyMatrix) row.store(0xFF);
   JoystickState.store(0xFF);
+  JoystickPort.store(1);
   ClearDebugLog();
 }
 

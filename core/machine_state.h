@@ -74,6 +74,9 @@ inline void SetNZ(std::uint8_t value) {
 // 2 left, 3 right, 4 fire; $FF when idle.
 extern std::atomic<std::uint8_t> KeyMatrix[8];
 extern std::atomic<std::uint8_t> JoystickState;
+// The control port the joystick is plugged into, 1 or 2. A setting of the host (menu and
+// command line), not of the machine: power-on and reset leave it alone.
+extern std::atomic<std::uint8_t> JoystickPort;
 
 // The last value the processor wrote to $0001.
 extern std::uint8_t PortLatch;

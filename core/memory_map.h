@@ -11,14 +11,26 @@
 namespace core {
 
 // The keyboard scan: the rows selected by the byte last written to CIA 1 port A, ANDed
-// together with the joystick lines.
+// together.
 inline std::uint8_t ScanKeyboard() {
   const std::uint8_t select = IoImage[0xDC00];
   std::uint8_t result = (select & 0x80) ? 0xFF : KeyMatrix[7].load(std::memory_order_relaxed);
   for (int row = 6; row >= 0; --row) {
     if ((select & (1u << row)) == 0) result &= KeyMatrix[row].load(std::memory_order_relaxed);
   }
-  return result & JoystickState.load(std::memory_order_relaxed);
+  return result;
+}
+
+// CIA 1's port registers ($DC00 with reg 0, $DC01 with reg 1, and their mirrors). A
+// joystick in port 1 pulls port B's lines, which the keyboard scan of either register
+// returns; one in port 2 pulls port A's lines, so $DC00 reads the byte last written there
+// ANDed with them and $DC01 the keyboard alone.
+inline std::uint8_t ReadKeyboardPort(unsigned reg) {
+  const std::uint8_t joystick = JoystickState.load(std::memory_order_relaxed);
+  if (JoystickPort.load(std::memory_order_relaxed) == 2) {
+    return reg == 0 ? static_cast<std::uint8_t>(IoImage[0xDC00] & joystick) : ScanKeyboard();
+  }
+  return ScanKeyboard() & joystick;
 }
 
 inline bool PortBitSet(int bit) {
@@ -34,7 +46,7 @@ inline std::uint8_t ReadIo(std::uint16_t address) {
   if (address < 0xDC00) return IoImage[address];
   if (address < 0xDD00) {
     const unsigned reg = address & 0x0F;
-    if (reg <= 1) return ScanKeyboard();
+    if (reg <= 1) return ReadKeyboardPort(reg);
     if (reg == 0x0D) IrqPending = 0;
     return IoImage[address];
   }
