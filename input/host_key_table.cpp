@@ -1,12 +1,15 @@
 // The PC keyboard (German layout) mapped onto the C64 keyboard matrix and, for the cursor
-// keys and Insert, onto the joystick byte. The handlers run on the emulator thread between
-// two passes; the display window hands them the toolkit's key and modifier state.
+// keys and Insert (or the keypad), onto the joystick byte; the C64 keys the table leaves
+// out on PC keys it leaves free. The handlers run on the emulator thread between two
+// passes; the display window hands them the toolkit's key and modifier state.
 #include "input/host_key_table.h"
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 
 #include "core/debug_log.h"
+#include "input/c64_keys.h"
 #include "input/key_matrix.h"
 #include "platform/host_services.h"
 
@@ -82,6 +85,8 @@ const HostKeyEntry HostKeyTable[kHostKeyCount] = {
 namespace {
 
 constexpr unsigned char kEscape = 27;
+constexpr unsigned char kBackspace = 8;
+constexpr unsigned char kDelete = 127;
 constexpr int kSpecialKeyOffset = 80;
 // Follows the lookup code in the log line of every special-key release. The text is
 // Windows-1252: 0xFC is the u with diaeresis, one byte.
@@ -89,16 +94,108 @@ constexpr const char* kSpecialReleaseLogText =
     " gedr\xFC"
     "ckt! <Special>";
 
+// The toolkit's special-key codes (freeglut's, the modifier keys among its extensions).
+enum SpecialKey : int {
+  kF1 = 1,
+  kF2,
+  kF3,
+  kF4,
+  kF5,
+  kF6,
+  kF7,
+  kF8,
+  kF9,
+  kF10,
+  kF11,
+  kF12,
+  kLeft = 100,
+  kUp,
+  kRight,
+  kDown,
+  kPageUp,
+  kPageDown,
+  kHome,
+  kEnd,
+  kInsert,
+  kShiftLeft = 112,
+  kShiftRight,
+  kCtrlLeft,
+  kCtrlRight,
+  kAltLeft,
+  kAltRight,
+};
+
+constexpr MatrixPosition kInstDelKey{0, 0};
+constexpr MatrixPosition kCursorRightKey{0, 2};
+constexpr MatrixPosition kCursorDownKey{0, 7};
+
+// Special keys the table does not list, and what each one types: held keys for the
+// modifiers, the shifted function keys, and C64 keys whose characters the German table
+// reaches only with SHIFT (":" and ";") or not at all on some layouts ("*" and "+").
+struct SpecialKeyMapping {
+  int code;
+  C64Key key;
+};
+constexpr SpecialKeyMapping kUnlistedSpecialKeys[] = {
+    {kF2, {{0, 4}, true}},
+    {kF4, {{0, 5}, true}},
+    {kF6, {{0, 6}, true}},
+    {kF8, {{0, 3}, true}},
+    {kF9, {{5, 5}, false}},
+    {kF10, {{6, 2}, false}},
+    {kF11, {{6, 1}, false}},
+    {kF12, {{5, 0}, false}},
+    {kEnd, {{7, 7}, false}},
+    {kPageUp, {{6, 3}, false}},
+    {kShiftLeft, {LeftShiftKey, false}},
+    {kShiftRight, {RightShiftKey, false}},
+    {kCtrlLeft, {ControlKey, false}},
+    {kCtrlRight, {ControlKey, false}},
+    {kAltLeft, {CommodoreKey, false}},
+    {kAltRight, {CommodoreKey, false}},
+};
+// The cursor keys as the C64's two CRSR keys, when they are not the joystick.
+constexpr SpecialKeyMapping kCursorKeys[] = {
+    {kUp, {kCursorDownKey, true}},
+    {kDown, {kCursorDownKey, false}},
+    {kLeft, {kCursorRightKey, true}},
+    {kRight, {kCursorRightKey, false}},
+};
+
+std::atomic<bool> CursorKeysJoystick{true};
+
 // Toolkit special-key codes that drive the joystick instead of the matrix.
 bool IsJoystickSpecialKey(int code) {
   switch (code) {
-    case 100:  // Left
-    case 101:  // Up
-    case 102:  // Right
-    case 103:  // Down
-    case 108:  // Insert
-      return true;
+    case kLeft:
+    case kUp:
+    case kRight:
+    case kDown:
+    case kInsert: return true;
     default: return false;
+  }
+}
+
+// The joystick bit of a cursor key or Insert (the table's column for them), or of the
+// keypad's digits 8, 2, 4, 6 and 0 with Num Lock; -1 for any other key.
+int JoystickBitOfSpecialKey(int code) {
+  switch (code) {
+    case kUp: return 0;
+    case kDown: return 1;
+    case kLeft: return 2;
+    case kRight: return 3;
+    case kInsert: return 4;
+    default: return -1;
+  }
+}
+int JoystickBitOfKeypadCharacter(unsigned char key) {
+  switch (key) {
+    case '8': return 0;
+    case '2': return 1;
+    case '4': return 2;
+    case '6': return 3;
+    case '0': return 4;
+    default: return -1;
   }
 }
 
@@ -107,73 +204,171 @@ bool IsShifted(int modifiers) {
   return modifiers == kModifierShift;
 }
 
-// RightShiftKey follows the modifier state of every character-key event, then every
-// position whose code in the matching column equals the key acts. All of it is one key
-// event, so that the machine's scan sees the shift state together with the key.
-template <typename Action>
-void ApplyCharacterKey(unsigned char key, int modifiers, Action act) {
-  const bool shifted = IsShifted(modifiers);
-  KeyEvent event;
-  if (shifted) {
-    event.Press(RightShiftKey.row, RightShiftKey.column);
-  } else {
-    event.Release(RightShiftKey.row, RightShiftKey.column);
+bool IsLetter(unsigned char key) {
+  return (key >= 'a' && key <= 'z') || (key >= 'A' && key <= 'Z');
+}
+
+// With Ctrl held the toolkit hands over control codes: Ctrl+letter as 1-26, Ctrl+2 as 0,
+// Ctrl+3 to Ctrl+7 as 27-31, Ctrl+8 as 127. Each counts as the key that made it.
+unsigned char KeyUnderControl(unsigned char key) {
+  if (key == 0) return '2';
+  if (key <= 26) return static_cast<unsigned char>('a' + key - 1);
+  if (key <= 31) return static_cast<unsigned char>('3' + key - 27);
+  if (key == 127) return '8';
+  return key;
+}
+
+// What one host key event does, gathered and then handed to the matrix as one key event
+// (so that the scan sees SHIFT together with its key): a key follows the event, pressed
+// when the PC key goes down and released when it comes up; Press and Release act the same
+// either way. Joystick bits change at once.
+class KeyChange {
+ public:
+  explicit KeyChange(bool down) : down_(down) {}
+  bool Down() const { return down_; }
+  void Key(MatrixPosition key) { down_ ? Press(key) : Release(key); }
+  void Press(MatrixPosition key) { event_.Press(key.row, key.column); }
+  void Release(MatrixPosition key) { event_.Release(key.row, key.column); }
+  void Joystick(int bit) { down_ ? PressJoystickBit(bit) : ReleaseJoystickBitAfterScan(bit); }
+  // A key typed with SHIFT brings the right SHIFT with it.
+  void Type(const C64Key& key) {
+    if (key.shifted) Key(RightShiftKey);
+    Key(key.position);
   }
+  void Submit() const { SubmitKeyEvent(event_); }
+
+ private:
+  bool down_;
+  KeyEvent event_;
+};
+
+// A character the table has no position for: Backspace and Delete, and the C64 key that
+// types the character, with exactly the SHIFT that key needs.
+void TypeUnlistedCharacter(unsigned char key, KeyChange& change) {
+  if (key == kBackspace) {
+    change.Key(kInstDelKey);  // Shift+Backspace inserts, by the shift rule
+    return;
+  }
+  if (key == kDelete) {
+    if (change.Down()) change.Press(RightShiftKey);
+    change.Key(kInstDelKey);
+    return;
+  }
+  if (IsLetter(key)) return;  // the table has every letter; a capital without Shift stays
+  const std::optional<C64Key> c64 = KeyForCharacter(key);
+  if (!c64) return;
+  if (change.Down()) {
+    if (c64->shifted) {
+      change.Press(RightShiftKey);
+    } else {
+      change.Release(RightShiftKey);  // "@" arrives with Shift on a US keyboard
+      change.Release(LeftShiftKey);
+    }
+  }
+  change.Key(c64->position);
+}
+
+// RightShiftKey follows the modifier state of every character-key event, then every
+// position whose code in the matching column equals the key acts; characters found
+// nowhere in the table type their C64 key. All of it is one key event.
+void ApplyCharacterKey(unsigned char key, int modifiers, KeySource source, bool down) {
+  if ((modifiers & kModifierCtrl) != 0) key = KeyUnderControl(key);
+  KeyChange change(down);
+  if (source == KeySource::kKeypad && !CursorKeysAsJoystick()) {
+    if (const int bit = JoystickBitOfKeypadCharacter(key); bit >= 0) {
+      change.Joystick(bit);
+      return;
+    }
+  }
+  const bool shifted = IsShifted(modifiers);
+  shifted ? change.Press(RightShiftKey) : change.Release(RightShiftKey);
+  bool listed = false;
   for (const HostKeyEntry& entry : HostKeyTable) {
     const std::uint8_t code = shifted ? entry.shifted : entry.unshifted;
-    if (code == key) act(event, entry.row, entry.column);
+    if (code != key) continue;
+    change.Key({entry.row, entry.column});
+    listed = true;
   }
-  SubmitKeyEvent(event);
+  if (!listed && (modifiers & (kModifierCtrl | kModifierAlt)) == 0) {
+    TypeUnlistedCharacter(key, change);
+  }
+  change.Submit();
 }
 
 // Special keys compare their code + 80 with the unshifted column only and leave the
 // shift position alone; the cursor keys and Insert reach the joystick bit named by the
 // entry's column at once, the others the entry's matrix position, all of them as one key
-// event.
-template <typename MatrixAction, typename JoystickAction>
-void ApplySpecialKey(int key, MatrixAction onMatrix, JoystickAction onJoystick) {
+// event. With the cursor keys as the cursor, they and the keypad come first.
+void ApplySpecialKey(int key, KeySource source, bool down) {
   const int code = key & 0xFF;
-  const int lookup = code + kSpecialKeyOffset;
-  KeyEvent event;
-  for (const HostKeyEntry& entry : HostKeyTable) {
-    if (entry.unshifted != lookup) continue;
-    if (IsJoystickSpecialKey(code)) {
-      onJoystick(entry.column);
-    } else {
-      onMatrix(event, entry.row, entry.column);
+  KeyChange change(down);
+  if (!CursorKeysAsJoystick()) {
+    if (source == KeySource::kKeypad && JoystickBitOfSpecialKey(code) >= 0) {
+      change.Joystick(JoystickBitOfSpecialKey(code));
+      return;
+    }
+    for (const SpecialKeyMapping& cursor : kCursorKeys) {
+      if (cursor.code != code) continue;
+      change.Type(cursor.key);
+      change.Submit();
+      return;
     }
   }
-  SubmitKeyEvent(event);
+  const int lookup = code + kSpecialKeyOffset;
+  bool listed = false;
+  for (const HostKeyEntry& entry : HostKeyTable) {
+    if (entry.unshifted != lookup) continue;
+    listed = true;
+    if (IsJoystickSpecialKey(code)) {
+      change.Joystick(entry.column);
+    } else {
+      change.Key({entry.row, entry.column});
+    }
+  }
+  if (!listed) {
+    for (const SpecialKeyMapping& mapping : kUnlistedSpecialKeys) {
+      if (mapping.code == code) change.Type(mapping.key);
+    }
+    // Either Shift key coming up lets go of both SHIFTs: the right one may still be down
+    // from the last shifted character.
+    if (!down && (code == kShiftLeft || code == kShiftRight)) {
+      change.Release(LeftShiftKey);
+      change.Release(RightShiftKey);
+    }
+  }
+  change.Submit();
 }
 
 }  // namespace
 
-void OnKeyDown(unsigned char key, int modifiers) {
-  ApplyCharacterKey(key, modifiers,
-                    [](KeyEvent& event, int row, int column) { event.Press(row, column); });
+void OnKeyDown(unsigned char key, int modifiers, KeySource source) {
+  ApplyCharacterKey(key, modifiers, source, true);
   // Escape ends the whole program at once, after the matrix update, without closing
-  // any window first.
-  if (key == kEscape) platform::EndProcess(1);
+  // any window first. Ctrl+3 arrives as the same code.
+  if (key == kEscape && (modifiers & kModifierCtrl) == 0) platform::EndProcess(1);
 }
 
-void OnKeyUp(unsigned char key, int modifiers) {
-  ApplyCharacterKey(key, modifiers,
-                    [](KeyEvent& event, int row, int column) { event.Release(row, column); });
+void OnKeyUp(unsigned char key, int modifiers, KeySource source) {
+  ApplyCharacterKey(key, modifiers, source, false);
 }
 
-void OnSpecialKeyDown(int key) {
-  ApplySpecialKey(
-      key, [](KeyEvent& event, int row, int column) { event.Press(row, column); },
-      [](int bit) { PressJoystickBit(bit); });
+void OnSpecialKeyDown(int key, KeySource source) {
+  ApplySpecialKey(key, source, true);
 }
 
-void OnSpecialKeyUp(int key) {
+void OnSpecialKeyUp(int key, KeySource source) {
   char code[16];
   std::snprintf(code, sizeof code, "%X", static_cast<unsigned>((key & 0xFF) + kSpecialKeyOffset));
   core::AppendDebugLog(std::string(code) + kSpecialReleaseLogText);
-  ApplySpecialKey(
-      key, [](KeyEvent& event, int row, int column) { event.Release(row, column); },
-      [](int bit) { ReleaseJoystickBitAfterScan(bit); });
+  ApplySpecialKey(key, source, false);
+}
+
+void SetCursorKeysAsJoystick(bool on) {
+  if (CursorKeysJoystick.exchange(on) != on) ReleaseAllKeys();
+}
+
+bool CursorKeysAsJoystick() {
+  return CursorKeysJoystick.load(std::memory_order_relaxed);
 }
 
 }  // namespace input

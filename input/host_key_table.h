@@ -1,5 +1,6 @@
-// The PC keyboard's mapping onto the C64 matrix (German layout) and the four keyboard
-// handlers, free of any toolkit: the display window passes the toolkit's modifier state.
+// The PC keyboard's mapping onto the C64 matrix (German layout, and every other C64 key
+// on keys the table leaves free) and the four keyboard handlers, free of any toolkit: the
+// display window passes the toolkit's modifier state and where the key came from.
 #pragma once
 
 #include <cstdint>
@@ -15,12 +16,35 @@ struct HostKeyEntry {
 inline constexpr int kHostKeyCount = 58;
 extern const HostKeyEntry HostKeyTable[kHostKeyCount];
 
-// The toolkit's modifier bit for Shift; shifted means exactly this bit alone.
+// The toolkit's modifier bits; shifted means exactly the Shift bit alone.
 inline constexpr int kModifierShift = 1;
+inline constexpr int kModifierCtrl = 2;
+inline constexpr int kModifierAlt = 4;
 
-void OnKeyDown(unsigned char key, int modifiers);
-void OnKeyUp(unsigned char key, int modifiers);
-void OnSpecialKeyDown(int key);
-void OnSpecialKeyUp(int key);
+// Where a key event comes from. The numeric keypad's keys arrive with the same characters
+// and special-key codes as the main keys; only the display window can tell them apart.
+enum class KeySource { kMain, kKeypad };
+
+// Every mapping of HostKeyTable acts as the table says. A character the table finds no
+// position for (with neither Ctrl nor Alt held, and not a letter) types the C64 key of
+// that character (KeyForCharacter), with SHIFT where that key needs it and without either
+// SHIFT otherwise; Backspace is INST/DEL and Delete SHIFT+INST/DEL. With Ctrl held, the
+// toolkit's control codes count as the keys that made them (Ctrl+3 arrives as 27, which
+// then is no Escape).
+void OnKeyDown(unsigned char key, int modifiers, KeySource source = KeySource::kMain);
+void OnKeyUp(unsigned char key, int modifiers, KeySource source = KeySource::kMain);
+// Special keys beyond the table: F2, F4, F6, F8 are SHIFT+F1, F3, F5, F7; F9 ":", F10 ";",
+// F11 "*", F12 "+"; End RUN/STOP, Page Up CLR/HOME; the left Shift key the C64's left
+// SHIFT, the right one its right SHIFT (either going up lets go of both); Ctrl CTRL and
+// Alt the Commodore key, held while the PC key is.
+void OnSpecialKeyDown(int key, KeySource source = KeySource::kMain);
+void OnSpecialKeyUp(int key, KeySource source = KeySource::kMain);
+
+// On (the start): the cursor keys and Insert are the joystick, as the table says. Off: the
+// cursor keys are the C64's CRSR keys (up and left with SHIFT) and the keypad's 8, 2, 4,
+// 6 and 0 (or its arrows and Insert without Num Lock) are the joystick; Insert stays fire.
+// A change lets go of every key, so that none stays down under its old meaning.
+void SetCursorKeysAsJoystick(bool on);
+bool CursorKeysAsJoystick();
 
 }  // namespace input

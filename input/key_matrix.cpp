@@ -108,15 +108,35 @@ std::uint64_t PressPositions(std::uint64_t positions) {
   return pressed;
 }
 
+// SHIFT (both), CTRL and the Commodore key: the KERNAL's scan reads them beside the one
+// key it reports.
+constexpr std::uint64_t kModifierPositions =
+    std::uint64_t{1} << (1 * 8 + 7) | std::uint64_t{1} << (6 * 8 + 4) |
+    std::uint64_t{1} << (7 * 8 + 2) | std::uint64_t{1} << (7 * 8 + 5);
+
+// The modifiers among the positions that are down now.
+std::uint64_t HeldModifiers(std::uint64_t positions) {
+  return positions & kModifierPositions & ~ReleasedPositions(positions);
+}
+
+// Whether the release of these positions lets go of a modifier that keys pressed with it,
+// not yet scanned (`unscanned`), still need.
+bool ModifierStillNeeded(std::uint64_t positions, std::uint64_t unscanned) {
+  return (unscanned & ~kModifierPositions) != 0 && HeldModifiers(positions) != 0;
+}
+
 // Releases one event's positions together: at once, or all at the next entry if one of
 // them is in `unscanned` (pressed since the last interrupt entry's scan), so that a
-// capital released together with SHIFT is still scanned with SHIFT. DeferredLock held.
-void ReleasePositionsAfterScan(std::uint64_t positions, std::uint64_t unscanned) {
-  if (positions & unscanned) {
+// capital released together with SHIFT is still scanned with SHIFT, or if they hold a
+// modifier that an unscanned key was typed with (CTRL up before the scan of CTRL+3).
+// Returns whether they went up now. DeferredLock held.
+bool ReleasePositionsAfterScan(std::uint64_t positions, std::uint64_t unscanned) {
+  if ((positions & unscanned) != 0 || ModifierStillNeeded(positions, unscanned)) {
     Deferred.pendingMatrix |= positions;
-  } else {
-    SetMatrixBits(positions);
+    return false;
   }
+  SetMatrixBits(positions);
+  return true;
 }
 
 // The positions an event presses that are new to the machine: released now, or still
@@ -128,6 +148,11 @@ std::uint64_t NewPresses(const KeyEvent& event) {
 // A key event taking effect outside an interrupt entry: its new presses wait for the
 // next entry like those of PressMatrixKey. DeferredLock held.
 void ApplyKeyEventNow(const KeyEvent& event) {
+  // A modifier held back for keys not yet scanned must outlast the next entry's scan as
+  // well, as if it had been pressed with them.
+  if (ModifierStillNeeded(event.release, Deferred.unseenMatrix)) {
+    Deferred.unseenMatrix |= HeldModifiers(event.release);
+  }
   ReleasePositionsAfterScan(event.release, Deferred.unseenMatrix);
   Deferred.unseenMatrix |= PressPositions(event.press);
 }
@@ -154,8 +179,7 @@ void ApplyQueuedKeyEvents(std::uint64_t scanned, std::uint64_t releasedNow) {
       if (newKeyApplied || Deferred.pendingMatrix != 0 || (newPresses & releasedNow) != 0) break;
       newKeyApplied = true;
     }
-    if ((event.release & scanned) == 0) releasedNow |= event.release;
-    ReleasePositionsAfterScan(event.release, scanned);
+    if (ReleasePositionsAfterScan(event.release, scanned)) releasedNow |= event.release;
     PressPositions(event.press);
     scanned |= newPresses;
     DropOldestQueuedEvent();

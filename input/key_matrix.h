@@ -61,7 +61,10 @@ struct KeyEvent {
 // as with PressMatrixKey. Otherwise the event waits in a short queue, and each interrupt
 // entry, before its scan, applies queued events in order until one has to wait:
 // - an event's releases go up together, at this entry, or at the next one if one of its
-//   positions has not been through a scan yet (a capital and SHIFT go up together);
+//   positions has not been through a scan yet (a capital and SHIFT go up together) or if
+//   it lets go of a modifier (SHIFT, CTRL, the Commodore key) while a key pressed since
+//   the last scan has not been through one (CTRL up before the scan of CTRL+3); the same
+//   holds for an event that takes effect at once;
 // - an event that presses a new position waits while an earlier release still waits,
 //   when another new press is first scanned at this entry, and while one of its positions
 //   went up at this entry (a doubled letter needs one scan with the key up between the

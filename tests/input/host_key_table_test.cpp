@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "core/debug_log.h"
 #include "core/machine_state.h"
@@ -24,6 +25,9 @@ constexpr int kAlt = 4;
 constexpr int kF1 = 1, kF2 = 2, kF3 = 3, kF7 = 7, kF9 = 9, kF12 = 12;
 constexpr int kLeft = 100, kUp = 101, kRight = 102, kDown = 103;
 constexpr int kPageUp = 104, kPageDown = 105, kHome = 106, kEnd = 107, kInsert = 108;
+constexpr int kNumLock = 109, kBegin = 110, kDeleteKey = 111;
+constexpr int kShiftLeft = 112, kShiftRight = 113, kCtrlLeft = 114, kCtrlRight = 115;
+constexpr int kAltLeft = 116, kAltRight = 117, kSuperLeft = 118, kSuperRight = 119;
 
 class HostKeyTableTest : public ::testing::Test {
  protected:
@@ -43,6 +47,11 @@ class HostKeyTableTest : public ::testing::Test {
   // The frame interrupts that let the KERNAL see the presses: after this, releases of
   // the keys pressed so far take effect at once.
   static void LetMachineScan() { NoteInterruptEntry(); }
+  // Long enough for any release to take effect.
+  static void TwoScans() {
+    NoteInterruptEntry();
+    NoteInterruptEntry();
+  }
 
   // Keys held one after another, each seen by a scan before the next goes down (a new
   // key pressed before the last one's scan waits for it).
@@ -159,8 +168,8 @@ TEST_F(HostKeyTableTest, CharacterCodesOfSpecialEntriesReachOnlyTheMatrix) {
 
 TEST_F(HostKeyTableTest, UnmatchedKeysChangeNothing) {
   OnKeyDown(0xE4, 0);  // a umlaut
-  OnKeyDown(0x08, 0);  // Backspace
-  OnKeyDown('?', kShift);
+  OnKeyDown('{', 0);   // no C64 key types it
+  OnKeyDown('~', kShift);
   ExpectPressedExactly({{6, 4}});  // only the shift rule acted
   LetMachineScan();
   OnKeyUp(0xE4, 0);
@@ -199,7 +208,7 @@ TEST_F(HostKeyTableTest, FunctionKeysAndHomeReachTheMatrix) {
 }
 
 TEST_F(HostKeyTableTest, KeysWithoutEntriesChangeNothingButTheirReleaseIsLogged) {
-  for (int key : {kF2, kF9, kF12, kPageUp, kPageDown, kEnd}) {
+  for (int key : {kPageDown, kNumLock, kBegin, kSuperLeft, kSuperRight, kDeleteKey}) {
     OnSpecialKeyDown(key);
     OnSpecialKeyUp(key);
   }
@@ -248,6 +257,155 @@ TEST_F(HostKeyTableTest, QuickTapSurvivesUntilTheMachineHasScannedIt) {
   NoteInterruptEntry();
   NoteInterruptEntry();
   EXPECT_EQ(JoystickState.load(), 0xFF);
+}
+
+// Every mapping beyond the table: what one key event presses, and that its release lets
+// go of it again. Character rows give the toolkit's character and modifier state as a
+// German or a US keyboard delivers them.
+TEST_F(HostKeyTableTest, EveryKeyBeyondTheTableReachesItsPosition) {
+  constexpr MatrixPosition kShiftR = RightShiftKey;
+  constexpr bool kJoystick = true, kCursor = false;
+  const struct Case {
+    const char* what;
+    bool special;
+    int code;
+    int modifiers;
+    KeySource source;
+    bool cursorKeysAsJoystick;
+    std::vector<MatrixPosition> pressed;
+    std::uint8_t joystick;
+  } cases[] = {
+      {"? (Shift+sharp s, Shift+/)",
+       false,
+       '?',
+       kShift,
+       KeySource::kMain,
+       kJoystick,
+       {{6, 7}, kShiftR},
+       0xFF},
+      {"@ (US Shift+2)", false, '@', kShift, KeySource::kMain, kJoystick, {{5, 6}}, 0xFF},
+      {"@ (German AltGr+Q)", false, '@', 0, KeySource::kMain, kJoystick, {{5, 6}}, 0xFF},
+      {"< (German)", false, '<', 0, KeySource::kMain, kJoystick, {{5, 7}, kShiftR}, 0xFF},
+      {">", false, '>', kShift, KeySource::kMain, kJoystick, {{5, 4}, kShiftR}, 0xFF},
+      {"[ (German AltGr+8)", false, '[', 0, KeySource::kMain, kJoystick, {{5, 5}, kShiftR}, 0xFF},
+      {"]", false, ']', 0, KeySource::kMain, kJoystick, {{6, 2}, kShiftR}, 0xFF},
+      {"^ (US Shift+6)", false, '^', kShift, KeySource::kMain, kJoystick, {{6, 6}}, 0xFF},
+      {"pound (German AltGr+Shift+3)",
+       false,
+       0xA3,
+       kShift,
+       KeySource::kMain,
+       kJoystick,
+       {{6, 0}},
+       0xFF},
+      {"backslash", false, '\\', 0, KeySource::kMain, kJoystick, {{6, 0}}, 0xFF},
+      {"_", false, '_', kShift, KeySource::kMain, kJoystick, {{7, 1}}, 0xFF},
+      {"# (US Shift+3)", false, '#', kShift, KeySource::kMain, kJoystick, {{1, 0}, kShiftR}, 0xFF},
+      {"apostrophe (US)", false, '\'', 0, KeySource::kMain, kJoystick, {{3, 0}, kShiftR}, 0xFF},
+      {"Backspace", false, 8, 0, KeySource::kMain, kJoystick, {{0, 0}}, 0xFF},
+      {"Shift+Backspace", false, 8, kShift, KeySource::kMain, kJoystick, {{0, 0}, kShiftR}, 0xFF},
+      {"Delete", false, 127, 0, KeySource::kMain, kJoystick, {{0, 0}, kShiftR}, 0xFF},
+      {"Ctrl+3 (27, no Escape)", false, 27, kCtrl, KeySource::kMain, kJoystick, {{1, 0}}, 0xFF},
+      {"Ctrl+2 (0)", false, 0, kCtrl, KeySource::kMain, kJoystick, {{7, 3}}, 0xFF},
+      {"Ctrl+8 (127)", false, 127, kCtrl, KeySource::kMain, kJoystick, {{3, 3}}, 0xFF},
+      {"Ctrl+A (1)", false, 1, kCtrl, KeySource::kMain, kJoystick, {{1, 2}}, 0xFF},
+      {"F2", true, kF2, 0, KeySource::kMain, kJoystick, {{0, 4}, kShiftR}, 0xFF},
+      {"F4", true, 4, 0, KeySource::kMain, kJoystick, {{0, 5}, kShiftR}, 0xFF},
+      {"F6", true, 6, 0, KeySource::kMain, kJoystick, {{0, 6}, kShiftR}, 0xFF},
+      {"F8", true, 8, 0, KeySource::kMain, kJoystick, {{0, 3}, kShiftR}, 0xFF},
+      {"F9 colon", true, kF9, 0, KeySource::kMain, kJoystick, {{5, 5}}, 0xFF},
+      {"F10 semicolon", true, 10, 0, KeySource::kMain, kJoystick, {{6, 2}}, 0xFF},
+      {"F11 star", true, 11, 0, KeySource::kMain, kJoystick, {{6, 1}}, 0xFF},
+      {"F12 plus", true, kF12, 0, KeySource::kMain, kJoystick, {{5, 0}}, 0xFF},
+      {"End RUN/STOP", true, kEnd, 0, KeySource::kMain, kJoystick, {{7, 7}}, 0xFF},
+      {"Page Up CLR/HOME", true, kPageUp, 0, KeySource::kMain, kJoystick, {{6, 3}}, 0xFF},
+      {"left Shift", true, kShiftLeft, 0, KeySource::kMain, kJoystick, {{1, 7}}, 0xFF},
+      {"right Shift", true, kShiftRight, 0, KeySource::kMain, kJoystick, {kShiftR}, 0xFF},
+      {"left Ctrl", true, kCtrlLeft, 0, KeySource::kMain, kJoystick, {{7, 2}}, 0xFF},
+      {"right Ctrl", true, kCtrlRight, 0, KeySource::kMain, kJoystick, {{7, 2}}, 0xFF},
+      {"left Alt", true, kAltLeft, 0, KeySource::kMain, kJoystick, {{7, 5}}, 0xFF},
+      {"right Alt", true, kAltRight, 0, KeySource::kMain, kJoystick, {{7, 5}}, 0xFF},
+      {"keypad 8 as a digit", false, '8', 0, KeySource::kKeypad, kJoystick, {{3, 3}}, 0xFF},
+      {"keypad Up as the joystick", true, kUp, 0, KeySource::kKeypad, kJoystick, {}, 0xFE},
+      {"CRSR up", true, kUp, 0, KeySource::kMain, kCursor, {{0, 7}, kShiftR}, 0xFF},
+      {"CRSR down", true, kDown, 0, KeySource::kMain, kCursor, {{0, 7}}, 0xFF},
+      {"CRSR left", true, kLeft, 0, KeySource::kMain, kCursor, {{0, 2}, kShiftR}, 0xFF},
+      {"CRSR right", true, kRight, 0, KeySource::kMain, kCursor, {{0, 2}}, 0xFF},
+      {"Insert stays fire", true, kInsert, 0, KeySource::kMain, kCursor, {}, 0xEF},
+      {"keypad 8 up", false, '8', 0, KeySource::kKeypad, kCursor, {}, 0xFE},
+      {"keypad 2 down", false, '2', 0, KeySource::kKeypad, kCursor, {}, 0xFD},
+      {"keypad 4 left", false, '4', 0, KeySource::kKeypad, kCursor, {}, 0xFB},
+      {"keypad 6 right", false, '6', 0, KeySource::kKeypad, kCursor, {}, 0xF7},
+      {"keypad 0 fire", false, '0', 0, KeySource::kKeypad, kCursor, {}, 0xEF},
+      {"keypad Left without Num Lock", true, kLeft, 0, KeySource::kKeypad, kCursor, {}, 0xFB},
+      {"keypad 5 stays a digit", false, '5', 0, KeySource::kKeypad, kCursor, {{2, 0}}, 0xFF},
+      {"main 8 stays a digit", false, '8', 0, KeySource::kMain, kCursor, {{3, 3}}, 0xFF},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ZeroWholeMachine();
+    SetCursorKeysAsJoystick(c.cursorKeysAsJoystick);
+    std::uint8_t expected[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    for (const MatrixPosition& p : c.pressed) expected[p.row] &= ~(1u << p.column);
+    c.special ? OnSpecialKeyDown(c.code, c.source)
+              : OnKeyDown(static_cast<unsigned char>(c.code), c.modifiers, c.source);
+    for (int row = 0; row < 8; ++row) EXPECT_EQ(KeyMatrix[row].load(), expected[row]) << row;
+    EXPECT_EQ(JoystickState.load(), c.joystick);
+    TwoScans();
+    c.special ? OnSpecialKeyUp(c.code, c.source)
+              : OnKeyUp(static_cast<unsigned char>(c.code), c.modifiers, c.source);
+    TwoScans();
+    // A release with Shift held keeps the right SHIFT down, as every character event does.
+    const std::uint8_t shiftRow = c.modifiers == kShift ? 0xEF : 0xFF;
+    for (int row = 0; row < 8; ++row) {
+      EXPECT_EQ(KeyMatrix[row].load(), row == kShiftR.row ? shiftRow : 0xFF) << "released " << row;
+    }
+    EXPECT_EQ(JoystickState.load(), 0xFF);
+  }
+  SetCursorKeysAsJoystick(true);
+}
+
+TEST_F(HostKeyTableTest, EitherShiftKeyGoingUpLetsGoOfBothShifts) {
+  HoldSpecialKey(kShiftLeft);
+  HoldKey('A', kShift);  // the capital brings the right SHIFT
+  OnKeyUp('A', kShift);
+  ExpectPressedExactly({{1, 7}, {6, 4}});
+  OnSpecialKeyUp(kShiftLeft);
+  ExpectPressedExactly({});
+  // "@" with Shift on a US keyboard is the C64's unshifted @: both SHIFTs go up for it.
+  HoldSpecialKey(kShiftLeft);
+  OnKeyDown('@', kShift);
+  ExpectPressedExactly({{5, 6}});
+}
+
+TEST_F(HostKeyTableTest, ModifiersStayDownUntilTheKeysTypedWithThemAreScanned) {
+  // Ctrl+3 tapped and Ctrl let go, all between two passes: the scan sees CTRL with the 3.
+  HoldSpecialKey(kCtrlLeft);
+  OnKeyDown(27, kCtrl);
+  OnSpecialKeyUp(kCtrlLeft);
+  OnKeyUp('3', 0);
+  NoteInterruptEntry();
+  ExpectPressedExactly({{7, 2}, {1, 0}});
+  NoteInterruptEntry();
+  ExpectPressedExactly({});
+  // The same with the Commodore key held by Alt and a letter still held when Alt goes up.
+  HoldSpecialKey(kAltLeft);
+  OnKeyDown('d', kAlt);
+  OnSpecialKeyUp(kAltLeft);
+  NoteInterruptEntry();
+  ExpectPressedExactly({{7, 5}, {2, 2}});
+  NoteInterruptEntry();
+  ExpectPressedExactly({{2, 2}});
+}
+
+TEST_F(HostKeyTableTest, SwitchingTheCursorKeysLetsGoOfEveryKey) {
+  HoldSpecialKey(kUp);
+  HoldKey('a');
+  SetCursorKeysAsJoystick(false);
+  ExpectPressedExactly({});
+  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_FALSE(CursorKeysAsJoystick());
+  SetCursorKeysAsJoystick(true);
 }
 
 TEST(HostKeyTableDeathTest, EscapeEndsTheProgramWithStatusOne) {

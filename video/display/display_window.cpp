@@ -15,6 +15,7 @@
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "platform/host_services.h"
+#include "video/display/keypad_events.h"
 #include "video/frame_buffer.h"
 
 namespace video {
@@ -22,18 +23,19 @@ namespace video {
 namespace {
 
 // The toolkit passes the pointer position, which the keyboard mapping ignores; the
-// modifier state is asked for here, while the event is being delivered.
+// modifier state and the key's source (main keys or keypad) are asked for here, while the
+// event is being delivered.
 void GlutKeyDown(unsigned char key, int, int) {
-  input::OnKeyDown(key, glutGetModifiers());
+  input::OnKeyDown(key, glutGetModifiers(), SourceOfKeyEvent(true, key, -1));
 }
 void GlutKeyUp(unsigned char key, int, int) {
-  input::OnKeyUp(key, glutGetModifiers());
+  input::OnKeyUp(key, glutGetModifiers(), SourceOfKeyEvent(false, key, -1));
 }
 void GlutSpecialKeyDown(int key, int, int) {
-  input::OnSpecialKeyDown(key);
+  input::OnSpecialKeyDown(key, SourceOfKeyEvent(true, -1, key));
 }
 void GlutSpecialKeyUp(int key, int, int) {
-  input::OnSpecialKeyUp(key);
+  input::OnSpecialKeyUp(key, SourceOfKeyEvent(false, -1, key));
 }
 
 // Set when the process runs its exit handlers (an exit() from anywhere): freeglut then
@@ -68,6 +70,7 @@ void CreateDisplayWindow() {
   glutInitWindowPosition(100, 100);
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
   glutCreateWindow("Emulator");
+  WatchKeyEvents();
   glutDisplayFunc(&DisplayFrame);
   glutKeyboardFunc(&GlutKeyDown);
   glutKeyboardUpFunc(&GlutKeyUp);
