@@ -95,35 +95,10 @@ constexpr const char* kSpecialReleaseLogText =
     "ckt! <Special>";
 
 // The toolkit's special-key codes (freeglut's, the modifier keys among its extensions).
-enum SpecialKey : int {
-  kF1 = 1,
-  kF2,
-  kF3,
-  kF4,
-  kF5,
-  kF6,
-  kF7,
-  kF8,
-  kF9,
-  kF10,
-  kF11,
-  kF12,
-  kLeft = 100,
-  kUp,
-  kRight,
-  kDown,
-  kPageUp,
-  kPageDown,
-  kHome,
-  kEnd,
-  kInsert,
-  kShiftLeft = 112,
-  kShiftRight,
-  kCtrlLeft,
-  kCtrlRight,
-  kAltLeft,
-  kAltRight,
-};
+constexpr int kF2 = 2, kF4 = 4, kF6 = 6, kF8 = 8, kF9 = 9, kF10 = 10, kF11 = 11, kF12 = 12;
+constexpr int kLeft = 100, kUp = 101, kRight = 102, kDown = 103, kPageUp = 104, kEnd = 107;
+constexpr int kInsert = 108, kShiftLeft = 112, kShiftRight = 113, kCtrlLeft = 114;
+constexpr int kCtrlRight = 115, kAltLeft = 116, kAltRight = 117;
 
 constexpr MatrixPosition kInstDelKey{0, 0};
 constexpr MatrixPosition kCursorRightKey{0, 2};
@@ -137,16 +112,16 @@ struct SpecialKeyMapping {
   C64Key key;
 };
 constexpr SpecialKeyMapping kUnlistedSpecialKeys[] = {
-    {kF2, {{0, 4}, true}},
-    {kF4, {{0, 5}, true}},
-    {kF6, {{0, 6}, true}},
-    {kF8, {{0, 3}, true}},
-    {kF9, {{5, 5}, false}},
-    {kF10, {{6, 2}, false}},
-    {kF11, {{6, 1}, false}},
-    {kF12, {{5, 0}, false}},
-    {kEnd, {{7, 7}, false}},
-    {kPageUp, {{6, 3}, false}},
+    {kF2, {{0, 4}, true}},       // SHIFT+F1
+    {kF4, {{0, 5}, true}},       // SHIFT+F3
+    {kF6, {{0, 6}, true}},       // SHIFT+F5
+    {kF8, {{0, 3}, true}},       // SHIFT+F7
+    {kF9, {{5, 5}, false}},      // :
+    {kF10, {{6, 2}, false}},     // ;
+    {kF11, {{6, 1}, false}},     // *
+    {kF12, {{5, 0}, false}},     // +
+    {kEnd, {{7, 7}, false}},     // RUN/STOP
+    {kPageUp, {{6, 3}, false}},  // CLR/HOME
     {kShiftLeft, {LeftShiftKey, false}},
     {kShiftRight, {RightShiftKey, false}},
     {kCtrlLeft, {ControlKey, false}},
