@@ -21,7 +21,8 @@ int Run(int argc, char** argv) {
   app.add_option("--prg", options.program, "Program file (.prg) loaded and run at the input frame");
   app.add_option("program", positionalProgram, "Program file, as --prg");
   app.add_flag("--no-run", options.noRun, "Load the program without typing RUN");
-  app.add_option("--type", options.typeText, "Text typed after that; \\n is RETURN");
+  app.add_option("--type", options.typeText,
+                 "Text typed after that; \\n is RETURN, {NAME} a named key or joystick event");
   app.add_option("--frames", options.frames, "Frames run after the last input event")
       ->check(CLI::NonNegativeNumber);
   app.add_flag("--screen-text", options.screenText, "Print the screen as text at the end");
@@ -33,6 +34,12 @@ int Run(int argc, char** argv) {
   app.add_flag("--fps-trace", options.fpsTrace,
                "Print the measured frames per second once per emulated second");
   app.add_flag("--log", echoLog, "Print the debug log's lines on standard error as they arrive");
+  // The joystick and the cursor keys, as the desktop program takes them.
+  std::string cursorKeys = "joystick";
+  app.add_option("--joystick-port", options.joystickPort, "Control port of the joystick")
+      ->check(CLI::IsMember({1, 2}));
+  app.add_option("--cursor-keys", cursorKeys, "The PC cursor keys as the joystick or the cursor")
+      ->check(CLI::IsMember({"joystick", "cursor"}));
   try {
     app.parse(argc, argv);
     if (!positionalProgram.empty() && !options.program.empty()) {
@@ -45,6 +52,7 @@ int Run(int argc, char** argv) {
     return 1;
   }
   if (!positionalProgram.empty()) options.program = positionalProgram;
+  options.cursorKeysAsJoystick = cursorKeys == "joystick";
 
   std::string error;
   if (!core::LoadRomImages(core::RomSearchDirectories(platform::ExecutablePath()), error)) {

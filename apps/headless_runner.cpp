@@ -8,6 +8,7 @@
 
 #include "apps/png_writer.h"
 #include "apps/screen_text.h"
+#include "apps/typed_script.h"
 #include "core/machine_state.h"
 #include "core/power_on.h"
 #include "core/run_control.h"
@@ -22,7 +23,6 @@ namespace apps {
 namespace {
 
 constexpr int kRunKeyHoldFrames = 5;  // 100 ms of emulated time, as the autostart holds
-constexpr int kTypedKeyHoldFrames = 3;
 constexpr int kTypedKeyGapFrames = 3;
 constexpr unsigned char kReturn = 0x0D;
 constexpr unsigned char kEscape = 27;
@@ -50,20 +50,6 @@ unsigned char Normalised(unsigned char character) {
   return character == '\n' ? kReturn : character;
 }
 
-// The keys to type: "\n" (the two characters) and newlines become RETURN.
-std::vector<unsigned char> KeysOf(const std::string& text) {
-  std::vector<unsigned char> keys;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
-      keys.push_back(kReturn);
-      ++i;
-    } else {
-      keys.push_back(Normalised(static_cast<unsigned char>(text[i])));
-    }
-  }
-  return keys;
-}
-
 bool WriteImage(const std::string& path, const std::uint8_t* bytes, std::ostream& err) {
   std::ofstream file(path, std::ios::binary);
   file.write(reinterpret_cast<const char*>(bytes), core::kMemorySize);
@@ -81,6 +67,30 @@ void TypeRun() {
   });
 }
 
+// Keys go down and up as one key event each, as a PC key's would; the joystick's lines
+// are the joystick's in the step's port.
+void TypeStep(const TypedStep& step) {
+  if (step.joystickPort != 0) {
+    core::JoystickPort.store(static_cast<std::uint8_t>(step.joystickPort));
+    for (int bit = 0; bit < 5; ++bit) {
+      if (step.joystickLines & (1u << bit)) input::PressJoystickBit(bit);
+    }
+    core::RunFrames(step.holdFrames);
+    for (int bit = 0; bit < 5; ++bit) {
+      if (step.joystickLines & (1u << bit)) input::ReleaseJoystickBit(bit);
+    }
+  } else {
+    input::KeyEvent down;
+    down.press = step.keys;
+    input::SubmitKeyEvent(down);
+    core::RunFrames(step.holdFrames);
+    input::KeyEvent up;
+    up.release = step.keys;
+    input::SubmitKeyEvent(up);
+  }
+  core::RunFrames(kTypedKeyGapFrames);
+}
+
 }  // namespace
 
 bool PressHostCharacter(unsigned char character) {
@@ -96,6 +106,13 @@ void ReleaseHostCharacter(unsigned char character) {
 }
 
 int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
+  const TypedScript script = ParseTypedScript(options.typeText);
+  if (!script.error.empty()) {
+    err << "--type: " << script.error << "\n";
+    return 1;
+  }
+  core::JoystickPort.store(static_cast<std::uint8_t>(options.joystickPort));
+  input::SetCursorKeysAsJoystick(options.cursorKeysAsJoystick);
   const auto started = std::chrono::steady_clock::now();
   const std::uint64_t firstFrame = core::FrameCounter.load();
   const std::int32_t firstInstruction = core::InstructionCount;
@@ -114,15 +131,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     if (!loaded) return 1;
     if (!options.noRun) TypeRun();
   }
-  for (unsigned char key : KeysOf(options.typeText)) {
-    if (!PressHostCharacter(key)) {
-      err << "No key for character code " << static_cast<int>(key) << "; skipped\n";
-      continue;
-    }
-    core::RunFrames(kTypedKeyHoldFrames);
-    ReleaseHostCharacter(key);
-    core::RunFrames(kTypedKeyGapFrames);
-  }
+  for (const TypedStep& step : script.steps) TypeStep(step);
   if (options.fpsTrace) {
     // One line per emulated second: the last closed one-second window of host time and
     // the throttle's delay at that moment.

@@ -21,10 +21,15 @@ struct HeadlessOptions {
   bool speedLimit = false;  // keep the throttle on
   bool stats = false;       // frames, instructions, seconds and frames per second
   bool fpsTrace = false;    // the frames-per-second measurement, once per emulated second
+  // The joystick's control port and the PC cursor keys' meaning (host_key_table.h); a
+  // {JOY1 ...} or {JOY2 ...} step of typeText puts the joystick into its port.
+  int joystickPort = 1;
+  bool cursorKeysAsJoystick = true;
 };
 
 // Runs the machine (already holding its ROM images) as the options say and returns the
-// process's exit status. Results go to `out`, errors to `err`.
+// process's exit status. Results go to `out`, errors to `err`; a typeText that cannot be
+// typed (typed_script.h) is a usage error, status 1, before the machine starts.
 int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
 
 // Types one character as the keyboard handlers would (a character found only in a

@@ -170,14 +170,19 @@ void DropOldestQueuedEvent() {
 // its positions went up at this entry (the scan has to see the key up between two taps of
 // it, or the KERNAL takes the second for the first one still held). DeferredLock held.
 void ApplyQueuedKeyEvents(std::uint64_t scanned, std::uint64_t releasedNow) {
-  // A press first seen by this entry's scan is this scan's new key already.
-  bool newKeyApplied = scanned != 0;
+  // A press first seen by this entry's scan is this scan's new key already; modifiers
+  // are no key of their own to the scan.
+  bool newKeyApplied = (scanned & ~kModifierPositions) != 0;
   while (Queued.count != 0) {
     const KeyEvent& event = Queued.events[Queued.head];
     const std::uint64_t newPresses = NewPresses(event);
     if (newPresses != 0) {
-      if (newKeyApplied || Deferred.pendingMatrix != 0 || (newPresses & releasedNow) != 0) break;
-      newKeyApplied = true;
+      const bool newKey = (newPresses & ~kModifierPositions) != 0;
+      if ((newKey && newKeyApplied) || Deferred.pendingMatrix != 0 ||
+          (newPresses & releasedNow) != 0) {
+        break;
+      }
+      newKeyApplied = newKeyApplied || newKey;
     }
     if (ReleasePositionsAfterScan(event.release, scanned)) releasedNow |= event.release;
     PressPositions(event.press);
@@ -297,7 +302,9 @@ void SubmitKeyEvent(const KeyEvent& event) {
   std::lock_guard lock(DeferredLock);
   // A second new key waits for the first one's scan even while that one is held: keys
   // that overlap (the next pressed before the last is released) reach the scans in turn.
-  const bool newKeyUnscanned = Deferred.unseenMatrix != 0 && NewPresses(event) != 0;
+  // Modifiers pressed just before (Shift, then the key) go to the scan with it.
+  const bool newKeyUnscanned = (Deferred.unseenMatrix & ~kModifierPositions) != 0 &&
+                               (NewPresses(event) & ~kModifierPositions) != 0;
   if (Queued.count == 0 && Deferred.pendingMatrix == 0 && !newKeyUnscanned) {
     ApplyKeyEventNow(event);  // nothing ahead of it
   } else {

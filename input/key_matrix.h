@@ -68,7 +68,8 @@ struct KeyEvent {
 // - an event that presses a new position waits while an earlier release still waits,
 //   when another new press is first scanned at this entry, and while one of its positions
 //   went up at this entry (a doubled letter needs one scan with the key up between the
-//   two taps).
+//   two taps). Modifiers count as no new press of their own: the scan reads them beside
+//   its one key, so Shift and the key pressed after it go to the same scan.
 // Pressing a position that is already down (SHIFT on every shifted key) is not new unless
 // its release is still waiting: then the release comes first. PressMatrixKey and the
 // ReleaseMatrixKey calls bypass the queue (the autostart waits for the scans itself).

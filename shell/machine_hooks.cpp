@@ -3,6 +3,7 @@
 
 #include "core/host_hooks.h"
 #include "core/machine_state.h"
+#include "input/host_key_table.h"
 #include "input/key_matrix.h"
 #include "media/prg_loader.h"
 #include "video/frame_buffer.h"
@@ -24,6 +25,7 @@ void InstallMachineHooks(void (*openDisplay)()) {
 void ZeroWholeMachine() {
   core::ZeroMachineState();
   video::ZeroVideoState();
+  input::SetCursorKeysAsJoystick(true);
   input::ReleaseAllKeys();
   InstallMachineHooks();
 }

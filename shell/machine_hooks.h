@@ -9,7 +9,8 @@ namespace shell {
 void InstallMachineHooks(void (*openDisplay)() = nullptr);
 
 // Every record of the machine (core, video, input, the debug log) back to the all-zero
-// state of process start, with the hooks installed: the one call tests and benchmarks
+// state of process start, the keyboard settings at theirs (cursor keys as the joystick,
+// the joystick in port 1), with the hooks installed: the one call tests and benchmarks
 // make between cases.
 void ZeroWholeMachine();
 

@@ -10,6 +10,7 @@
 #include "core/machine_state.h"
 #include "core/power_on.h"
 #include "core/run_control.h"
+#include "input/host_key_table.h"
 #include "media/d64_image.h"
 #include "platform/host_services.h"
 #include "shell/debug/debug_dialog.h"
@@ -67,6 +68,23 @@ CMainDialog::CMainDialog(QWidget* parent)
   };
   addMenu("File", {{"Open .PRG", kOpenPrg}, {"Mount .D64", kMountD64}, {"Quit", kQuit}});
   addMenu("Extras", {{"Reset", kReset}, {"Debug...", kDebug}});
+  // The keyboard settings, as the command line left them.
+  QMenu* extras = menuBar->actions().last()->menu();
+  extras->addSeparator();
+  const auto addSetting = [this, extras](const char* caption, int command, bool on,
+                                         void (CMainDialog::*handler)(bool)) {
+    QAction* action = extras->addAction(caption);
+    action->setData(command);
+    action->setCheckable(true);
+    action->setChecked(on);
+    connect(action, &QAction::toggled, this, handler);
+    return action;
+  };
+  cursorKeysAsJoystick_ =
+      addSetting("Cursor keys as joystick", kCursorKeysAsJoystick, input::CursorKeysAsJoystick(),
+                 &CMainDialog::OnCursorKeysAsJoystick);
+  joystickInPort2_ = addSetting("Joystick in port 2", kJoystickInPort2,
+                                core::JoystickPort.load() == 2, &CMainDialog::OnJoystickInPort2);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -90,6 +108,8 @@ void CMainDialog::OnCommand(int command) {
     case kQuit: platform::EndProcess(0);
     case kReset: OnReset(); break;
     case kDebug: OnDebug(); break;
+    case kCursorKeysAsJoystick: cursorKeysAsJoystick_->toggle(); break;
+    case kJoystickInPort2: joystickInPort2_->toggle(); break;
     default: break;
   }
 }
@@ -129,6 +149,14 @@ void CMainDialog::OnReset() {
 
 void CMainDialog::OnDebug() {
   RunDebugDialog(this);
+}
+
+void CMainDialog::OnCursorKeysAsJoystick(bool on) {
+  input::SetCursorKeysAsJoystick(on);
+}
+
+void CMainDialog::OnJoystickInPort2(bool on) {
+  core::JoystickPort.store(on ? 2 : 1);
 }
 
 }  // namespace shell

@@ -2,6 +2,7 @@
 // emulated screen is the separate display window.
 #pragma once
 
+#include <QAction>
 #include <QDialog>
 #include <QIcon>
 #include <QStringList>
@@ -20,6 +21,8 @@ class CMainDialog : public QDialog {
     kDebug = 32773,
     kReset = 32774,
     kMountD64 = 32775,
+    kCursorKeysAsJoystick = 32776,
+    kJoystickInPort2 = 32777,
   };
 
   explicit CMainDialog(QWidget* parent = nullptr);
@@ -42,9 +45,14 @@ class CMainDialog : public QDialog {
   void OnMountD64();
   void OnReset();
   void OnDebug();
+  // The two checkable keyboard settings of the Extras menu.
+  void OnCursorKeysAsJoystick(bool on);
+  void OnJoystickInPort2(bool on);
   // Shows an open-file dialog; empty when cancelled.
   QString ChooseFile(const QString& defaultSuffix, const char* pipeFilter);
 
+  QAction* cursorKeysAsJoystick_ = nullptr;
+  QAction* joystickInPort2_ = nullptr;
   QIcon icon_;
   std::string commandLinePath_;
 };

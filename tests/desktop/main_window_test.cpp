@@ -18,6 +18,8 @@
 #include "input/key_matrix.h"
 #include "media/d64_image.h"
 #include "platform/qt/thread_priority.h"
+#include "input/host_key_table.h"
+#include "shell/desktop/desktop_options.h"
 #include "shell/desktop/main_dialog.h"
 #include "shell/desktop/shell_commands.h"
 #include "tests/support/test_machine.h"
@@ -117,7 +119,66 @@ TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
   EXPECT_EQ(EntriesOf(menus[0]->menu()),
             (std::vector<MenuEntry>{{"Open .PRG", 32771}, {"Mount .D64", 32775}, {"Quit", 32772}}));
   EXPECT_EQ(EntriesOf(menus[1]->menu()),
-            (std::vector<MenuEntry>{{"Reset", 32774}, {"Debug...", 32773}}));
+            (std::vector<MenuEntry>{{"Reset", 32774},
+                                    {"Debug...", 32773},
+                                    {"", 0},
+                                    {"Cursor keys as joystick", 32776},
+                                    {"Joystick in port 2", 32777}}));
+}
+
+TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItems) {
+  ZeroWholeMachine();
+  const auto settingItems = [](CMainDialog& dialog) {
+    const QList<QAction*> items = dialog.findChild<QMenuBar*>()->actions()[1]->menu()->actions();
+    return std::pair{items[3], items[4]};
+  };
+  {
+    CMainDialog dialog;
+    const auto [cursorKeys, port2] = settingItems(dialog);
+    EXPECT_TRUE(cursorKeys->isCheckable() && cursorKeys->isChecked());
+    EXPECT_TRUE(port2->isCheckable() && !port2->isChecked());
+    dialog.OnCommand(CMainDialog::kCursorKeysAsJoystick);
+    dialog.OnCommand(CMainDialog::kJoystickInPort2);
+    EXPECT_FALSE(cursorKeys->isChecked());
+    EXPECT_FALSE(CursorKeysAsJoystick());
+    EXPECT_EQ(JoystickPort.load(), 2);
+  }
+  CMainDialog dialog;  // a window made now shows the settings as they are
+  const auto [cursorKeys, port2] = settingItems(dialog);
+  EXPECT_FALSE(cursorKeys->isChecked());
+  EXPECT_TRUE(port2->isChecked());
+  port2->trigger();
+  EXPECT_EQ(JoystickPort.load(), 1);
+  ZeroWholeMachine();
+}
+
+TEST(DesktopOptions, TakenOutOfTheCommandLineWhichKeepsItsOtherArguments) {
+  ZeroWholeMachine();
+  std::string storage[] = {"c64emu", "--joystick-port", "2", "game.prg", "--cursor-keys=cursor",
+                           "--other"};
+  char* argv[7] = {};
+  for (int i = 0; i < 6; ++i) argv[i] = storage[i].data();
+  int argc = 6;
+  std::string error;
+  ASSERT_TRUE(TakeDesktopOptions(argc, argv, error)) << error;
+  ASSERT_EQ(argc, 3);
+  EXPECT_STREQ(argv[1], "game.prg");
+  EXPECT_STREQ(argv[2], "--other");
+  EXPECT_EQ(argv[3], nullptr);
+  EXPECT_EQ(JoystickPort.load(), 2);
+  EXPECT_FALSE(CursorKeysAsJoystick());
+
+  for (const char* bad : {"--joystick-port=3", "--cursor-keys=mouse", "--joystick-port"}) {
+    SCOPED_TRACE(bad);
+    std::string text[] = {"c64emu", bad};
+    char* args[3] = {text[0].data(), text[1].data(), nullptr};
+    int count = 2;
+    EXPECT_FALSE(TakeDesktopOptions(count, args, error));
+    EXPECT_NE(error.find(" takes "), std::string::npos) << error;
+    EXPECT_EQ(count, 2);
+  }
+  EXPECT_EQ(JoystickPort.load(), 2) << "a bad value changes nothing";
+  ZeroWholeMachine();
 }
 
 TEST(MainWindow, StartsWithoutACommandLinePath) {

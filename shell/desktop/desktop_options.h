@@ -1,0 +1,15 @@
+// The desktop program's own options, --joystick-port 1|2 and --cursor-keys
+// joystick|cursor: taken out of the command line before start-up reads it, so that the
+// arguments left keep their order (a program named there stays the first).
+#pragma once
+
+#include <string>
+
+namespace shell {
+
+// Applies the options (core::JoystickPort, input::SetCursorKeysAsJoystick) and removes
+// them from argc/argv, each as "--name value" or "--name=value"; everything else stays.
+// A missing or bad value changes nothing and returns false with the reason in `error`.
+bool TakeDesktopOptions(int& argc, char** argv, std::string& error);
+
+}  // namespace shell
