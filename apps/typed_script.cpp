@@ -60,17 +60,20 @@ std::optional<input::C64Key> ChordKey(std::string_view part) {
 }
 
 // Splits "C=+SHIFT" or "CTRL++" at the plus signs; a plus sign where a part starts is the
-// + key itself.
+// + key itself, and a plus sign at the end leaves an empty part (no key).
 std::vector<std::string_view> ChordParts(std::string_view chord) {
   std::vector<std::string_view> parts;
   std::size_t start = 0;
-  while (start < chord.size()) {
-    std::size_t end = chord.find('+', chord[start] == '+' ? start + 1 : start);
-    if (end == std::string_view::npos) end = chord.size();
+  for (;;) {
+    const bool plusKey = start < chord.size() && chord[start] == '+';
+    const std::size_t end = chord.find('+', plusKey ? start + 1 : start);
+    if (end == std::string_view::npos) {
+      parts.push_back(chord.substr(start));
+      return parts;
+    }
     parts.push_back(chord.substr(start, end - start));
     start = end + 1;
   }
-  return parts;
 }
 
 std::vector<std::string_view> Words(std::string_view text) {

@@ -98,6 +98,23 @@ TEST_F(MemoryMapTest, KeyboardPortCombinesSelectedRowsWithTheJoystick) {
   EXPECT_EQ(ReadByte(0xDC01), 0xFE & 0xFB);
 }
 
+TEST_F(MemoryMapTest, JoystickInPortTwoMeetsTheByteWrittenToPortAInstead) {
+  SetPort(0x37);
+  JoystickPort.store(2);
+  PressMatrixKey(0, 1);
+  PressJoystickBit(0);
+  PressJoystickBit(4);
+  WriteByte(0xDC00, 0xFE);  // row 0 selected
+  EXPECT_EQ(ReadByte(0xDC00), 0xFE & 0xEE);
+  EXPECT_EQ(ReadByte(0xDC10), 0xFE & 0xEE);  // a mirror of port A
+  EXPECT_EQ(ReadByte(0xDC01), 0xFD) << "port B shows the keyboard alone";
+  WriteByte(0xDC00, 0x7F);
+  EXPECT_EQ(ReadByte(0xDC00), 0x7F & 0xEE);
+  EXPECT_EQ(ReadByte(0xDC01), 0xFF);
+  JoystickPort.store(1);
+  EXPECT_EQ(ReadByte(0xDC01), 0xEE);
+}
+
 TEST_F(MemoryMapTest, InterruptControlReadsAcknowledgeTheRequest) {
   SetPort(0x37);
   IoImage[0xDC0D] = 0x81;

@@ -15,10 +15,10 @@
 #include <thread>
 
 #include "core/machine_state.h"
+#include "input/host_key_table.h"
 #include "input/key_matrix.h"
 #include "media/d64_image.h"
 #include "platform/qt/thread_priority.h"
-#include "input/host_key_table.h"
 #include "shell/desktop/desktop_options.h"
 #include "shell/desktop/main_dialog.h"
 #include "shell/desktop/shell_commands.h"
@@ -118,12 +118,11 @@ TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
   EXPECT_EQ(menus[1]->text().toStdString(), "Extras");
   EXPECT_EQ(EntriesOf(menus[0]->menu()),
             (std::vector<MenuEntry>{{"Open .PRG", 32771}, {"Mount .D64", 32775}, {"Quit", 32772}}));
-  EXPECT_EQ(EntriesOf(menus[1]->menu()),
-            (std::vector<MenuEntry>{{"Reset", 32774},
-                                    {"Debug...", 32773},
-                                    {"", 0},
-                                    {"Cursor keys as joystick", 32776},
-                                    {"Joystick in port 2", 32777}}));
+  EXPECT_EQ(EntriesOf(menus[1]->menu()), (std::vector<MenuEntry>{{"Reset", 32774},
+                                                                 {"Debug...", 32773},
+                                                                 {"", 0},
+                                                                 {"Cursor keys as joystick", 32776},
+                                                                 {"Joystick in port 2", 32777}}));
 }
 
 TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItems) {
@@ -154,8 +153,8 @@ TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItem
 
 TEST(DesktopOptions, TakenOutOfTheCommandLineWhichKeepsItsOtherArguments) {
   ZeroWholeMachine();
-  std::string storage[] = {"c64emu", "--joystick-port", "2", "game.prg", "--cursor-keys=cursor",
-                           "--other"};
+  std::string storage[] = {"c64emu",   "--joystick-port",      "2",
+                           "game.prg", "--cursor-keys=cursor", "--other"};
   char* argv[7] = {};
   for (int i = 0; i < 6; ++i) argv[i] = storage[i].data();
   int argc = 6;

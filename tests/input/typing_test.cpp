@@ -52,6 +52,15 @@ void RollKeysInOneGap(const std::string& keys) {
   RunFrames(FramesPerPass);
 }
 
+// A special key tapped between two passes, as the display window delivers it.
+void TapSpecialKey(int key, int times = 1) {
+  for (int i = 0; i < times; ++i) {
+    OnSpecialKeyDown(key);
+    OnSpecialKeyUp(key);
+    RunFrames(FramesPerPass);
+  }
+}
+
 bool ScreenShows(const std::string& text) {
   for (const std::string& line : ScreenLines()) {
     if (line.find(text) != std::string::npos) return true;
@@ -86,6 +95,44 @@ TEST(TypingTest, KeysThatOverlapWithinOnePassAreAllTyped) {
   RunFrames(3 * FramesPerPass);
   EXPECT_TRUE(ScreenShows("PRINT 6*7")) << ScreenText();
   EXPECT_TRUE(ScreenShows(" 42")) << ScreenText();
+}
+
+TEST(TypingTest, CursorKeysEditAListedLineAndTheProgramChanges) {
+  BootToBasic();
+  SetCursorKeysAsJoystick(false);
+  TapKeys("10 print 1\rlist\r");
+  RunFrames(2 * FramesPerPass);
+  ASSERT_TRUE(ScreenShows("10 PRINT 1")) << ScreenText();
+  constexpr int kUp = 101, kRight = 102, kLeft = 100, kDown = 103;
+  // From below the listing's READY. up to its line, then onto the 1: typing over it.
+  TapSpecialKey(kUp, 2);
+  TapSpecialKey(kRight, 10);
+  TapSpecialKey(kLeft);
+  TapKeys("2\r");
+  TapSpecialKey(kDown, 2);
+  TapKeys("list\r");
+  RunFrames(2 * FramesPerPass);
+  const std::vector<std::string> lines = ScreenLines();
+  EXPECT_EQ(lines[12].substr(0, 5), "LIST ") << ScreenText();
+  EXPECT_EQ(lines[14].substr(0, 11), "10 PRINT 2 ") << "the program itself changed";
+  EXPECT_EQ(JoystickState.load(), 0xFF) << "the cursor keys left the joystick alone";
+  SetCursorKeysAsJoystick(true);
+}
+
+TEST(TypingTest, CtrlWithAColourDigitChangesTheCursorColour) {
+  BootToBasic();
+  constexpr int kCtrlLeft = 114;
+  OnSpecialKeyDown(kCtrlLeft);
+  OnKeyDown(27, kModifierCtrl);  // Ctrl+3 arrives as the Escape code
+  OnKeyUp('3', 0);
+  OnSpecialKeyUp(kCtrlLeft);
+  RunFrames(FramesPerPass);
+  TapKeys("x");
+  RunFrames(FramesPerPass);
+  EXPECT_EQ(Ram[0x0286], 2) << "red";
+  // The x at the start of row 6, below READY., in red in colour RAM.
+  EXPECT_EQ(Ram[0x0400 + 6 * 40], 0x18);
+  EXPECT_EQ(IoImage[0xD800 + 6 * 40] & 0x0F, 2);
 }
 
 TEST(TypingTest, LoadedProgramRunsFromTheTypedRun) {
