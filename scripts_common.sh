@@ -5,7 +5,7 @@ C64EMU_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev libcli11-dev cc65 cc1541 clang libclang-rt-14-dev
   qt6-base-dev freeglut3-dev libglu1-mesa-dev libxtst-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils x11-xkb-utils xkb-data imagemagick
 )
 
 install_packages() {

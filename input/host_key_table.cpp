@@ -204,18 +204,56 @@ class KeyChange {
   void Key(MatrixPosition key) { down_ ? Press(key) : Release(key); }
   void Press(MatrixPosition key) { event_.Press(key.row, key.column); }
   void Release(MatrixPosition key) { event_.Release(key.row, key.column); }
-  void Joystick(int bit) { down_ ? PressJoystickBit(bit) : ReleaseJoystickBitAfterScan(bit); }
+  void Joystick(int bit) {
+    down_ ? PressJoystickBit(bit) : ReleaseJoystickBitAfterScan(bit);
+    if (down_) joystickPressed_ |= static_cast<std::uint8_t>(1u << bit);
+  }
   // A key typed with SHIFT brings the right SHIFT with it.
   void Type(const C64Key& key) {
     if (key.shifted) Key(RightShiftKey);
     Key(key.position);
   }
   void Submit() const { SubmitKeyEvent(event_); }
+  std::uint64_t MatrixPressed() const { return event_.press; }
+  std::uint8_t JoystickPressed() const { return joystickPressed_; }
 
  private:
   bool down_;
   KeyEvent event_;
+  std::uint8_t joystickPressed_ = 0;
 };
+
+// What the last press of each physical key pressed (emulator thread only).
+struct PressedByKey {
+  bool known = false;
+  std::uint64_t matrix = 0;
+  std::uint8_t joystick = 0;
+};
+PressedByKey PressedByHostKey[kHostKeyCodes];
+
+bool IsKnownHostKey(int hostKey) {
+  return hostKey >= 0 && hostKey < kHostKeyCodes;
+}
+
+// The release of a physical key whose press is on record: everything that press pressed
+// goes up, except the right SHIFT, which follows the modifier state as on every
+// character event.
+void ReleaseWhatThePressPressed(PressedByKey& pressed, bool shifted) {
+  KeyChange change(false);
+  shifted ? change.Press(RightShiftKey) : change.Release(RightShiftKey);
+  for (int bit = 0; bit < 64; ++bit) {
+    if (((pressed.matrix >> bit) & 1) == 0) continue;
+    const MatrixPosition position{bit / 8, bit % 8};
+    if (position.row != RightShiftKey.row || position.column != RightShiftKey.column) {
+      change.Release(position);
+    }
+  }
+  for (int bit = 0; bit < 8; ++bit) {
+    if (pressed.joystick & (1u << bit)) change.Joystick(bit);
+  }
+  change.Submit();
+  pressed = PressedByKey{};
+}
 
 // A character the table has no position for: Backspace and Delete, and the C64 key that
 // types the character, with exactly the SHIFT that key needs.
@@ -246,9 +284,8 @@ void TypeUnlistedCharacter(unsigned char key, KeyChange& change) {
 // RightShiftKey follows the modifier state of every character-key event, then every
 // position whose code in the matching column equals the key acts; characters found
 // nowhere in the table type their C64 key. All of it is one key event.
-void ApplyCharacterKey(unsigned char key, int modifiers, KeySource source, bool down) {
+void TypeCharacterKey(unsigned char key, int modifiers, KeySource source, KeyChange& change) {
   if ((modifiers & kModifierCtrl) != 0) key = KeyUnderControl(key);
-  KeyChange change(down);
   if (source == KeySource::kKeypad && !CursorKeysAsJoystick()) {
     if (const int bit = JoystickBitOfKeypadCharacter(key); bit >= 0) {
       change.Joystick(bit);
@@ -268,6 +305,21 @@ void ApplyCharacterKey(unsigned char key, int modifiers, KeySource source, bool 
     TypeUnlistedCharacter(key, change);
   }
   change.Submit();
+}
+
+// A character key going down or up; the release of a physical key whose press is on
+// record lets go of what that press pressed, whatever character it arrives as.
+void ApplyCharacterKey(unsigned char key, int modifiers, KeyOrigin origin, bool down) {
+  const bool shifted = IsShifted(modifiers);
+  if (!down && IsKnownHostKey(origin.hostKey) && PressedByHostKey[origin.hostKey].known) {
+    ReleaseWhatThePressPressed(PressedByHostKey[origin.hostKey], shifted);
+    return;
+  }
+  KeyChange change(down);
+  TypeCharacterKey(key, modifiers, origin.source, change);
+  if (down && IsKnownHostKey(origin.hostKey)) {
+    PressedByHostKey[origin.hostKey] = {true, change.MatrixPressed(), change.JoystickPressed()};
+  }
 }
 
 // Special keys compare their code + 80 with the unshifted column only and leave the
@@ -316,15 +368,15 @@ void ApplySpecialKey(int key, KeySource source, bool down) {
 
 }  // namespace
 
-void OnKeyDown(unsigned char key, int modifiers, KeySource source) {
-  ApplyCharacterKey(key, modifiers, source, true);
+void OnKeyDown(unsigned char key, int modifiers, KeyOrigin origin) {
+  ApplyCharacterKey(key, modifiers, origin, true);
   // Escape ends the whole program at once, after the matrix update, without closing
   // any window first. Ctrl+3 arrives as the same code.
   if (key == kEscape && (modifiers & kModifierCtrl) == 0) platform::EndProcess(1);
 }
 
-void OnKeyUp(unsigned char key, int modifiers, KeySource source) {
-  ApplyCharacterKey(key, modifiers, source, false);
+void OnKeyUp(unsigned char key, int modifiers, KeyOrigin origin) {
+  ApplyCharacterKey(key, modifiers, origin, false);
 }
 
 void OnSpecialKeyDown(int key, KeySource source) {

@@ -24,6 +24,16 @@ inline constexpr int kModifierAlt = 4;
 // Where a key event comes from. The numeric keypad's keys arrive with the same characters
 // and special-key codes as the main keys; only the display window can tell them apart.
 enum class KeySource { kMain, kKeypad };
+// The key behind an event, as far as the display window knows it: its source and the
+// physical key (the window system's key code 0-255, -1 unknown). A character key's release
+// may arrive as another character than its press (Shift let go first: " goes down as
+// Shift+', ' comes up), so a release of a known key lets go of what its press pressed.
+struct KeyOrigin {
+  KeyOrigin(KeySource from = KeySource::kMain, int key = -1) : source(from), hostKey(key) {}
+  KeySource source;
+  int hostKey;
+};
+inline constexpr int kHostKeyCodes = 256;
 
 // Every mapping of HostKeyTable acts as the table says. A character the table finds no
 // position for (with neither Ctrl nor Alt held, and not a letter) types the C64 key of
@@ -31,8 +41,8 @@ enum class KeySource { kMain, kKeypad };
 // SHIFT otherwise; Backspace is INST/DEL and Delete SHIFT+INST/DEL. With Ctrl held, the
 // toolkit's control codes count as the keys that made them (Ctrl+3 arrives as 27, which
 // then is no Escape).
-void OnKeyDown(unsigned char key, int modifiers, KeySource source = KeySource::kMain);
-void OnKeyUp(unsigned char key, int modifiers, KeySource source = KeySource::kMain);
+void OnKeyDown(unsigned char key, int modifiers, KeyOrigin origin = {});
+void OnKeyUp(unsigned char key, int modifiers, KeyOrigin origin = {});
 // Special keys beyond the table: F2, F4, F6, F8 are SHIFT+F1, F3, F5, F7; F9 ":", F10 ";",
 // F11 "*", F12 "+"; End RUN/STOP, Page Up CLR/HOME; the left Shift key the C64's left
 // SHIFT, the right one its right SHIFT (either going up lets go of both); Ctrl CTRL and

@@ -13,11 +13,25 @@ trap cleanup EXIT
 export XDG_RUNTIME_DIR=$work
 
 # Starts the server (Xvfb picks the display number and writes it to fd 1) and exports
-# DISPLAY; returns 1, with the reason in $work/xvfb.log, when it does not start.
+# DISPLAY; returns 1, with the reason in $work/xvfb.log, when it does not start. The
+# server keeps its keyboard layout when its last client goes (-noreset).
 start_private_x_server() {
-  Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/display" \
+    2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || return 1
   export DISPLAY=":$(head -1 "$work/display")"
+}
+
+# Gives the server's keyboard a layout (us, de, ...); returns 1 when the server does not
+# take it. Servers started at the same moment may compile their keymaps into the same
+# file, so a failed attempt is tried again.
+use_keyboard_layout() {
+  for _ in 1 2 3; do
+    setxkbmap -layout "$1" 2>>"$work/xvfb.log" &&
+      setxkbmap -query | grep -Eq "^layout: +$1\$" && return 0
+    sleep 0.5
+  done
+  return 1
 }

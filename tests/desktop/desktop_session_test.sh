@@ -8,6 +8,8 @@
 #          window "Orvik's C64 Emulator" exists, Escape ends the program with status 1.
 # program: started with a .prg argument, the program is loaded, RUN is typed and its
 #          output appears; closing the "Emulator" window ends the program with status 0.
+# keys-de, keys-us: on a German or a US keyboard layout, ?"hi" typed with the layout's own
+#          keys prints HI, and End (RUN/STOP) breaks a running 10 GOTO 10.
 set -u
 
 emulator=$1
@@ -119,6 +121,26 @@ case "$scenario" in
 
     "$probe" close "$window" || fail "cannot ask the window to close"
     expect_exit_status 0
+    ;;
+  keys-de | keys-us)
+    layout=${scenario#keys-}
+    use_keyboard_layout "$layout" || fail "the X server did not take the $layout layout"
+    start_emulator
+    wait_for_screen '^READY\.' 60
+    # ? and " where each layout has them: Shift+sharp s and Shift+2 on the German one.
+    if [ "$layout" = de ]; then
+      press shift+ssharp shift+2 h i shift+2 Return
+    else
+      press shift+slash shift+apostrophe h i shift+apostrophe Return
+    fi
+    wait_for_screen '^\?"HI" *$' 30
+    wait_for_screen '^HI *$' 30
+    press 1 0 space g o t o space 1 0 Return r u n Return
+    wait_for_screen '^RUN *$' 30
+    press End
+    wait_for_screen '^BREAK IN 10 *$' 30
+    press Escape
+    expect_exit_status 1
     ;;
   *)
     fail "unknown scenario $scenario"

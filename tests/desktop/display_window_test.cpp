@@ -22,6 +22,7 @@
 
 #include "core/debug_log.h"
 #include "core/machine_state.h"
+#include "input/host_key_table.h"
 #include "input/key_matrix.h"
 #include "platform/qt/x11_session.h"
 #include "private_x_server.h"
@@ -286,6 +287,45 @@ TEST_F(DisplayWindowTest, HomePressesInstDelInTheMatrix) {
   EXPECT_EQ(JoystickState.load(), 0xFF);
   Key(Code(XK_Home), false);
   PumpUntil([] { return false; });
+}
+
+TEST_F(DisplayWindowTest, TheKeypadIsTheJoystickWhenTheCursorKeysAreTheCursor) {
+  SetCursorKeysAsJoystick(false);
+  const KeyCode keypad8 = Code(XK_KP_8);  // the same key as KP_Up
+  const KeyCode numLock = Code(XK_Num_Lock);
+  const auto tap = [](KeyCode code, const std::function<bool()>& whileDown) {
+    Key(code, true);
+    EXPECT_TRUE(PumpUntil(whileDown));
+    Key(code, false);
+    PumpUntil([] { return false; });
+    TwoInterrupts();
+  };
+  // The main cursor keys are the CRSR keys: up is SHIFT with CRSR down.
+  tap(Code(XK_Up),
+      [] { return Pressed(0, 7) && Pressed(RightShiftKey.row, RightShiftKey.column); });
+  // The keypad's 8 is up, with Num Lock (a character) and without (a special key).
+  for (int numLockPresses = 0; numLockPresses < 2; ++numLockPresses) {
+    SCOPED_TRACE(numLockPresses);
+    tap(keypad8, [] { return JoystickPressed(0); });
+    for (int row = 0; row < 8; ++row) EXPECT_EQ(KeyMatrix[row].load(), 0xFF) << "row " << row;
+    Key(numLock, true);
+    Key(numLock, false);
+  }
+  tap(Code(XK_8), [] { return Pressed(3, 3); });  // the main 8 stays a digit
+  EXPECT_EQ(JoystickState.load(), 0xFF);
+  SetCursorKeysAsJoystick(true);
+}
+
+TEST_F(DisplayWindowTest, CtrlThreeIsCtrlWithThreeAndEndsNothing) {
+  Key(Code(XK_Control_L), true);
+  Key(Code(XK_3), true);
+  EXPECT_TRUE(PumpUntil([] { return Pressed(7, 2) && Pressed(1, 0); }));
+  Key(Code(XK_3), false);
+  Key(Code(XK_Control_L), false);
+  PumpUntil([] { return false; });
+  TwoInterrupts();
+  TwoInterrupts();
+  for (int row = 0; row < 8; ++row) EXPECT_EQ(KeyMatrix[row].load(), 0xFF) << "row " << row;
 }
 
 TEST_F(DisplayWindowTest, XErrorsOnTheWindowsConnectionAreReportedNotSwallowed) {

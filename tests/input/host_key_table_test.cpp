@@ -398,6 +398,25 @@ TEST_F(HostKeyTableTest, ModifiersStayDownUntilTheKeysTypedWithThemAreScanned) {
   ExpectPressedExactly({{2, 2}});
 }
 
+TEST_F(HostKeyTableTest, AKnownKeysReleaseLetsGoOfWhatItsPressPressed) {
+  // With Shift let go first, " (Shift+' on a US keyboard) comes up as ' and the German
+  // Shift+7 (/) as 7: the release of the same physical key still lets go of the 2, and of
+  // the 7 and the /.
+  const struct {
+    unsigned char down;
+    unsigned char up;
+  } cases[] = {{'"', '\''}, {'/', '7'}, {'?', '/'}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(1, static_cast<char>(c.down)));
+    ZeroWholeMachine();
+    OnKeyDown(c.down, kShift, {KeySource::kMain, 48});
+    TwoScans();
+    OnKeyUp(c.up, 0, {KeySource::kMain, 48});
+    TwoScans();
+    ExpectPressedExactly({});
+  }
+}
+
 TEST_F(HostKeyTableTest, SwitchingTheCursorKeysLetsGoOfEveryKey) {
   HoldSpecialKey(kUp);
   HoldKey('a');

@@ -15,7 +15,7 @@
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "platform/host_services.h"
-#include "video/display/keypad_events.h"
+#include "video/display/key_origin.h"
 #include "video/frame_buffer.h"
 
 namespace video {
@@ -26,16 +26,16 @@ namespace {
 // modifier state and the key's source (main keys or keypad) are asked for here, while the
 // event is being delivered.
 void GlutKeyDown(unsigned char key, int, int) {
-  input::OnKeyDown(key, glutGetModifiers(), SourceOfKeyEvent(true, key, -1));
+  input::OnKeyDown(key, glutGetModifiers(), OriginOfKeyEvent(true, key, -1));
 }
 void GlutKeyUp(unsigned char key, int, int) {
-  input::OnKeyUp(key, glutGetModifiers(), SourceOfKeyEvent(false, key, -1));
+  input::OnKeyUp(key, glutGetModifiers(), OriginOfKeyEvent(false, key, -1));
 }
 void GlutSpecialKeyDown(int key, int, int) {
-  input::OnSpecialKeyDown(key, SourceOfKeyEvent(true, -1, key));
+  input::OnSpecialKeyDown(key, OriginOfKeyEvent(true, -1, key).source);
 }
 void GlutSpecialKeyUp(int key, int, int) {
-  input::OnSpecialKeyUp(key, SourceOfKeyEvent(false, -1, key));
+  input::OnSpecialKeyUp(key, OriginOfKeyEvent(false, -1, key).source);
 }
 
 // Set when the process runs its exit handlers (an exit() from anywhere): freeglut then

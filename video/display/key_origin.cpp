@@ -1,8 +1,8 @@
 // The key events of freeglut's X connection, noted as Xlib reads them (its wire-to-event
 // hook) and matched to freeglut's callbacks in order: freeglut delivers the events it
 // reads one by one, so the event behind a callback is the oldest noted one that gives the
-// callback's character or special key.
-#include "video/display/keypad_events.h"
+// callback's character or special key. Its key code and first key symbol tell the rest.
+#include "video/display/key_origin.h"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -107,17 +107,18 @@ void WatchKeyEvents() {
   PreviousKeyRelease = XESetWireToEvent(display, KeyRelease, &NoteKeyRelease);
 }
 
-input::KeySource SourceOfKeyEvent(bool press, int character, int specialKey) {
+input::KeyOrigin OriginOfKeyEvent(bool press, int character, int specialKey) {
   while (Noted.count > 0) {
     XKeyEvent& event = Noted.events[Noted.head];
     Noted.head = (Noted.head + 1) % kCapacity;
     --Noted.count;
     if ((event.type == KeyPress) != press || !GivesCallback(event, character, specialKey)) continue;
     // The keypad's keys have keypad symbols in their first place, with Num Lock or not.
-    return IsKeypadKey(XLookupKeysym(&event, 0)) ? input::KeySource::kKeypad
-                                                 : input::KeySource::kMain;
+    const bool keypad = IsKeypadKey(XLookupKeysym(&event, 0));
+    return {keypad ? input::KeySource::kKeypad : input::KeySource::kMain,
+            static_cast<int>(event.keycode)};
   }
-  return input::KeySource::kMain;
+  return {};
 }
 
 }  // namespace video
