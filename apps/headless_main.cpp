@@ -19,7 +19,10 @@ int Run(int argc, char** argv) {
   app.add_option("--input-at", options.inputAt, "Frame at which input starts")
       ->check(CLI::NonNegativeNumber);
   app.add_option("--prg", options.program, "Program file (.prg) loaded and run at the input frame");
-  app.add_option("program", positionalProgram, "Program file, as --prg");
+  app.add_option("program", positionalProgram,
+                 "Program file, as --prg; or a disk image (.d64): mounted, then LOAD\"*\",8,1 "
+                 "and RUN typed");
+  app.add_option("--d64", options.disk, "Disk image mounted as drive 8 (nothing typed)");
   app.add_flag("--no-run", options.noRun, "Load the program without typing RUN");
   app.add_option("--type", options.typeText, "Text typed after that; \\n is RETURN");
   app.add_option("--frames", options.frames, "Frames run after the last input event")
@@ -44,7 +47,16 @@ int Run(int argc, char** argv) {
     app.exit(error);
     return 1;
   }
-  if (!positionalProgram.empty()) options.program = positionalProgram;
+  if (apps::NamesDiskImage(positionalProgram)) {
+    if (!options.disk.empty()) {
+      std::cerr << "give the disk either as --d64 or as an argument\n";
+      return 1;
+    }
+    options.disk = positionalProgram;
+    options.startDisk = true;
+  } else if (!positionalProgram.empty()) {
+    options.program = positionalProgram;
+  }
 
   std::string error;
   if (!core::LoadRomImages(core::RomSearchDirectories(platform::ExecutablePath()), error)) {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 #include "apps/png_writer.h"
@@ -14,6 +15,7 @@
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
+#include "media/d64_image.h"
 #include "media/prg_loader.h"
 #include "video/vic_state.h"
 
@@ -74,6 +76,21 @@ bool WriteImage(const std::string& path, const std::uint8_t* bytes, std::ostream
   return true;
 }
 
+// A disk's first program loaded and started, as a user would type it.
+constexpr char kStartDiskText[] = "load\"*\",8,1\nrun\n";
+
+void TypeKeys(const std::vector<unsigned char>& keys, std::ostream& err) {
+  for (unsigned char key : keys) {
+    if (!PressHostCharacter(key)) {
+      err << "No key for character code " << static_cast<int>(key) << "; skipped\n";
+      continue;
+    }
+    core::RunFrames(kTypedKeyHoldFrames);
+    ReleaseHostCharacter(key);
+    core::RunFrames(kTypedKeyGapFrames);
+  }
+}
+
 void TypeRun() {
   media::TypeRunKeys([](const input::MatrixPosition& key) {
     core::RunFrames(kRunKeyHoldFrames);
@@ -82,6 +99,10 @@ void TypeRun() {
 }
 
 }  // namespace
+
+bool NamesDiskImage(const std::string& path) {
+  return path.size() > 4 && (path.ends_with(".d64") || path.ends_with(".D64"));
+}
 
 bool PressHostCharacter(unsigned char character) {
   character = Normalised(character);
@@ -102,27 +123,22 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
   core::SetSpeedLimit(options.speedLimit);
 
   core::PowerOn(true);
+  if (!options.disk.empty() && !media::MountD64(options.disk)) return 1;
   core::RunFrames(options.inputAt);
 
   if (!options.program.empty()) {
-    bool loaded = false;
+    std::optional<media::ProgramRange> loaded;
+    bool typeRun = false;
     {
       core::PassLock lock;
       loaded = media::LoadPrg(options.program);
-      if (loaded) media::SetBasicVariablesToLoadEnd();
+      if (loaded) typeRun = media::PrepareLoadedProgramForStart(*loaded);
     }
     if (!loaded) return 1;
-    if (!options.noRun) TypeRun();
+    if (typeRun && !options.noRun) TypeRun();
   }
-  for (unsigned char key : KeysOf(options.typeText)) {
-    if (!PressHostCharacter(key)) {
-      err << "No key for character code " << static_cast<int>(key) << "; skipped\n";
-      continue;
-    }
-    core::RunFrames(kTypedKeyHoldFrames);
-    ReleaseHostCharacter(key);
-    core::RunFrames(kTypedKeyGapFrames);
-  }
+  if (options.startDisk && !options.noRun) TypeKeys(KeysOf(kStartDiskText), err);
+  TypeKeys(KeysOf(options.typeText), err);
   if (options.fpsTrace) {
     // One line per emulated second: the last closed one-second window of host time and
     // the throttle's delay at that moment.

@@ -11,7 +11,9 @@ namespace apps {
 struct HeadlessOptions {
   int inputAt = 200;        // frame at which input starts (BASIC waits at its prompt)
   std::string program;      // PRG loaded at the input frame
-  bool noRun = false;       // load without typing RUN
+  std::string disk;         // D64 image mounted before the machine starts
+  bool startDisk = false;   // at the input frame, type LOAD"*",8,1 and RUN for the disk
+  bool noRun = false;       // load (or mount) without typing RUN (or LOAD and RUN)
   std::string typeText;     // typed after the program's RUN
   int frames = 100;         // frames run after the last input event
   bool screenText = false;  // print the video matrix as text at the end
@@ -26,6 +28,9 @@ struct HeadlessOptions {
 // Runs the machine (already holding its ROM images) as the options say and returns the
 // process's exit status. Results go to `out`, errors to `err`.
 int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+
+// Whether a command-line path names a disk image: it ends in ".d64" or ".D64".
+bool NamesDiskImage(const std::string& path);
 
 // Types one character as the keyboard handlers would (a character found only in a
 // shifted column comes with SHIFT); "\n" and '\r' are RETURN. Returns false for a

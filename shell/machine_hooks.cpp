@@ -4,7 +4,8 @@
 #include "core/host_hooks.h"
 #include "core/machine_state.h"
 #include "input/key_matrix.h"
-#include "media/prg_loader.h"
+#include "media/d64_image.h"
+#include "media/named_file_loader.h"
 #include "video/frame_buffer.h"
 #include "video/vic_state.h"
 
@@ -15,7 +16,7 @@ void InstallMachineHooks(void (*openDisplay)()) {
   hooks.renderPicture = &video::RenderFrame;
   hooks.clearPicture = &video::ClearFrameBuffer;
   hooks.openDisplay = openDisplay;
-  hooks.loadNamedFile = &media::LoadPrg;
+  hooks.loadNamedFile = &media::LoadNamedFile;
   hooks.interruptEntered = &input::NoteInterruptEntry;
   hooks.releaseAllKeys = &input::ReleaseAllKeys;
   core::InstallHostHooks(hooks);
@@ -25,6 +26,7 @@ void ZeroWholeMachine() {
   core::ZeroMachineState();
   video::ZeroVideoState();
   input::ReleaseAllKeys();
+  media::UnmountD64();
   InstallMachineHooks();
 }
 
