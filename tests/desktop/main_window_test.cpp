@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "input/key_matrix.h"
 #include "media/d64_image.h"
@@ -217,6 +218,17 @@ TEST(CommandLineRule, ExtensionBeforeIndexTwoOrInMixedCaseDoesNotQualify) {
   EXPECT_FALSE(CommandLineNamesProgram(""));
 }
 
+TEST(CommandLineRule, DiskImagesQualifyByTheSameRuleWhenNoProgramIsNamed) {
+  EXPECT_TRUE(CommandLineNamesDisk("game.d64"));
+  EXPECT_TRUE(CommandLineNamesDisk("GAME.D64"));
+  EXPECT_TRUE(CommandLineNamesDisk("/home/user/disks/x.d64"));
+  EXPECT_FALSE(CommandLineNamesDisk("x.d64"));
+  EXPECT_FALSE(CommandLineNamesDisk("Game.d6"));
+  EXPECT_FALSE(CommandLineNamesDisk("game.prg"));
+  EXPECT_FALSE(CommandLineNamesDisk("game.d64.prg"));
+  EXPECT_FALSE(CommandLineNamesDisk("(null)"));
+}
+
 TEST(FileDialogs, TheChosenFilesFolderBecomesTheCurrentDirectory) {
   ScratchFolder folder;
   const std::string name = EnterFolderOf((folder.Path() / "game.prg").string());
@@ -274,6 +286,43 @@ TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPrompt) {
   machine.Stop();
 
   EXPECT_TRUE(started);
+  ExpectTheSumProgramRan();
+}
+
+TEST(ProgramLoading, AProgramOutsideBasicLoadsAtItsAddressAndTypesNothing) {
+  LoadTestRoms();
+  RecordMessageBoxes();
+  ScratchFolder folder;
+  const std::string path = WriteTestFile(folder.Path(), "tune.prg", {0x00, 0x10, 0xA9, 0x60});
+  EXPECT_TRUE(LoadAndStartProgram(path));
+  EXPECT_EQ(Ram[0x1000], 0xA9);
+  EXPECT_EQ(Ram[0x1001], 0x60);
+  EXPECT_NE(DebugLogText().find("> Loaded $1000-$1001\r\n"), std::string::npos);
+  EXPECT_TRUE(RecordedMessageBoxes().empty());
+  for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
+}
+
+// c64emu game.d64: the disk is mounted and LOAD"*",8,1 and RUN are typed at the prompt.
+TEST(ProgramLoading, ACommandLineDiskIsMountedAndItsFirstProgramStarted) {
+  PowerOnTestMachine();
+  RecordMessageBoxes();
+  SpeedLimitOn.store(0);
+  ScratchFolder folder;
+  const std::vector<std::uint8_t> image = MakeD64Image("", {{"SUM", kSumProgram, ""}});
+  ASSERT_FALSE(image.empty());
+  const std::string path = WriteTestFile(folder.Path(), "sum.d64", image);
+
+  BackgroundMachine machine(std::chrono::milliseconds(20));
+  const bool started = StartCommandLineProgram(path);
+  machine.WaitForFrames(25);
+  machine.Stop();
+
+  EXPECT_TRUE(started);
+  ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(RecordedMessageBoxes()[0].title, "Info");
+  RecordedMessageBoxes().clear();
+  const std::string screen = ScreenText();
+  EXPECT_NE(screen.find("\nLOAD\"*\",8,1 "), std::string::npos) << screen;
   ExpectTheSumProgramRan();
 }
 
