@@ -106,8 +106,9 @@ void LoadNamedFile(std::uint8_t secondaryAddress) {
 }
 
 // Compares PC with the trap addresses in order; a redirect ends the comparisons. Called
-// only while the KERNAL ROM is what the processor executes there.
-void CheckTraps() {
+// only while the KERNAL ROM is what the processor executes there. Kept out of line, so
+// that the loads it may call do not weigh on the machine step's code.
+[[gnu::noinline]] void CheckTraps() {
   const std::uint16_t pc = Cpu.PC;
   if (pc == kLookupLogicalFile) {
     // Every OPEN, CHKIN, CHKOUT and CLOSE passes here: a note, never a stop.
