@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "input/key_matrix.h"
 #include "media/d64_image.h"
@@ -287,19 +286,6 @@ TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPrompt) {
 
   EXPECT_TRUE(started);
   ExpectTheSumProgramRan();
-}
-
-TEST(ProgramLoading, AProgramOutsideBasicLoadsAtItsAddressAndTypesNothing) {
-  LoadTestRoms();
-  RecordMessageBoxes();
-  ScratchFolder folder;
-  const std::string path = WriteTestFile(folder.Path(), "tune.prg", {0x00, 0x10, 0xA9, 0x60});
-  EXPECT_TRUE(LoadAndStartProgram(path));
-  EXPECT_EQ(Ram[0x1000], 0xA9);
-  EXPECT_EQ(Ram[0x1001], 0x60);
-  EXPECT_NE(DebugLogText().find("> Loaded $1000-$1001\r\n"), std::string::npos);
-  EXPECT_TRUE(RecordedMessageBoxes().empty());
-  for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
 }
 
 // c64emu game.d64: the disk is mounted and LOAD"*",8,1 and RUN are typed at the prompt.
