@@ -42,7 +42,7 @@ class RunLoopTest : public ::testing::Test {
   // Steps until the next instruction boundary has been passed `count` times.
   void StepInstructions(int count) {
     PassLock lock;
-    const std::int32_t target = InstructionCount + count;
+    const std::int64_t target = InstructionCount + count;
     while (InstructionCount < target) MachineStep();
   }
 };
@@ -307,7 +307,7 @@ struct MachineSnapshot {
   std::vector<std::uint8_t> io;
   std::uint8_t a, x, y, sp, p;
   std::uint16_t pc;
-  std::int32_t instructions;
+  std::int64_t instructions;
   std::int32_t lineCycles;
   std::uint16_t raster;
   std::uint16_t timer;
