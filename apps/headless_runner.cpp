@@ -127,7 +127,7 @@ int FinishRun(const RunRecord& run) {
         video::RenderFrame();
         std::string error;
         if (!EncodeFrameBufferPng(png, error)) {
-          run.err << "Cannot write " << file.path << " (" << file.option << "): " << error << "\n";
+          ReportUnwritten(file, error, run.err);
           status = 1;
           continue;
         }

@@ -45,8 +45,12 @@ bool WriteOutputFile(const OutputFile& file, std::span<const std::uint8_t> bytes
                      std::ostream& err) {
   std::string reason;
   if (platform::WriteWholeFile(file.path, bytes, reason)) return true;
-  err << "Cannot write " << file.path << " (" << file.option << "): " << reason << "\n";
+  ReportUnwritten(file, reason, err);
   return false;
+}
+
+void ReportUnwritten(const OutputFile& file, const std::string& reason, std::ostream& err) {
+  err << "Cannot write " << file.path << " (" << file.option << "): " << reason << "\n";
 }
 
 }  // namespace apps

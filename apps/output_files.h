@@ -32,5 +32,7 @@ std::string OutputFilesProblem(const std::vector<OutputFile>& files);
 // (a file already at the path is left as it was).
 bool WriteOutputFile(const OutputFile& file, std::span<const std::uint8_t> bytes,
                      std::ostream& err);
+// The message for a file that could not be made: "Cannot write PATH (OPTION): reason".
+void ReportUnwritten(const OutputFile& file, const std::string& reason, std::ostream& err);
 
 }  // namespace apps
