@@ -1,5 +1,5 @@
 // The headless runner as a script sees it: the program itself run with bad outputs, bad
-// numbers, bad inputs and a halting program; and input given before BASIC's prompt.
+// numbers, bad inputs and a halting program; and a program given before BASIC's prompt.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -63,7 +63,7 @@ class HeadlessProgramTest : public ::testing::Test {
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(logs_ / "out"), ReadAll(logs_ / "err")};
   }
-  // The folder's entries other than the ones the test made.
+  // The names in the test's folder, sorted.
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(directory_)) {
@@ -235,51 +235,40 @@ TEST_F(HeadlessProgramTest, HaltingProgramStillWritesEveryOutput) {
   }
 }
 
-// In-process: a program given before BASIC's prompt waits for it.
-class EarlyInputTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    LoadTestRoms();
-    RecordMessageBoxes();
-    directory_ = FreshTempDirectory("early");
-    previous_ = fs::current_path();
-    fs::current_path(directory_);
-    std::ofstream("hi.prg", std::ios::binary) << kHiProgram;
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    fs::remove_all(directory_);
-  }
-  fs::path directory_;
-  fs::path previous_;
-};
+TEST(StatsLine, ShowsCountsPastThirtyTwoBits) {
+  EXPECT_EQ(StatsLine(258000, 3000000000000, 2.0),
+            "stats: frames=258000 instructions=3000000000000 seconds=2.000 fps=129000.0");
+}
 
-TEST_F(EarlyInputTest, WaitsForBasicsPromptOrSaysItNeverCame) {
+// In-process: a program given before BASIC's prompt waits for it, or the run says the
+// prompt never came (BASIC's cold start patched to loop before READY.).
+TEST_F(HeadlessProgramTest, EarlyProgramWaitsForBasicsPromptOrSaysItNeverCame) {
+  Write("hi.prg", kHiProgram);
+  const fs::path previous = fs::current_path();
+  fs::current_path(directory_);
   const struct {
     int inputAt;
-    std::string program;
-    std::string typed;
-    bool basicNeverReady;  // BASIC's cold start patched to loop before READY.
+    bool basicNeverReady;
     int status;
     std::string expected;  // on the screen for status 0, in the errors otherwise
   } cases[] = {
-      {0, "hi.prg", "", false, 0, "\nHI "},
-      {30, "hi.prg", "", false, 0, "\nHI "},
-      {60, "hi.prg", "", false, 0, "\nHI "},
-      {81, "hi.prg", "", false, 0, "\nHI "},
-      {0, "hi.prg", "", true, 1, "BASIC's prompt did not appear by frame 500;"},
-      {100, "hi.prg", "list\n", true, 1, "BASIC's prompt did not appear by frame 600;"},
+      {0, false, 0, "\nHI "},
+      {30, false, 0, "\nHI "},
+      {60, false, 0, "\nHI "},
+      {81, false, 0, "\nHI "},
+      {0, true, 1, "BASIC's prompt did not appear by frame 500; hi.prg was not loaded"},
+      {100, true, 1, "BASIC's prompt did not appear by frame 600;"},
   };
   for (const auto& test : cases) {
     LoadTestRoms();
+    RecordMessageBoxes();
     if (test.basicNeverReady) {
       const std::uint8_t loop[] = {0x4C, 0x74, 0xA4};  // $A474: JMP $A474
       std::copy(std::begin(loop), std::end(loop), core::RomImages.basic.begin() + 0x0474);
     }
     HeadlessOptions options;
     options.inputAt = test.inputAt;
-    options.program = test.program;
-    options.typeText = test.typed;
+    options.program = "hi.prg";
     options.frames = 30;
     options.screenText = true;
     std::ostringstream out;
@@ -288,6 +277,7 @@ TEST_F(EarlyInputTest, WaitsForBasicsPromptOrSaysItNeverCame) {
     const std::string text = test.status == 0 ? out.str() : err.str();
     EXPECT_NE(text.find(test.expected), std::string::npos) << test.inputAt << ": " << text;
   }
+  fs::current_path(previous);
 }
 
 }  // namespace
