@@ -3,13 +3,14 @@
 // is the same every time.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 
 namespace apps {
 
 struct HeadlessOptions {
-  int inputAt = 200;        // frame at which input starts (BASIC waits at its prompt)
+  int inputAt = 200;        // frame at which input starts (a program waits for the prompt)
   std::string program;      // PRG loaded at the input frame
   std::string disk;         // D64 image mounted before the machine starts
   bool startDisk = false;   // at the input frame, type LOAD"*",8,1 and RUN for the disk
@@ -26,8 +27,14 @@ struct HeadlessOptions {
 };
 
 // Runs the machine (already holding its ROM images) as the options say and returns the
-// process's exit status. Results go to `out`, errors to `err`.
+// process's exit status: 0 when the run went as asked, 1 when an output path or an input
+// file is unusable (before the machine starts), when BASIC's prompt never came for the
+// program, or when an output could not be written. Results go to `out`, errors to `err`.
+// A halting opcode ends the process from inside the run, after the outputs are written.
 int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+
+// The --stats line: "stats: frames=F instructions=I seconds=S fps=R".
+std::string StatsLine(std::uint64_t frames, std::int64_t instructions, double seconds);
 
 // Whether a command-line path names a disk image: it ends in ".d64" or ".D64".
 bool NamesDiskImage(const std::string& path);

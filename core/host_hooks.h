@@ -46,6 +46,9 @@ struct HostHooks {
   void (*interruptEntered)() = nullptr;
   // Power-on and reset: every key and direction up, queued key events dropped.
   void (*releaseAllKeys)() = nullptr;
+  // A halting opcode, after its log line and box, just before the process ends: returns
+  // the exit status (without a hook the status is 0).
+  int (*machineHalted)() = nullptr;
 };
 
 // Installed before the machine first runs; not changed while a pass runs.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
 #include <mutex>
 #include <thread>
@@ -276,7 +277,8 @@ std::string FormatTraceLine() {
   const auto bit = [](int flag) { return FlagSet(flag) ? 1 : 0; };
   char line[160];
   std::snprintf(line, sizeof line,
-                "%d:...0x%X: $%X - - - SP:0x%X - RegX:0x%X - RegY:0x%X - RegA:0x%X - N:%d - "
+                "%" PRId64
+                ":...0x%X: $%X - - - SP:0x%X - RegX:0x%X - RegY:0x%X - RegA:0x%X - N:%d - "
                 "Z:%d - V:%d - C:%d - I:%d",
                 InstructionCount, Cpu.PC, ReadByte(Cpu.PC), Cpu.SP, Cpu.X, Cpu.Y, Cpu.A,
                 bit(kFlagN), bit(kFlagZ), bit(kFlagV), bit(kFlagC), bit(kFlagI));
@@ -286,7 +288,10 @@ std::string FormatTraceLine() {
 void HaltMachine() {
   AppendDebugLog(std::to_string(InstructionCount) + "> JAM - emulation halted");
   platform::ShowMessageBox("JAM!", "Error");
-  platform::EndProcess(0);
+  // The program around the machine has its last word (the headless runner writes the
+  // outputs asked for); its answer is the exit status.
+  const auto halted = InstalledHostHooks().machineHalted;
+  platform::EndProcess(halted != nullptr ? halted() : 0);
 }
 
 }  // namespace core

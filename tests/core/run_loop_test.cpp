@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/cpu_operations.h"
 #include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 #include "platform/host_services.h"
 #include "tests/support/test_machine.h"
@@ -44,7 +46,7 @@ class RunLoopTest : public ::testing::Test {
   // Steps until the next instruction boundary has been passed `count` times.
   void StepInstructions(int count) {
     PassLock lock;
-    const std::int32_t target = InstructionCount + count;
+    const std::int64_t target = InstructionCount + count;
     while (InstructionCount < target) MachineStep();
   }
 };
@@ -186,6 +188,37 @@ TEST_F(RunLoopTest, HaltingOpcodeLogsShowsJamAndEndsWithStatusZero) {
   SetDebugLogEcho(stderr);
   EXPECT_EXIT(RunLoop(), ::testing::ExitedWithCode(0), "1> JAM - emulation halted(.|\n)*JAM!");
   SetDebugLogEcho(nullptr);
+}
+
+// The count never wraps: started near and past 2^31 and 2^32, the trace line, the LAS
+// warning and the halt line show it whole, and a pass counts on from there.
+TEST_F(RunLoopTest, InstructionCountPastThirtyTwoBitsIsShownWhole) {
+  for (const std::int64_t start : {2147483646LL, 4294967295LL, 4294967301LL, 3000000000000LL}) {
+    const std::string text = std::to_string(start);
+    ClearDebugLog();
+    InstructionCount = start;
+    StepMachine(3);
+    EXPECT_NE(DebugLogText().find("> " + text + ":...0x1000: $E8 - - - SP:0xFF"), std::string::npos)
+        << DebugLogText();
+    EXPECT_EQ(InstructionCount, start + 3);
+    StepMachine(-1);  // the rest of the pass, some 55,000 instructions
+    EXPECT_GT(InstructionCount, start + 10000);
+
+    ClearDebugLog();
+    InstructionCount = start;
+    op::Las(0xFF, 3);
+    EXPECT_EQ(DebugLogText(), "> " + text + "> Opcode with Errors: LAE/LAS/LAR\r\n");
+
+    Ram[0x1000] = 0x02;
+    Cpu.PC = 0x1000;
+    InstructionCount = start;
+    SetMessageBoxHandler(nullptr);
+    SetDebugLogEcho(stderr);
+    EXPECT_EXIT(RunPass(), ::testing::ExitedWithCode(0),
+                std::to_string(start + 1) + "> JAM - emulation halted\nError: JAM!");
+    SetDebugLogEcho(nullptr);
+    Ram[0x1000] = 0xE8;
+  }
 }
 
 // The KERNAL's load routine reaching its serial-bus traps loads the remembered name. The
@@ -401,7 +434,7 @@ struct MachineSnapshot {
   std::vector<std::uint8_t> io;
   std::uint8_t a, x, y, sp, p;
   std::uint16_t pc;
-  std::int32_t instructions;
+  std::int64_t instructions;
   std::int32_t lineCycles;
   std::uint16_t raster;
   std::uint16_t timer;
