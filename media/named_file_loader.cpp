@@ -25,11 +25,10 @@ using core::NamedFileOutcome;
 using core::NamedFileRequest;
 using core::NamedFileResult;
 
-// A found file's bytes into RAM, or compared with it.
+// A found file's bytes into RAM at `loadAt` (its own address when none), or compared
+// with the memory there.
 NamedFileResult Place(const NamedFileRequest& request, std::span<const std::uint8_t> file,
-                      const std::string& shownName) {
-  std::optional<std::uint16_t> loadAt;
-  if (request.secondaryAddress == 0) loadAt = request.loadAddress;
+                      std::optional<std::uint16_t> loadAt, const std::string& shownName) {
   const ProgramFile program = ParseProgramFile(file, loadAt);
   if (!program.ok()) {
     platform::ShowMessageBox("No readable PRG file: " + shownName, "Error");
@@ -67,7 +66,11 @@ NamedFileResult LoadNamedFile(const NamedFileRequest& request) {
   if (request.device == kDiskDevice) {
     if (const std::optional<D64Disk> disk = MountedD64()) {
       const DiskAnswer answer = ReadFromDisk(*disk, request.name);
-      if (answer.file) return Place(request, *answer.file, shownName);
+      // As the drive and the KERNAL do: secondary address 0 loads at BASIC's start (the
+      // address LOAD was given), 1 at the file's own address.
+      std::optional<std::uint16_t> loadAt;
+      if (request.secondaryAddress == 0) loadAt = request.loadAddress;
+      if (answer.file) return Place(request, *answer.file, loadAt, shownName);
       if (!answer.searchOn) return {};
     }
   }
@@ -78,7 +81,9 @@ NamedFileResult LoadNamedFile(const NamedFileRequest& request) {
   }
   const std::optional<std::vector<std::uint8_t>> file = ReadProgramFile(*hostName);
   if (!file) return {};
-  return Place(request, *file, core::EscapedText(*hostName));
+  // A host file is a program file like one opened from the menu: it loads at its own
+  // address, whatever the secondary address.
+  return Place(request, *file, std::nullopt, core::EscapedText(*hostName));
 }
 
 }  // namespace media

@@ -167,4 +167,19 @@ TEST_F(NamedFileLoaderTest, HostNamesFollowTheDrivesRulesAndStayInTheFolder) {
   }
 }
 
+// A host file is a program file like one opened from the menu: its own address, whatever
+// the secondary address.
+TEST_F(NamedFileLoaderTest, HostFilesLoadAtTheirOwnAddressWithEitherSecondaryAddress) {
+  WriteTestFile(directory_, "CODE", Program(0xC000, 3, 7));
+  for (const std::uint8_t secondary : {0, 1}) {
+    std::fill(Ram + 0x0801, Ram + 0x0810, 0);
+    std::fill(Ram + 0xC000, Ram + 0xC010, 0);
+    const NamedFileResult result = Load("CODE", secondary);
+    EXPECT_EQ(result.outcome, NamedFileOutcome::kLoaded);
+    EXPECT_EQ(result.end, 0xC003) << int{secondary};
+    EXPECT_EQ(Ram[0xC000], 7) << int{secondary};
+    EXPECT_EQ(Ram[0x0801], 0) << int{secondary};
+  }
+}
+
 }  // namespace
