@@ -1,9 +1,12 @@
 // c64emu-headless: the machine without a window, for scripts and tests.
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <iostream>
+#include <limits>
 
 #include "apps/headless_runner.h"
+#include "apps/output_files.h"
 #include "core/debug_log.h"
 #include "core/rom_images.h"
 #include "platform/host_services.h"
@@ -11,24 +14,58 @@
 
 namespace {
 
+// Frame numbers are decimal whatever their leading zeros ("010" is ten), from 0 up.
+void SetFrameNumber(const std::string& option, const std::string& text, int& target) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const bool digitsOnly =
+      !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+  const auto [stop, error] = std::from_chars(text.data(), end, value, 10);
+  if (!digitsOnly || error != std::errc() || stop != end) {
+    throw CLI::ValidationError(option, "'" + text + "' is not a whole number from 0 to " +
+                                           std::to_string(std::numeric_limits<int>::max()));
+  }
+  target = value;
+}
+
+// A file option given with an empty name is a mistake, not "no file".
+const CLI::Validator kFileName(
+    [](std::string& name) { return name.empty() ? std::string("no file name given") : ""; },
+    "FILE");
+
 int Run(int argc, char** argv) {
   CLI::App app{"Runs the C64 without a window; timing counts emulated frames (50 a second)."};
   apps::HeadlessOptions options;
   std::string positionalProgram;
   bool echoLog = false;
-  app.add_option("--input-at", options.inputAt, "Frame at which input starts")
-      ->check(CLI::NonNegativeNumber);
-  app.add_option("--prg", options.program, "Program file (.prg) loaded and run at the input frame");
-  app.add_option("program", positionalProgram, "Program file, as --prg");
+  const auto frameOption = [&app](const std::string& name, int& target, const std::string& help) {
+    return app
+        .add_option_function<std::string>(
+            name, [name, &target](const std::string& text) { SetFrameNumber(name, text, target); },
+            help)
+        ->type_name("N");
+  };
+  frameOption("--input-at", options.inputAt,
+              "Frame at which input starts (a program waits for BASIC's prompt)");
+  app.add_option("--prg", options.program, "Program file (.prg) loaded and run at the input frame")
+      ->check(kFileName);
+  app.add_option("program", positionalProgram,
+                 "Program file, as --prg; or a disk image (.d64): mounted, then LOAD\"*\",8,1 "
+                 "and RUN typed")
+      ->check(kFileName);
+  app.add_option("--d64", options.disk, "Disk image mounted as drive 8 (nothing typed)")
+      ->check(kFileName);
   app.add_flag("--no-run", options.noRun, "Load the program without typing RUN");
   app.add_option("--type", options.typeText,
                  "Text typed after that; \\n is RETURN, {NAME} a named key or joystick event");
-  app.add_option("--frames", options.frames, "Frames run after the last input event")
-      ->check(CLI::NonNegativeNumber);
+  frameOption("--frames", options.frames, "Frames run after the last input event");
   app.add_flag("--screen-text", options.screenText, "Print the screen as text at the end");
-  app.add_option("--screenshot", options.screenshot, "Save a 320x200 PNG picture at the end");
-  app.add_option("--dump-ram", options.dumpRam, "Write the 64 KB of RAM at the end");
-  app.add_option("--dump-io", options.dumpIo, "Write the 64 KB I/O image at the end");
+  app.add_option("--screenshot", options.screenshot, "Save a 320x200 PNG picture at the end")
+      ->check(kFileName);
+  app.add_option("--dump-ram", options.dumpRam, "Write the 64 KB of RAM at the end")
+      ->check(kFileName);
+  app.add_option("--dump-io", options.dumpIo, "Write the 64 KB I/O image at the end")
+      ->check(kFileName);
   app.add_flag("--speed-limit", options.speedLimit, "Throttle towards 50 frames per second");
   app.add_flag("--stats", options.stats, "Print frames, instructions, seconds and frames/s");
   app.add_flag("--fps-trace", options.fpsTrace,
@@ -45,13 +82,26 @@ int Run(int argc, char** argv) {
     if (!positionalProgram.empty() && !options.program.empty()) {
       throw CLI::ValidationError("give the program either as --prg or as an argument");
     }
+    if (apps::NamesDiskImage(positionalProgram) && !options.disk.empty()) {
+      throw CLI::ValidationError("give the disk either as --d64 or as an argument");
+    }
+    // Every output path is checked before anything runs.
+    if (const std::string problem = apps::OutputFilesProblem(apps::RequestedOutputFiles(options));
+        !problem.empty()) {
+      throw CLI::ValidationError(problem);
+    }
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::ParseError& error) {
     app.exit(error);
     return 1;
   }
-  if (!positionalProgram.empty()) options.program = positionalProgram;
+  if (apps::NamesDiskImage(positionalProgram)) {
+    options.disk = positionalProgram;
+    options.startDisk = true;
+  } else if (!positionalProgram.empty()) {
+    options.program = positionalProgram;
+  }
   options.cursorKeysAsJoystick = cursorKeys == "joystick";
 
   std::string error;

@@ -2,20 +2,28 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
-#include <fstream>
+#include <optional>
+#include <span>
 #include <vector>
 
+#include "apps/output_files.h"
 #include "apps/png_writer.h"
 #include "apps/screen_text.h"
 #include "apps/typed_script.h"
+#include "core/escaped_text.h"
+#include "core/host_hooks.h"
 #include "core/machine_state.h"
 #include "core/power_on.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
+#include "media/d64_image.h"
 #include "media/prg_loader.h"
+#include "platform/file_reader.h"
+#include "platform/host_services.h"
 #include "video/vic_state.h"
 
 namespace apps {
@@ -50,15 +58,120 @@ unsigned char Normalised(unsigned char character) {
   return character == '\n' ? kReturn : character;
 }
 
-bool WriteImage(const std::string& path, const std::uint8_t* bytes, std::ostream& err) {
-  std::ofstream file(path, std::ios::binary);
-  file.write(reinterpret_cast<const char*>(bytes), core::kMemorySize);
-  if (!file) {
-    err << "Cannot write " << path << "\n";
-    return false;
+// BASIC sets its direct-mode message flag (bit 7 of $9D) right after printing READY., on
+// its way into the line input: the cold start has cleared program memory by then (a
+// program loaded earlier is lost) and the keyboard is scanned. The power-on RAM pattern
+// leaves the bit clear, and the KERNAL clears the zero page in the first frame.
+constexpr std::uint16_t kMessageModeFlag = 0x9D;
+// The prompt comes about 82 frames after power-on; ten emulated seconds are ample.
+constexpr std::uint64_t kPromptWaitFrames = 500;
+
+bool BasicPromptIsThere(std::uint64_t powerOnFrame) {
+  return core::FrameCounter.load() > powerOnFrame && (core::Ram[kMessageModeFlag] & 0x80) != 0;
+}
+
+// From the input frame on, frame by frame until BASIC's prompt is there; false if it does
+// not come within the wait.
+bool WaitForBasicPrompt(std::uint64_t powerOnFrame) {
+  for (std::uint64_t waited = 0; !BasicPromptIsThere(powerOnFrame); ++waited) {
+    if (waited == kPromptWaitFrames) return false;
+    core::RunFrames(1);
   }
   return true;
 }
+
+// A disk's first program loaded and started, as a user would type it.
+constexpr char kStartDiskText[] = "load\"*\",8,1\nrun\n";
+
+// The program file is looked at before the machine starts (the loader reads it only at
+// the input frame): a missing file, a folder, a FIFO or a device is reported at once and
+// with the loader's words, whatever the length of its name.
+bool ProgramFileCanBeRead(const std::string& path) {
+  switch (platform::ReadFileHead(path, 0).status) {
+    case platform::FileReadStatus::kRead: return true;
+    case platform::FileReadStatus::kCannotOpen:
+      platform::ShowMessageBox("File not found: " + core::EscapedText(path), "Error");
+      return false;
+    default:
+      platform::ShowMessageBox("No readable PRG file: " + core::EscapedText(path), "Error");
+      return false;
+  }
+}
+
+// What a run has to finish when it ends, normally or at a halting opcode.
+struct RunRecord {
+  const HeadlessOptions& options;
+  std::ostream& out;
+  std::ostream& err;
+  std::chrono::steady_clock::time_point started;
+  std::uint64_t firstFrame;
+};
+
+// The screen text, the files and the statistics asked for; returns the exit status.
+int FinishRun(const RunRecord& run) {
+  int status = 0;
+  if (run.options.screenText) {
+    for (const std::string& line : ScreenTextLines()) run.out << line << "\n";
+  }
+  for (const OutputFile& file : RequestedOutputFiles(run.options)) {
+    std::vector<std::uint8_t> png;
+    std::span<const std::uint8_t> bytes;
+    switch (file.kind) {
+      case OutputKind::kScreenshot: {
+        video::RenderFrame();
+        std::string error;
+        if (!EncodeFrameBufferPng(png, error)) {
+          ReportUnwritten(file, error, run.err);
+          status = 1;
+          continue;
+        }
+        bytes = png;
+        break;
+      }
+      case OutputKind::kRam: bytes = {core::Ram, core::kMemorySize}; break;
+      case OutputKind::kIo: bytes = {core::IoImage, core::kMemorySize}; break;
+    }
+    if (!WriteOutputFile(file, bytes, run.err)) status = 1;
+  }
+  if (run.options.stats) {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - run.started).count();
+    // PowerOn started the instruction count at 0.
+    run.out << StatsLine(core::FrameCounter.load() - run.firstFrame, core::InstructionCount,
+                         seconds)
+            << "\n";
+  }
+  run.out.flush();
+  run.err.flush();
+  return status;
+}
+
+// The run a halting opcode ends: it still gets its outputs.
+const RunRecord* HaltableRun = nullptr;
+
+int FinishHaltedRun() {
+  return HaltableRun != nullptr ? FinishRun(*HaltableRun) : 0;
+}
+
+// The halt hook, installed for the run's length; the hooks before it come back after.
+class HaltHookScope {
+ public:
+  explicit HaltHookScope(const RunRecord& run) : saved_(core::InstalledHostHooks()) {
+    HaltableRun = &run;
+    core::HostHooks hooks = saved_;
+    hooks.machineHalted = &FinishHaltedRun;
+    core::InstallHostHooks(hooks);
+  }
+  ~HaltHookScope() {
+    core::InstallHostHooks(saved_);
+    HaltableRun = nullptr;
+  }
+  HaltHookScope(const HaltHookScope&) = delete;
+  HaltHookScope& operator=(const HaltHookScope&) = delete;
+
+ private:
+  core::HostHooks saved_;
+};
 
 void TypeRun() {
   media::TypeRunKeys([](const input::MatrixPosition& key) {
@@ -91,7 +204,15 @@ void TypeStep(const TypedStep& step) {
   core::RunFrames(kTypedKeyGapFrames);
 }
 
+void TypeSteps(const std::vector<TypedStep>& steps) {
+  for (const TypedStep& step : steps) TypeStep(step);
+}
+
 }  // namespace
+
+bool NamesDiskImage(const std::string& path) {
+  return path.size() > 4 && (path.ends_with(".d64") || path.ends_with(".D64"));
+}
 
 bool PressHostCharacter(unsigned char character) {
   character = Normalised(character);
@@ -105,73 +226,80 @@ void ReleaseHostCharacter(unsigned char character) {
   input::OnKeyUp(character, TypedShifted(character) ? input::kModifierShift : 0);
 }
 
+std::string StatsLine(std::uint64_t frames, std::int64_t instructions, double seconds) {
+  char line[160];
+  std::snprintf(line, sizeof line,
+                "stats: frames=%" PRIu64 " instructions=%" PRId64 " seconds=%.3f fps=%.1f", frames,
+                instructions, seconds, seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+  return line;
+}
+
 int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
   const TypedScript script = ParseTypedScript(options.typeText);
   if (!script.error.empty()) {
     err << "--type: " << script.error << "\n";
     return 1;
   }
+  if (const std::string problem = OutputFilesProblem(RequestedOutputFiles(options));
+      !problem.empty()) {
+    err << problem << "\n";
+    return 1;
+  }
+  if (!options.program.empty() && !ProgramFileCanBeRead(options.program)) return 1;
+  if (!options.disk.empty() && !media::MountD64(options.disk)) return 1;
+
+  const RunRecord run{options, out, err, std::chrono::steady_clock::now(),
+                      core::FrameCounter.load()};
+  const HaltHookScope haltHook(run);
   core::JoystickPort.store(static_cast<std::uint8_t>(options.joystickPort));
   input::SetCursorKeysAsJoystick(options.cursorKeysAsJoystick);
-  const auto started = std::chrono::steady_clock::now();
-  const std::uint64_t firstFrame = core::FrameCounter.load();
-  const std::int32_t firstInstruction = core::InstructionCount;
   core::SetSpeedLimit(options.speedLimit);
 
   core::PowerOn(true);
-  core::RunFrames(options.inputAt);
+  core::RunFrames(static_cast<std::uint64_t>(options.inputAt));
 
   if (!options.program.empty()) {
-    bool loaded = false;
+    // Typed keys wait in the key queue until the KERNAL scans them; a program must wait
+    // for the prompt itself.
+    if (!WaitForBasicPrompt(run.firstFrame)) {
+      err << "BASIC's prompt did not appear by frame " << core::FrameCounter.load() - run.firstFrame
+          << "; " << options.program << " was not loaded\n";
+      return 1;
+    }
+    std::optional<media::ProgramRange> loaded;
+    bool typeRun = false;
     {
       core::PassLock lock;
       loaded = media::LoadPrg(options.program);
-      if (loaded) media::SetBasicVariablesToLoadEnd();
+      if (loaded) typeRun = media::PrepareLoadedProgramForStart(*loaded);
     }
     if (!loaded) return 1;
-    if (!options.noRun) TypeRun();
+    if (typeRun && !options.noRun) TypeRun();
   }
-  for (const TypedStep& step : script.steps) TypeStep(step);
+  if (options.startDisk && !options.noRun) {
+    if (!WaitForBasicPrompt(run.firstFrame)) {
+      err << "BASIC's prompt did not appear by frame " << core::FrameCounter.load() - run.firstFrame
+          << "; " << options.disk << " was not started\n";
+      return 1;
+    }
+    TypeSteps(ParseTypedScript(kStartDiskText).steps);
+  }
+  TypeSteps(script.steps);
   if (options.fpsTrace) {
     // One line per emulated second: the last closed one-second window of host time and
     // the throttle's delay at that moment.
-    for (int done = 0; done < options.frames; done += 50) {
-      core::RunFrames(std::min(50, options.frames - done));
+    for (std::int64_t done = 0; done < options.frames; done += 50) {
+      core::RunFrames(
+          static_cast<std::uint64_t>(std::min<std::int64_t>(50, options.frames - done)));
       char line[80];
       std::snprintf(line, sizeof line, "fps: %d throttle=%.0f", core::FramesPerSecond.load(),
                     static_cast<double>(core::ThrottleDelay.load()));
       out << line << std::endl;
     }
   } else {
-    core::RunFrames(options.frames);
+    core::RunFrames(static_cast<std::uint64_t>(options.frames));
   }
-
-  int status = 0;
-  if (options.screenText) {
-    for (const std::string& line : ScreenTextLines()) out << line << "\n";
-  }
-  if (!options.screenshot.empty()) {
-    video::RenderFrame();
-    std::string error;
-    if (!WriteFrameBufferPng(options.screenshot, error)) {
-      err << error << "\n";
-      status = 1;
-    }
-  }
-  if (!options.dumpRam.empty() && !WriteImage(options.dumpRam, core::Ram, err)) status = 1;
-  if (!options.dumpIo.empty() && !WriteImage(options.dumpIo, core::IoImage, err)) status = 1;
-  if (options.stats) {
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    const std::uint64_t frames = core::FrameCounter.load() - firstFrame;
-    char line[160];
-    std::snprintf(line, sizeof line, "stats: frames=%llu instructions=%d seconds=%.3f fps=%.1f",
-                  static_cast<unsigned long long>(frames),
-                  core::InstructionCount - firstInstruction, seconds,
-                  seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
-    out << line << "\n";
-  }
-  return status;
+  return FinishRun(run);
 }
 
 }  // namespace apps

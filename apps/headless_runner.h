@@ -3,15 +3,18 @@
 // is the same every time.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 
 namespace apps {
 
 struct HeadlessOptions {
-  int inputAt = 200;        // frame at which input starts (BASIC waits at its prompt)
+  int inputAt = 200;        // frame at which input starts (a program waits for the prompt)
   std::string program;      // PRG loaded at the input frame
-  bool noRun = false;       // load without typing RUN
+  std::string disk;         // D64 image mounted before the machine starts
+  bool startDisk = false;   // at the input frame, type LOAD"*",8,1 and RUN for the disk
+  bool noRun = false;       // load (or mount) without typing RUN (or LOAD and RUN)
   std::string typeText;     // typed after the program's RUN
   int frames = 100;         // frames run after the last input event
   bool screenText = false;  // print the video matrix as text at the end
@@ -28,9 +31,18 @@ struct HeadlessOptions {
 };
 
 // Runs the machine (already holding its ROM images) as the options say and returns the
-// process's exit status. Results go to `out`, errors to `err`; a typeText that cannot be
-// typed (typed_script.h) is a usage error, status 1, before the machine starts.
+// process's exit status: 0 when the run went as asked, 1 when an output path or an input
+// file is unusable or the typed text cannot be typed (typed_script.h; all before the
+// machine starts), when BASIC's prompt never came for the program, or when an output
+// could not be written. Results go to `out`, errors to `err`.
+// A halting opcode ends the process from inside the run, after the outputs are written.
 int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+
+// The --stats line: "stats: frames=F instructions=I seconds=S fps=R".
+std::string StatsLine(std::uint64_t frames, std::int64_t instructions, double seconds);
+
+// Whether a command-line path names a disk image: it ends in ".d64" or ".D64".
+bool NamesDiskImage(const std::string& path);
 
 // Types one character as the keyboard handlers would (a character found only in a
 // shifted column comes with SHIFT); "\n" and '\r' are RETURN. Returns false for a

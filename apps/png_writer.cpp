@@ -1,16 +1,13 @@
+// Encoding the FrameBuffer with libpng's simplified API, into memory.
 #include "apps/png_writer.h"
 
 #include <png.h>
-
-#include <cstdio>
-#include <memory>
-#include <vector>
 
 #include "video/frame_buffer.h"
 
 namespace apps {
 
-bool WriteFrameBufferPng(const std::string& path, std::string& error) {
+bool EncodeFrameBufferPng(std::vector<std::uint8_t>& png, std::string& error) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = video::kScreenWidth;
@@ -28,10 +25,14 @@ bool WriteFrameBufferPng(const std::string& path, std::string& error) {
       out[2] = colour.blue;
     }
   }
-  if (!png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr)) {
-    error = "Cannot write " + path + ": " + image.message;
+  png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(image);
+  png.resize(size);
+  if (!png_image_write_to_memory(&image, png.data(), &size, 0, pixels.data(), 0, nullptr)) {
+    error = image.message;
+    png.clear();
     return false;
   }
+  png.resize(size);
   return true;
 }
 

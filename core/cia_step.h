@@ -26,7 +26,7 @@ inline void CiaStep() {
   // shows the power-on time; the registers hold plain numbers, not BCD.
   if (static_cast<std::int32_t>(PowerOnTicks) >= TodNextTick) {
     TodTenths = TodTenths >= 11 ? 0 : TodTenths + 1;
-    TodNextTick = static_cast<std::int32_t>(PowerOnTicks) + 100;
+    TodNextTick = static_cast<std::int32_t>(PowerOnTicks + 100u);  // wraps, never overflows
   }
   IoImage[0xDC08] = static_cast<std::uint8_t>(TodTenths);
   IoImage[0xDC09] = static_cast<std::uint8_t>(PowerOnLocalTime.tm_sec);

@@ -2,6 +2,7 @@
 // whose result is not trusted and which therefore leave a warning in the debug log.
 #include "core/cpu_operations.h"
 
+#include <cinttypes>
 #include <cstdio>
 
 #include "core/debug_log.h"
@@ -58,8 +59,8 @@ void SubtractDecimal(std::uint8_t value) {
 
 void Las(std::uint8_t value, std::uint8_t length) {
   char warning[64];
-  std::snprintf(warning, sizeof warning, "%d> Opcode with Errors: LAE/LAS/LAR",
-                static_cast<int>(InstructionCount));
+  std::snprintf(warning, sizeof warning, "%" PRId64 "> Opcode with Errors: LAE/LAS/LAR",
+                InstructionCount);
   AppendDebugLog(warning);
   Cpu.A = Cpu.X = Cpu.SP = static_cast<std::uint8_t>(Cpu.SP & value);
   SetNZ(Cpu.A);

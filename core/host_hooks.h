@@ -4,9 +4,34 @@
 // installs once at start-up, and the debug window's view while that window is open.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace core {
+
+// What the KERNAL's load routine has been given when it reaches its device trap.
+struct NamedFileRequest {
+  std::string_view name;  // the name's bytes as the processor saw them (at most 255)
+  std::uint8_t device = 0;
+  // 0: the file goes to `loadAddress`, whatever its own address (BASIC's LOAD"x",8);
+  // otherwise to the address in its first two bytes (LOAD"x",8,1).
+  std::uint8_t secondaryAddress = 0;
+  std::uint16_t loadAddress = 0;  // X/Y of the LOAD call, which BASIC sets to its start
+  bool verify = false;            // compare with memory and change nothing
+};
+
+enum class NamedFileOutcome : std::uint8_t {
+  kNotFound,   // nothing was loaded or compared; the KERNAL ends with error 4
+  kLoaded,     // the file is in RAM
+  kVerified,   // compared: memory holds the file
+  kDifferent,  // compared: memory differs from the file somewhere
+};
+
+struct NamedFileResult {
+  NamedFileOutcome outcome = NamedFileOutcome::kNotFound;
+  std::uint16_t end = 0;  // the address after the file's last byte, for $AE/$AF
+};
 
 struct HostHooks {
   // The picture at the end of every pass (the video chip's whole-picture render).
@@ -15,12 +40,15 @@ struct HostHooks {
   // inside the call for as long as the desktop program lives.
   void (*clearPicture)() = nullptr;
   void (*openDisplay)() = nullptr;
-  // The KERNAL's load asks for a file by name; true when it was loaded into RAM.
-  bool (*loadNamedFile)(const std::string& name) = nullptr;
+  // The KERNAL's load routine asks for a file by name (see NamedFileRequest).
+  NamedFileResult (*loadNamedFile)(const NamedFileRequest& request) = nullptr;
   // Every interrupt entry, before the KERNAL's keyboard scan (held keys, queued events).
   void (*interruptEntered)() = nullptr;
   // Power-on and reset: every key and direction up, queued key events dropped.
   void (*releaseAllKeys)() = nullptr;
+  // A halting opcode, after its log line and box, just before the process ends: returns
+  // the exit status (without a hook the status is 0).
+  int (*machineHalted)() = nullptr;
 };
 
 // Installed before the machine first runs; not changed while a pass runs.

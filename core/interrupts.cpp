@@ -24,13 +24,16 @@ void TakeInterrupt() {
 
 void CountFramesPerSecond() {
   const std::int32_t now = static_cast<std::int32_t>(platform::TimeGetTime());
-  if (FpsLastSample < FpsDeadline) {
+  // The millisecond clock wraps (a signed view after 24.8 days): the window is compared
+  // by the difference of the two readings, and its end computed without overflow.
+  if (static_cast<std::int32_t>(static_cast<std::uint32_t>(FpsLastSample) -
+                                static_cast<std::uint32_t>(FpsDeadline)) < 0) {
     FpsLastSample = now;
     ++FpsCounter;
     return;
   }
   // The window has closed; the entry that closes it is not counted.
-  FpsDeadline = now + 1000;
+  FpsDeadline = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) + 1000u);
   FpsLastSample = static_cast<std::int32_t>(platform::TimeGetTime());
   FramesPerSecond = FpsCounter;
   if (DebugWindowIsOpen()) {

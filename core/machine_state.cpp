@@ -23,7 +23,7 @@ std::uint8_t IrqPending;
 std::atomic<std::uint8_t> RunFlag{0};
 std::atomic<std::uint8_t> EmulationRunning{1};
 std::atomic<std::int32_t> StepBudget{-1};
-std::int32_t InstructionCount;
+std::int64_t InstructionCount;
 std::uint8_t StallCycles;
 std::int32_t LineCyclesLeft;
 std::uint16_t RasterLine;

@@ -95,7 +95,7 @@ inline constexpr int FramesPerPass = 8;
 extern std::atomic<std::uint8_t> RunFlag;           // a pass may run
 extern std::atomic<std::uint8_t> EmulationRunning;  // Stop/Run
 extern std::atomic<std::int32_t> StepBudget;        // -1 unlimited, 0 paused, N single steps
-extern std::int32_t InstructionCount;               // incremented before every fetch
+extern std::int64_t InstructionCount;               // incremented before every fetch; never wraps
 extern std::uint8_t StallCycles;                    // idle steps owed by the last instruction
 extern std::int32_t LineCyclesLeft;
 extern std::uint16_t RasterLine;

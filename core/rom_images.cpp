@@ -36,7 +36,10 @@ std::vector<std::filesystem::path> RomSearchDirectories(const std::filesystem::p
       fromEnvironment && *fromEnvironment) {
     directories.emplace_back(fromEnvironment);
   }
-  directories.emplace_back(std::filesystem::current_path() / "roms");
+  // A current folder that has been deleted (or cannot be named) is left out of the search.
+  std::error_code noCurrentFolder;
+  const std::filesystem::path current = std::filesystem::current_path(noCurrentFolder);
+  if (!noCurrentFolder) directories.push_back(current / "roms");
   if (!executable.empty()) {
     const std::filesystem::path folder = executable.parent_path();
     directories.push_back(folder / "roms");
@@ -58,11 +61,14 @@ bool LoadRomImages(const std::vector<std::filesystem::path>& directories, std::s
       for (const char* name : {rom.name, rom.shortName}) {
         const std::filesystem::path path = directory / name;
         std::error_code ignored;
-        if (!std::filesystem::is_regular_file(path, ignored)) continue;
-        // Never more than the image's size is read, whatever the file holds.
+        if (!std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) continue;
+        // Something of that name stops the search: a folder, a FIFO or a device is refused
+        // unread, and never more than the image's size is read from a regular file.
         const platform::FileContents file = platform::ReadFileHead(path, rom.target.size());
         if (file.status != platform::FileReadStatus::kRead) {
-          error = "Cannot read ROM image " + path.string();
+          error = "Cannot read ROM image " + path.string() +
+                  (file.status == platform::FileReadStatus::kNotRegularFile ? ": not a regular file"
+                                                                            : "");
           return false;
         }
         if (file.size != rom.target.size()) {

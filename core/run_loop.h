@@ -47,7 +47,8 @@ void PayIdleSteps();
 // The trace line of the instruction about to run at PC.
 std::string FormatTraceLine();
 
-// A halting opcode: log line, "JAM!" box, end of the process with status 0.
+// A halting opcode: log line, "JAM!" box, the host's halt hook, end of the process with
+// the hook's status (0 without one).
 [[noreturn]] void HaltMachine();
 
 }  // namespace core

@@ -1,33 +1,61 @@
-// A disk image read into memory; the mount only confirms the disk name's first character.
+// A disk image read into memory after its size has been checked; the mount confirms the
+// disk name's first character.
 #include "media/d64_image.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
+#include "core/escaped_text.h"
+#include "core/run_loop.h"
 #include "platform/file_reader.h"
 #include "platform/host_services.h"
 
 namespace media {
 
-std::uint8_t D64Image[kD64ImageSize];
+std::uint8_t D64Image[kD64LargestImageSize];
+
+namespace {
+std::size_t MountedSize = 0;  // 0: nothing mounted
+}
 
 bool MountD64(const std::string& path) {
-  // Longer files (error bytes, 40 tracks) contribute only their first 174,848 bytes.
-  const platform::FileContents file = platform::ReadFileHead(path, kD64ImageSize);
-  const std::vector<std::uint8_t>& buffer = file.bytes;
+  // One byte more than the largest image: a longer file shows as too long, unread.
+  const platform::FileContents file = platform::ReadFileHead(path, kD64LargestImageSize + 1);
+  const std::string shownPath = core::EscapedText(path);
   if (file.status != platform::FileReadStatus::kRead) {
     // Missing, or opened but unreadable (a directory): the image stays as it was.
-    platform::ShowMessageBox("D64 Image not found: " + path, "Error");
+    platform::ShowMessageBox("D64 Image not found: " + shownPath, "Error");
     return false;
   }
-
-  // Image byte k is file byte k; bytes beyond a shorter file keep their old contents.
-  for (std::size_t i = 0; i < buffer.size(); ++i) D64Image[i] = buffer[i];
-
+  if (!OpenD64(file.bytes)) {
+    platform::ShowMessageBox("No D64 image: " + shownPath + " has " + std::to_string(file.size) +
+                                 " bytes (a D64 image has 174848 or 196608, or 175531 or "
+                                 "197376 with error bytes)",
+                             "Error");
+    return false;
+  }
+  unsigned nameStart = 0;
+  {
+    core::PassLock lock;
+    std::copy(file.bytes.begin(), file.bytes.end(), D64Image);
+    MountedSize = file.bytes.size();
+    nameStart = D64Image[kD64DiskNameOffset];
+  }
   char text[8];
-  std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(D64Image[kD64DiskNameOffset]));
+  std::snprintf(text, sizeof text, "0x%x", nameStart);
   platform::ShowMessageBox(text, "Info");
   return true;
+}
+
+std::optional<D64Disk> MountedD64() {
+  if (MountedSize == 0) return std::nullopt;
+  return OpenD64(std::span<const std::uint8_t>(D64Image, MountedSize));
+}
+
+void UnmountD64() {
+  MountedSize = 0;
 }
 
 }  // namespace media

@@ -1,15 +1,17 @@
-// Program files with load address $0801 copied straight into RAM (no memory map, so ROM
-// overlays and I/O play no part), and the typed RUN that starts them.
+// Program files copied straight into RAM at their own address (no memory map, so ROM
+// overlays and I/O play no part), and the typed keys that start them.
 #include "media/prg_loader.h"
 
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
-#include <vector>
+#include <span>
 
+#include "core/debug_log.h"
+#include "core/escaped_text.h"
 #include "core/machine_state.h"
 #include "core/run_loop.h"
 #include "input/key_matrix.h"
+#include "media/program_file.h"
 #include "platform/file_reader.h"
 #include "platform/host_services.h"
 
@@ -17,10 +19,8 @@ namespace media {
 
 namespace {
 
-constexpr std::uint16_t kBasicStart = 0x0801;
-// RAM ends at $FFFF: a file at $0801 carries at most this many data bytes.
-constexpr std::size_t kMaxDataBytes = 0x10000 - kBasicStart;  // 63,487
-constexpr std::size_t kMaxFileBytes = kMaxDataBytes + 2;
+// Two address bytes and data up to $FFFF from $0000: anything longer loads nowhere.
+constexpr std::size_t kMaxFileBytes = 2 + 0x10000;
 
 // Zero-page pointers: end of load (set by the KERNAL's LOAD) and BASIC's start of
 // variables, which is also the end of the program text.
@@ -34,7 +34,8 @@ constexpr unsigned kAutostartHoldMs = 100;
 // only while the machine runs, a slow host may spend the whole hold drawing a picture,
 // and a machine still starting up enables its interrupt only after the memory test. So
 // a key stays down until the KERNAL's scan in a frame interrupt has seen it and the
-// release has been through the next entry; all four keys together wait at most this long.
+// release has been through the next entry; the four keys of RUN together wait at most
+// this long (longer sequences in proportion).
 constexpr unsigned kAutostartScanWaitLimitMs = 5000;
 constexpr unsigned kScanPollMs = 5;
 
@@ -54,34 +55,69 @@ void ReleaseOnceScanned(const input::MatrixPosition& key,
   input::ReleaseMatrixKey(key.row, key.column);
 }
 
+void TypeKeys(std::span<const TypedKey> keys) {
+  const auto scanDeadline =
+      std::chrono::steady_clock::now() +
+      std::chrono::milliseconds(kAutostartScanWaitLimitMs * keys.size() / std::size(kRunKeys));
+  for (const TypedKey& typed : keys) {
+    // SHIFT goes down with the key and up once the key has been seen going up.
+    if (typed.shifted) input::PressMatrixKey(input::RightShiftKey.row, input::RightShiftKey.column);
+    input::PressMatrixKey(typed.key.row, typed.key.column);
+    core::SleepServingWaitHook(kAutostartHoldMs);
+    ReleaseOnceScanned(typed.key, scanDeadline);
+    if (typed.shifted) {
+      input::ReleaseMatrixKey(input::RightShiftKey.row, input::RightShiftKey.column);
+    }
+  }
+}
+
 }  // namespace
 
-bool LoadPrg(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> ReadProgramFile(const std::string& path) {
   const platform::FileContents file = platform::ReadFileHead(path, kMaxFileBytes);
+  const std::string shown = core::EscapedText(path);
   if (file.status == platform::FileReadStatus::kCannotOpen) {
-    // A name of one character or none is what an emulated program leaves when it sets
-    // no real file name; that fails quietly.
-    if (path.size() > 1) platform::ShowMessageBox("File not found: " + path, "Error");
-    return false;
+    if (path.size() > 1) platform::ShowMessageBox("File not found: " + shown, "Error");
+    return std::nullopt;
   }
-
-  const std::vector<std::uint8_t>& buffer = file.bytes;
-  const bool read = file.status == platform::FileReadStatus::kRead && file.size <= kMaxFileBytes;
-  if (!read || buffer.size() < 2 || buffer[0] != (kBasicStart & 0xFF) ||
-      buffer[1] != (kBasicStart >> 8)) {
-    platform::ShowMessageBox("No readable PRG file: " + path, "Error");
-    return false;
+  if (file.status != platform::FileReadStatus::kRead || file.size > kMaxFileBytes) {
+    platform::ShowMessageBox("No readable PRG file: " + shown, "Error");
+    return std::nullopt;
   }
+  return file.bytes;
+}
 
-  const std::size_t dataBytes = buffer.size() - 2;
-  for (std::size_t i = 0; i < dataBytes; ++i) core::Ram[kBasicStart + i] = buffer[2 + i];
-
+std::optional<ProgramRange> LoadPrg(const std::string& path) {
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadProgramFile(path);
+  if (!bytes) return std::nullopt;
+  const ProgramFile program = ParseProgramFile(*bytes);
+  if (!program.ok()) {
+    platform::ShowMessageBox("No readable PRG file: " + core::EscapedText(path), "Error");
+    return std::nullopt;
+  }
+  PlaceProgram(program, core::Ram, false);
   // The address after the last loaded byte, as the KERNAL's LOAD leaves it (a program
   // that fills RAM up to $FFFF wraps to $0000).
-  const std::uint16_t end = static_cast<std::uint16_t>(kBasicStart + dataBytes);
+  const std::uint32_t end = program.endAddress();
   core::Ram[kLoadEndLow] = static_cast<std::uint8_t>(end & 0xFF);
   core::Ram[kLoadEndHigh] = static_cast<std::uint8_t>(end >> 8);
-  return true;
+  return ProgramRange{program.loadAddress, end};
+}
+
+bool PrepareLoadedProgramForStart(const ProgramRange& range) {
+  if (range.start == kBasicStart) {
+    SetBasicVariablesToLoadEnd();
+    return true;
+  }
+  char line[48];
+  if (range.end > range.start) {
+    std::snprintf(line, sizeof line, "Loaded $%04X-$%04X", range.start,
+                  static_cast<unsigned>(range.end - 1));
+  } else {
+    std::snprintf(line, sizeof line, "Loaded nothing at $%04X", range.start);
+  }
+  core::AppendDebugLog(line);
+  return false;
 }
 
 void SetBasicVariablesToLoadEnd() {
@@ -90,12 +126,13 @@ void SetBasicVariablesToLoadEnd() {
 }
 
 void AutostartProgram() {
-  const auto scanDeadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(kAutostartScanWaitLimitMs);
-  TypeRunKeys([scanDeadline](const input::MatrixPosition& key) {
-    core::SleepServingWaitHook(kAutostartHoldMs);
-    ReleaseOnceScanned(key, scanDeadline);
-  });
+  TypedKey keys[std::size(kRunKeys)];
+  for (std::size_t i = 0; i < std::size(kRunKeys); ++i) keys[i].key = kRunKeys[i];
+  TypeKeys(keys);
+}
+
+void AutostartDisk() {
+  TypeKeys(kLoadAndRunFirstFileKeys);
 }
 
 }  // namespace media

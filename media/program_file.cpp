@@ -2,6 +2,7 @@
 // below $10000.
 #include "media/program_file.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace media {
@@ -30,6 +31,15 @@ ProgramFile ParseProgramFile(std::span<const std::uint8_t> file,
   }
   program.data = file.subspan(2);
   return program;
+}
+
+bool PlaceProgram(const ProgramFile& program, std::span<std::uint8_t, 0x10000> memory,
+                  bool verify) {
+  // The parser accepted only data that ends at $FFFF or before.
+  const auto at = memory.begin() + program.loadAddress;
+  if (verify) return std::equal(program.data.begin(), program.data.end(), at);
+  std::copy(program.data.begin(), program.data.end(), at);
+  return true;
 }
 
 }  // namespace media

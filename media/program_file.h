@@ -26,4 +26,9 @@ struct ProgramFile {
 ProgramFile ParseProgramFile(std::span<const std::uint8_t> file,
                              std::optional<std::uint16_t> loadAt = std::nullopt);
 
+// An accepted program's data stored into the 64 KB of `memory` from its load address,
+// or, with `verify`, compared with what is there, changing nothing. Returns whether
+// memory holds the data (always after a store).
+bool PlaceProgram(const ProgramFile& program, std::span<std::uint8_t, 0x10000> memory, bool verify);
+
 }  // namespace media

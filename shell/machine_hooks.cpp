@@ -5,7 +5,8 @@
 #include "core/machine_state.h"
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
-#include "media/prg_loader.h"
+#include "media/d64_image.h"
+#include "media/named_file_loader.h"
 #include "video/frame_buffer.h"
 #include "video/vic_state.h"
 
@@ -16,7 +17,7 @@ void InstallMachineHooks(void (*openDisplay)()) {
   hooks.renderPicture = &video::RenderFrame;
   hooks.clearPicture = &video::ClearFrameBuffer;
   hooks.openDisplay = openDisplay;
-  hooks.loadNamedFile = &media::LoadPrg;
+  hooks.loadNamedFile = &media::LoadNamedFile;
   hooks.interruptEntered = &input::NoteInterruptEntry;
   hooks.releaseAllKeys = &input::ReleaseAllKeys;
   core::InstallHostHooks(hooks);
@@ -27,6 +28,7 @@ void ZeroWholeMachine() {
   video::ZeroVideoState();
   input::SetCursorKeysAsJoystick(true);
   input::ReleaseAllKeys();
+  media::UnmountD64();
   InstallMachineHooks();
 }
 

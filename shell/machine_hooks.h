@@ -1,6 +1,7 @@
 // The machine's wiring: the host hooks through which the core reaches the video
-// renderers, the keyboard mapping and the program loader. Every program installs them
-// once at start-up; the desktop program adds its display window.
+// renderers, the keyboard mapping and the loader of named files (disk and host folder).
+// Every program installs them once at start-up; the desktop program adds its display
+// window.
 #pragma once
 
 namespace shell {
@@ -8,10 +9,10 @@ namespace shell {
 // Installs the hooks; `openDisplay` is the first start's display (none without a window).
 void InstallMachineHooks(void (*openDisplay)() = nullptr);
 
-// Every record of the machine (core, video, input, the debug log) back to the all-zero
-// state of process start, the keyboard settings at theirs (cursor keys as the joystick,
-// the joystick in port 1), with the hooks installed: the one call tests and benchmarks
-// make between cases.
+// Every record of the machine (core, video, input, the debug log, the mounted disk) back
+// to the all-zero state of process start, the keyboard settings at theirs (cursor keys as
+// the joystick, the joystick in port 1), with the hooks installed: the one call tests and
+// benchmarks make between cases.
 void ZeroWholeMachine();
 
 }  // namespace shell

@@ -4,10 +4,13 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
+#include <optional>
 #include <system_error>
 
 #include "core/machine_state.h"
 #include "core/run_loop.h"
+#include "media/d64_image.h"
 #include "media/prg_loader.h"
 #include "platform/host_services.h"
 
@@ -33,32 +36,46 @@ void WaitForBasicPrompt() {
   }
 }
 
-}  // namespace
-
-bool CommandLineNamesProgram(const std::string& path) {
-  for (const char* extension : {".prg", ".PRG"}) {
+bool NamedByExtension(const std::string& path, std::initializer_list<const char*> extensions) {
+  for (const char* extension : extensions) {
     const std::size_t at = path.find(extension);
     if (at != std::string::npos && at >= 2) return true;
   }
   return false;
 }
 
+}  // namespace
+
+bool CommandLineNamesProgram(const std::string& path) {
+  return NamedByExtension(path, {".prg", ".PRG"});
+}
+
+bool CommandLineNamesDisk(const std::string& path) {
+  return !CommandLineNamesProgram(path) && NamedByExtension(path, {".d64", ".D64"});
+}
+
 bool LoadAndStartProgram(const std::string& path) {
+  bool typeRun = false;
   {
     core::PassLock lock;
-    if (!media::LoadPrg(path)) return false;
-    media::SetBasicVariablesToLoadEnd();
+    const std::optional<media::ProgramRange> loaded = media::LoadPrg(path);
+    if (!loaded) return false;
+    typeRun = media::PrepareLoadedProgramForStart(*loaded);
   }
   // Typing needs the machine running: the keys are held while EmulatorThread scans them.
-  media::AutostartProgram();
+  if (typeRun) media::AutostartProgram();
   return true;
 }
 
 bool StartCommandLineProgram(const std::string& path) {
-  if (!CommandLineNamesProgram(path)) return false;
+  const bool disk = CommandLineNamesDisk(path);
+  if (!disk && !CommandLineNamesProgram(path)) return false;
   platform::SleepMilliseconds(kCommandLinePauseMs);
   WaitForBasicPrompt();
-  return LoadAndStartProgram(path);
+  if (!disk) return LoadAndStartProgram(path);
+  if (!media::MountD64(path)) return false;
+  media::AutostartDisk();
+  return true;
 }
 
 std::string EnterFolderOf(const std::string& chosenPath) {

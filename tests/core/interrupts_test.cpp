@@ -149,6 +149,14 @@ TEST_F(InterruptsTest, FramesPerSecondWindowOpensAtTheFirstEntryAndAdaptsOnlyWit
   FpsCounter = 70;
   CountFramesPerSecond();
   EXPECT_EQ(ThrottleDelay, 10.0f);
+
+  // A window open across the millisecond clock's sign change still counts.
+  SpeedLimitOn = 0;
+  FpsLastSample = 2147483000;
+  FpsDeadline = static_cast<std::int32_t>(2147483000u + 1000u);
+  FpsCounter = 5;
+  CountFramesPerSecond();
+  EXPECT_EQ(FpsCounter, 6);
 }
 
 }  // namespace

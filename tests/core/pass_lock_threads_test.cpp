@@ -44,7 +44,7 @@ TEST_F(PassLockTest, PassesAndLockedWritesNeverInterleave) {
   for (int i = 0; i < 200; ++i) {
     PassLock lock;
     // While the lock is held no instruction runs anywhere.
-    const std::int32_t before = InstructionCount;
+    const std::int64_t before = InstructionCount;
     Ram[0x3000 + (i & 0xFF)] = static_cast<std::uint8_t>(i);
     std::this_thread::yield();
     if (InstructionCount != before) ++interleaved;

@@ -1,6 +1,10 @@
 // Finding and checking the ROM images.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -60,6 +64,59 @@ TEST_F(RomImagesTest, WronglySizedImageIsRejectedAndNothingChanges) {
   EXPECT_NE(error.find("basic.bin"), std::string::npos);
   EXPECT_NE(error.find("8191"), std::string::npos);
   EXPECT_EQ(RomImages.basic[0], before);
+}
+
+// Whatever stands at an image's name is looked at before anything is read: a huge file
+// is refused by its size at once, a FIFO, a folder or a dangling link without blocking,
+// and none of them sends the search on to a later folder.
+TEST_F(RomImagesTest, UnusableImagesAreRefusedAtOnceByWhatTheyAre) {
+  const struct {
+    const char* what;
+    void (*make)(const fs::path& kernal);
+    const char* error;
+  } cases[] = {
+      {"a sparse 1 GiB file",
+       [](const fs::path& kernal) {
+         std::ofstream{kernal};
+         fs::resize_file(kernal, 1u << 30);
+       },
+       " has 1073741824 bytes; expected 8192"},
+      {"a FIFO", [](const fs::path& kernal) { ::mkfifo(kernal.c_str(), 0644); },
+       ": not a regular file"},
+      {"a folder", [](const fs::path& kernal) { fs::create_directory(kernal); },
+       ": not a regular file"},
+      {"a link to nothing", [](const fs::path& kernal) { fs::create_symlink("absent", kernal); },
+       ""},
+  };
+  for (const auto& test : cases) {
+    const fs::path first = directory_ / "first";
+    fs::remove_all(first);
+    fs::create_directories(first);
+    Write("first/basic.bin", 8192, 'B');
+    Write("first/chargen.bin", 4096, 'C');
+    test.make(first / "kernal.bin");
+    std::string error;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(LoadRomImages({first, RomDir()}, error)) << test.what;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+    const std::string expected = "ROM image " + (first / "kernal.bin").string() + test.error;
+    EXPECT_NE(error.find(expected), std::string::npos) << test.what << ": " << error;
+  }
+}
+
+TEST_F(RomImagesTest, DeletedCurrentFolderIsLeftOutOfTheSearch) {
+  const fs::path previous = fs::current_path();
+  fs::create_directory(directory_ / "gone");
+  fs::current_path(directory_ / "gone");
+  fs::remove(directory_ / "gone");
+  const char* environment = std::getenv("C64EMU_ROMS");
+  const std::string saved = environment != nullptr ? environment : "";
+  unsetenv("C64EMU_ROMS");
+  std::vector<fs::path> directories;
+  EXPECT_NO_THROW(directories = RomSearchDirectories("/opt/c64/bin/c64emu"));
+  if (environment != nullptr) setenv("C64EMU_ROMS", saved.c_str(), 1);
+  fs::current_path(previous);
+  EXPECT_EQ(directories, (std::vector<fs::path>{"/opt/c64/bin/roms", "/opt/c64/roms"}));
 }
 
 TEST_F(RomImagesTest, EnvironmentDirectoryComesFirst) {

@@ -3,12 +3,16 @@
 // lines, the KERNAL traps and the halting opcodes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "core/cpu_operations.h"
 #include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "core/memory_map.h"
+#include "core/run_control.h"
 #include "core/run_loop.h"
 #include "platform/host_services.h"
 #include "tests/support/test_machine.h"
@@ -42,7 +46,7 @@ class RunLoopTest : public ::testing::Test {
   // Steps until the next instruction boundary has been passed `count` times.
   void StepInstructions(int count) {
     PassLock lock;
-    const std::int32_t target = InstructionCount + count;
+    const std::int64_t target = InstructionCount + count;
     while (InstructionCount < target) MachineStep();
   }
 };
@@ -186,11 +190,50 @@ TEST_F(RunLoopTest, HaltingOpcodeLogsShowsJamAndEndsWithStatusZero) {
   SetDebugLogEcho(nullptr);
 }
 
-// The KERNAL's load routine reaching its serial-bus traps loads the remembered name.
+// The count never wraps: started near and past 2^31 and 2^32, the trace line, the LAS
+// warning and the halt line show it whole, and a pass counts on from there.
+TEST_F(RunLoopTest, InstructionCountPastThirtyTwoBitsIsShownWhole) {
+  for (const std::int64_t start : {2147483646LL, 4294967295LL, 4294967301LL, 3000000000000LL}) {
+    const std::string text = std::to_string(start);
+    ClearDebugLog();
+    InstructionCount = start;
+    StepMachine(3);
+    EXPECT_NE(DebugLogText().find("> " + text + ":...0x1000: $E8 - - - SP:0xFF"), std::string::npos)
+        << DebugLogText();
+    EXPECT_EQ(InstructionCount, start + 3);
+    StepMachine(-1);  // the rest of the pass, some 55,000 instructions
+    EXPECT_GT(InstructionCount, start + 10000);
+
+    ClearDebugLog();
+    InstructionCount = start;
+    op::Las(0xFF, 3);
+    EXPECT_EQ(DebugLogText(), "> " + text + "> Opcode with Errors: LAE/LAS/LAR\r\n");
+
+    Ram[0x1000] = 0x02;
+    Cpu.PC = 0x1000;
+    InstructionCount = start;
+    SetMessageBoxHandler(nullptr);
+    SetDebugLogEcho(stderr);
+    EXPECT_EXIT(RunPass(), ::testing::ExitedWithCode(0),
+                std::to_string(start + 1) + "> JAM - emulation halted\nError: JAM!");
+    SetDebugLogEcho(nullptr);
+    Ram[0x1000] = 0xE8;
+  }
+}
+
+// The KERNAL's load routine reaching its serial-bus traps loads the remembered name. The
+// KERNAL is visible (port value $36) and its ROM is all NOPs, so that each redirect's
+// target runs one.
 class LoadTrapTest : public RunLoopTest {
  protected:
   void SetUp() override {
     RunLoopTest::SetUp();
+    Ram[0x0001] = kKernalVisible;
+    std::fill(RomMap + 0xE000, RomMap + kMemorySize, 0xEA);
+    RomMap[0xFFFE] = 0x00;  // the interrupt handler at $2000, as in RAM
+    RomMap[0xFFFF] = 0x20;
+    Ram[0xC3] = 0x01;  // BASIC's LOAD hands the KERNAL its start, $0801
+    Ram[0xC4] = 0x08;
     directory_ = FreshTempDirectory("trap");
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(directory_);
@@ -208,6 +251,19 @@ class LoadTrapTest : public RunLoopTest {
     Ram[pc] = 0xEA;  // NOP where the trap leaves PC alone
     StepInstructions(1);
   }
+  // The log of a name trap with the port at `port`, then of the serial load that asks for
+  // the name with the KERNAL visible.
+  std::string NameTrapThenLoad(std::uint8_t port) {
+    ClearDebugLog();
+    Ram[0x0001] = port;
+    Cpu.PC = 0xFFBD;
+    StepInstructions(1);
+    Ram[0x0001] = kKernalVisible;
+    Cpu.PC = 0xF4C8;
+    StepInstructions(1);
+    return DebugLogText();
+  }
+  static constexpr std::uint8_t kKernalVisible = 0x36;
   std::filesystem::path directory_;
   std::filesystem::path previous_;
 };
@@ -256,9 +312,9 @@ TEST_F(LoadTrapTest, EmptyNameFailsWithoutABox) {
   EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
 
-TEST_F(LoadTrapTest, ANameRunningPastTheEndOfRamIsCutThere) {
-  Ram[0xFFFE] = 'A';
-  Ram[0xFFFF] = 'B';
+TEST_F(LoadTrapTest, ANameRunningPastTheEndOfMemoryIsCutThere) {
+  RomMap[0xFFFE] = 'A';  // the KERNAL's bytes, as the processor sees them
+  RomMap[0xFFFF] = 'B';
   Cpu.A = 0xFF;
   Cpu.X = 0xFE;
   Cpu.Y = 0xFF;
@@ -281,10 +337,13 @@ TEST_F(LoadTrapTest, TapeTrapsRedirectByTheOutcome) {
   std::ofstream("TAPE", std::ios::binary).write("\x01\x08\x01", 3);
   SetName(0x0300, "TAPE");
   StepAt(0xFFBD);
-  Ram[0xF56C] = 0xEA;
   Cpu.PC = 0xF54D;
   StepInstructions(1);
-  EXPECT_EQ(Cpu.PC, 0xF56D);
+  // On to "LOADING" and the body's trap: the tape header's addresses would overwrite the
+  // end of load in $AE/$AF.
+  EXPECT_EQ(Cpu.PC, 0xF5A3);
+  EXPECT_EQ(Ram[0xAE], 0x02);
+  EXPECT_EQ(Ram[0xAF], 0x08);
   Ram[0xF5A9] = 0xEA;
   Cpu.PC = 0xF5A5;
   StepInstructions(1);
@@ -298,6 +357,74 @@ TEST_F(LoadTrapTest, LogicalFileLookupIsLoggedAndTheMachineRunsOn) {
   EXPECT_EQ(Cpu.PC, 0xF310);
 }
 
+// With HIRAM clear the processor runs RAM at $E000-$FFFF: a program's own code at a trap
+// address is not the KERNAL and runs as it is.
+TEST_F(LoadTrapTest, TrapsFireOnlyWhileTheKernalIsVisible) {
+  const struct {
+    std::uint16_t pc, pcAfterTrap;  // after the redirect and the NOP there
+  } kTraps[] = {{0xF30F, 0xF310}, {0xF4C8, 0xF705}, {0xF4F9, 0xF5AA},
+                {0xF54D, 0xF705}, {0xF5A5, 0xF5AA}, {0xFFBD, 0xFFBE}};
+  std::fill(Ram + 0xE000, Ram + kMemorySize, 0xEA);
+  for (const std::uint8_t port : {0x37, 0x36, 0x35, 0x34, 0x30}) {
+    const bool kernal = (port & 0x02) != 0;
+    for (const auto& trap : kTraps) {
+      SCOPED_TRACE(testing::Message() << std::hex << int(port) << " " << trap.pc);
+      SetName(0x0300, "OLD");
+      NameTrapThenLoad(kKernalVisible);
+      ClearDebugLog();
+      LoadTrapSucceeded = 1;
+      SetName(0x0300, "NEW");
+      Ram[0x0001] = port;
+      Cpu.PC = trap.pc;
+      StepInstructions(1);
+      EXPECT_EQ(Cpu.PC, kernal ? trap.pcAfterTrap : trap.pc + 1);
+      EXPECT_EQ(DebugLogText().find("> tt") != std::string::npos, kernal && trap.pc == 0xF30F);
+      if (trap.pc == 0xFFBD) {
+        EXPECT_EQ(NameTrapThenLoad(port).find("not found: NEW") != std::string::npos, kernal);
+      }
+    }
+  }
+}
+
+// The name is read as the KERNAL reads it, through the processor's view, without
+// acknowledging an interrupt at $DC0D or $DD0D; it is shown with every byte outside
+// printable ASCII as \xNN (in the log, the boxes and so on standard error).
+TEST_F(LoadTrapTest, TheNameIsReadAsTheProcessorSeesItAndShownEscaped) {
+  RomMap[0xA000] = 'B';
+  RomMap[0xE000] = 'K';
+  RomMap[0xD000] = 'C';
+  IoImage[0xD020] = 'I';
+  IoImage[0xDC0D] = 'T';
+  IoImage[0xDD0D] = 'U';
+  Ram[0xA000] = 'r';
+  Ram[0x0300] = 0x1B;  // ESC, then "[2J": clear the terminal
+  std::memcpy(Ram + 0x0301, "[2J\0\x9B\x7F", 6);
+  const struct {
+    std::uint8_t port;
+    std::uint16_t address;
+    std::uint8_t length;
+    const char* shown;
+  } kNames[] = {{0x37, 0xA000, 1, "B"}, {0x36, 0xA000, 1, "r"},
+                {0x36, 0xE000, 1, "K"}, {0x37, 0xD020, 1, "I"},
+                {0x33, 0xD000, 1, "C"}, {0x36, 0xDC0D, 1, "T"},
+                {0x36, 0xDD0D, 1, "U"}, {0x36, 0x0300, 7, "\\x1B[2J\\x00\\x9B\\x7F"}};
+  for (const auto& row : kNames) {
+    SCOPED_TRACE(row.shown);
+    RecordedMessageBoxes().clear();
+    IrqPending = 1;  // held by the I flag
+    Cpu.A = row.length;
+    Cpu.X = static_cast<std::uint8_t>(row.address);
+    Cpu.Y = static_cast<std::uint8_t>(row.address >> 8);
+    const std::string log = NameTrapThenLoad(row.port);
+    EXPECT_EQ(IrqPending, 1);
+    EXPECT_NE(log.find(std::string("> File not found: ") + row.shown + "\r\n"), std::string::npos)
+        << log;
+    if (row.length > 1) {
+      EXPECT_EQ(RecordedMessageBoxes().at(0).text, log.substr(2, log.size() - 4));
+    }
+  }
+}
+
 }  // namespace
 
 namespace {
@@ -307,7 +434,7 @@ struct MachineSnapshot {
   std::vector<std::uint8_t> io;
   std::uint8_t a, x, y, sp, p;
   std::uint16_t pc;
-  std::int32_t instructions;
+  std::int64_t instructions;
   std::int32_t lineCycles;
   std::uint16_t raster;
   std::uint16_t timer;

@@ -91,7 +91,7 @@ class DebugMachineTest : public testing::Test {
     }
     std::array<std::uint8_t, kMemorySize> ram{}, io{};
     CpuRegisters cpu;
-    std::int32_t instructions;
+    std::int64_t instructions;
     std::uint8_t stall;
     std::int32_t lineCycles;
     std::uint16_t raster;
@@ -105,7 +105,7 @@ class DebugMachineTest : public testing::Test {
 std::unique_ptr<DebugMachineTest::Snapshot> DebugMachineTest::booted_;
 
 TEST_F(DebugMachineTest, StepFiveExecutesFiveInstructionsWithTraceLines) {
-  const std::int32_t before = InstructionCount;
+  const std::int64_t before = InstructionCount;
   TypeStepCount(dialog(), "5");
   Click(dialog(), kStepButton);
   FinishSteps();
@@ -133,7 +133,7 @@ TEST_F(DebugMachineTest, StepFiveExecutesFiveInstructionsWithTraceLines) {
 }
 
 TEST_F(DebugMachineTest, StepWithoutDigitsExecutesNothing) {
-  const std::int32_t before = InstructionCount;
+  const std::int64_t before = InstructionCount;
   const CpuRegisters cpu = Cpu;
   TypeStepCount(dialog(), "abc");
   Click(dialog(), kStepButton);
@@ -143,7 +143,7 @@ TEST_F(DebugMachineTest, StepWithoutDigitsExecutesNothing) {
 }
 
 TEST_F(DebugMachineTest, StepMinusOneRunsFreelyWithoutTrace) {
-  const std::int32_t before = InstructionCount;
+  const std::int64_t before = InstructionCount;
   const std::uint64_t frames = FrameCounter.load();
   TypeStepCount(dialog(), "-1");
   Click(dialog(), kStepButton);
@@ -156,7 +156,7 @@ TEST_F(DebugMachineTest, StepMinusOneRunsFreelyWithoutTrace) {
 TEST_F(DebugMachineTest, StoppedStepDoesNothingThenRunResumes) {
   Click(dialog(), kStopRunButton);
   ASSERT_EQ(EmulationRunning.load(), 0);
-  const std::int32_t before = InstructionCount;
+  const std::int64_t before = InstructionCount;
   // The dump shows the booted machine: the port bytes and BASIC's start-up screen.
   const std::string dump = TextOf(dialog(), kDumpBox);
   EXPECT_EQ(dump.rfind("- RAM - \r\n\r\n\r\n0x0000:  2F 37 ", 0), 0u) << dump.substr(0, 80);

@@ -277,6 +277,17 @@ TEST(CommandLineRule, ExtensionBeforeIndexTwoOrInMixedCaseDoesNotQualify) {
   EXPECT_FALSE(CommandLineNamesProgram(""));
 }
 
+TEST(CommandLineRule, DiskImagesQualifyByTheSameRuleWhenNoProgramIsNamed) {
+  EXPECT_TRUE(CommandLineNamesDisk("game.d64"));
+  EXPECT_TRUE(CommandLineNamesDisk("GAME.D64"));
+  EXPECT_TRUE(CommandLineNamesDisk("/home/user/disks/x.d64"));
+  EXPECT_FALSE(CommandLineNamesDisk("x.d64"));
+  EXPECT_FALSE(CommandLineNamesDisk("Game.d6"));
+  EXPECT_FALSE(CommandLineNamesDisk("game.prg"));
+  EXPECT_FALSE(CommandLineNamesDisk("game.d64.prg"));
+  EXPECT_FALSE(CommandLineNamesDisk("(null)"));
+}
+
 TEST(FileDialogs, TheChosenFilesFolderBecomesTheCurrentDirectory) {
   ScratchFolder folder;
   const std::string name = EnterFolderOf((folder.Path() / "game.prg").string());
@@ -334,6 +345,30 @@ TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPrompt) {
   machine.Stop();
 
   EXPECT_TRUE(started);
+  ExpectTheSumProgramRan();
+}
+
+// c64emu game.d64: the disk is mounted and LOAD"*",8,1 and RUN are typed at the prompt.
+TEST(ProgramLoading, ACommandLineDiskIsMountedAndItsFirstProgramStarted) {
+  PowerOnTestMachine();
+  RecordMessageBoxes();
+  SpeedLimitOn.store(0);
+  ScratchFolder folder;
+  const std::vector<std::uint8_t> image = MakeD64Image("", {{"SUM", kSumProgram, ""}});
+  ASSERT_FALSE(image.empty());
+  const std::string path = WriteTestFile(folder.Path(), "sum.d64", image);
+
+  BackgroundMachine machine(std::chrono::milliseconds(20));
+  const bool started = StartCommandLineProgram(path);
+  machine.WaitForFrames(25);
+  machine.Stop();
+
+  EXPECT_TRUE(started);
+  ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(RecordedMessageBoxes()[0].title, "Info");
+  RecordedMessageBoxes().clear();
+  const std::string screen = ScreenText();
+  EXPECT_NE(screen.find("\nLOAD\"*\",8,1 "), std::string::npos) << screen;
   ExpectTheSumProgramRan();
 }
 

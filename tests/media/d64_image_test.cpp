@@ -22,7 +22,8 @@ namespace {
 class D64ImageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::memset(D64Image, 0, kD64ImageSize);
+    std::memset(D64Image, 0, kD64LargestImageSize);
+    UnmountD64();
     RecordMessageBoxes();
     dir_ = FreshTempDirectory("d64");
   }
@@ -66,29 +67,38 @@ TEST_F(D64ImageTest, StandardImageIsHeldAndItsNameConfirmed) {
   EXPECT_EQ(Ram[0x0801], 0x77);  // the machine is not touched
 }
 
-TEST_F(D64ImageTest, ShorterFilesKeepTheRestOfTheOldImage) {
-  ASSERT_TRUE(MountD64(WriteFile("short.d64", std::vector<std::uint8_t>(1000, 0x99))));
-  ExpectOneBox("0x0", "Info");  // nothing mounted before
-
+// Sizes other than the four of a D64 image are refused and leave the mounted disk.
+TEST_F(D64ImageTest, OnlyTheFourImageSizesMountOthersLeaveThePreviousImage) {
   ASSERT_TRUE(MountD64(WriteFile("disk.d64", Image(kD64ImageSize))));
   ExpectOneBox("0x41", "Info");
-  ASSERT_TRUE(MountD64(WriteFile("short.d64", std::vector<std::uint8_t>(1000, 0x99))));
-  ExpectOneBox("0x41", "Info");  // the old image's byte
-  EXPECT_EQ(D64Image[999], 0x99);
-  EXPECT_EQ(D64Image[1000], 1000 % 251);
-
-  ASSERT_TRUE(MountD64(WriteFile("empty.d64", {})));
-  ExpectOneBox("0x41", "Info");
-  EXPECT_EQ(D64Image[0], 0x99);
+  for (const std::size_t size : {std::size_t{0}, std::size_t{1000}, std::size_t{174847},
+                                 std::size_t{174849}, std::size_t{197377}, std::size_t{400000}}) {
+    SCOPED_TRACE(size);
+    const std::string path = WriteFile("odd.d64", std::vector<std::uint8_t>(size, 0x99));
+    EXPECT_FALSE(MountD64(path));
+    ExpectOneBox("No D64 image: " + path + " has " + std::to_string(size) +
+                     " bytes (a D64 image has 174848 or 196608, or 175531 or 197376 with error "
+                     "bytes)",
+                 "Error");
+    ASSERT_TRUE(MountedD64());
+    EXPECT_EQ(MountedD64()->sectors.size(), kD64ImageSize);
+    EXPECT_EQ(D64Image[0], 0);
+  }
 }
 
-TEST_F(D64ImageTest, LongerFilesContributeOnlyTheImageSize) {
-  for (std::size_t size : {std::size_t{175531}, std::size_t{196608}}) {
-    SCOPED_TRACE(size);
-    std::vector<std::uint8_t> image = Image(size);
+TEST_F(D64ImageTest, ImagesWithErrorBytesAndFortyTracksAreHeldWhole) {
+  const struct {
+    std::size_t size;
+    int tracks;
+  } kSizes[] = {{175531, 35}, {196608, 40}, {197376, 40}, {174848, 35}};
+  for (const auto& row : kSizes) {
+    SCOPED_TRACE(row.size);
+    std::vector<std::uint8_t> image = Image(row.size);
     ASSERT_TRUE(MountD64(WriteFile("long.d64", image)));
     ExpectOneBox("0x41", "Info");
-    EXPECT_EQ(std::memcmp(D64Image, image.data(), kD64ImageSize), 0);
+    EXPECT_EQ(std::memcmp(D64Image, image.data(), row.size), 0);
+    ASSERT_TRUE(MountedD64());
+    EXPECT_EQ(MountedD64()->tracks, row.tracks);
   }
 }
 

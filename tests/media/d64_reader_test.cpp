@@ -40,31 +40,12 @@ std::vector<std::uint8_t> Contents(const DiskFile& file) {
   return bytes;
 }
 
-// cc1541 turns ASCII lower case into the PETSCII letters the machine shows as capitals.
-std::string ForCc1541(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return "'" + text + "'";
-}
-
 // The image cc1541 makes of `files`; empty, with a failure, when it cannot.
 std::vector<std::uint8_t> MakeImage(const std::string& diskOptions,
                                     const std::vector<DiskFile>& files) {
-  if (std::system("command -v cc1541 >/dev/null 2>&1") != 0) {
-    ADD_FAILURE() << "cc1541 is not installed (scripts_common.sh installs the Debian package)";
-    return {};
-  }
-  const std::filesystem::path dir = FreshTempDirectory("d64-reader");
-  std::string command = "cd '" + dir.string() + "' && cc1541 -q " + diskOptions;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::string local = "file" + std::to_string(i);
-    WriteTestFile(dir, local, Contents(files[i]));
-    command += " " + files[i].options + " -f " + ForCc1541(files[i].name) + " -w " + local;
-  }
-  if (std::system((command + " disk.d64 >/dev/null").c_str()) != 0) ADD_FAILURE() << command;
-  std::ifstream in(dir / "disk.d64", std::ios::binary);
-  std::vector<std::uint8_t> image(std::istreambuf_iterator<char>(in), {});
-  std::filesystem::remove_all(dir);
-  return image;
+  std::vector<Cc1541File> written;
+  for (const DiskFile& file : files) written.push_back({file.name, Contents(file), file.options});
+  return MakeD64Image(diskOptions, written);
 }
 
 std::size_t Offset(int track, int sector) {
@@ -75,7 +56,7 @@ std::size_t Offset(int track, int sector) {
 class D64ReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    image_ = MakeImage("-n " + ForCc1541("test disk") + " -i " + ForCc1541("7x 2a"), kFiles);
+    image_ = MakeImage("-n " + Cc1541Text("test disk") + " -i " + Cc1541Text("7x 2a"), kFiles);
     ASSERT_FALSE(image_.empty());
   }
   std::vector<std::uint8_t> image_;

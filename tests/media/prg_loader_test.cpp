@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/debug_log.h"
 #include "core/machine_state.h"
 #include "input/key_matrix.h"
 #include "platform/host_services.h"
@@ -98,12 +99,11 @@ TEST_F(PrgLoaderTest, HeaderOnlyFileLoadsNothingAndSucceeds) {
   EXPECT_TRUE(RamUnchanged());
 }
 
-TEST_F(PrgLoaderTest, FilesWithoutTheBasicLoadAddressAreRejected) {
+TEST_F(PrgLoaderTest, FilesTooShortForALoadAddressAreRejected) {
   FillRam();
-  const std::string elsewhere = WriteFile("c000.prg", {0x00, 0xC0, 0xA9, 0x00});
   const std::string oneByte = WriteFile("one.prg", {0x01});
   const std::string empty = WriteFile("nothing.prg", {});
-  for (const std::string& path : {elsewhere, oneByte, empty}) {
+  for (const std::string& path : {oneByte, empty}) {
     SCOPED_TRACE(path);
     RecordedMessageBoxes().clear();
     EXPECT_FALSE(LoadPrg(path));
@@ -111,6 +111,49 @@ TEST_F(PrgLoaderTest, FilesWithoutTheBasicLoadAddressAreRejected) {
     EXPECT_EQ(RecordedMessageBoxes()[0].text, "No readable PRG file: " + path);
     EXPECT_EQ(RecordedMessageBoxes()[0].title, "Error");
     EXPECT_TRUE(RamUnchanged());
+  }
+}
+
+// Every load address: the data goes there, the end pointers follow, and only a program
+// at BASIC's start is one to RUN; any other is logged where it went.
+TEST_F(PrgLoaderTest, ProgramsLoadAtTheirOwnAddress) {
+  const struct {
+    std::uint16_t address;
+    std::size_t dataBytes;
+    std::uint16_t loadEnd;  // $AE/$AF
+    bool run;
+    const char* log;  // nullptr: no log line
+  } kPrograms[] = {
+      {0x0801, 3, 0x0804, true, nullptr},
+      {0xC000, 1024, 0xC400, false, "> Loaded $C000-$C3FF\r\n"},
+      {0x0400, 40, 0x0428, false, "> Loaded $0400-$0427\r\n"},
+      {0xFFFF, 1, 0x0000, false, "> Loaded $FFFF-$FFFF\r\n"},
+      {0x9000, 0, 0x9000, false, "> Loaded nothing at $9000\r\n"},
+  };
+  for (const auto& row : kPrograms) {
+    SCOPED_TRACE(row.address);
+    FillRam();
+    ClearDebugLog();
+    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(row.address & 0xFF),
+                                    static_cast<std::uint8_t>(row.address >> 8)};
+    for (std::size_t i = 0; i < row.dataBytes; ++i) bytes.push_back(static_cast<std::uint8_t>(~i));
+    const std::optional<ProgramRange> range = LoadPrg(WriteFile("any.prg", bytes));
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->start, row.address);
+    EXPECT_EQ(range->end, row.address + row.dataBytes);
+    for (std::size_t i = 0; i < row.dataBytes; ++i) {
+      ASSERT_EQ(Ram[row.address + i], bytes[2 + i]) << i;
+    }
+    EXPECT_EQ(Ram[row.address - 1], before_[row.address - 1]);
+    EXPECT_EQ(Ram[0xAE] | Ram[0xAF] << 8, row.loadEnd);
+    EXPECT_EQ(PrepareLoadedProgramForStart(*range), row.run);
+    EXPECT_EQ(Ram[0x2D] | Ram[0x2E] << 8,
+              row.run ? row.loadEnd : before_[0x2D] | before_[0x2E] << 8);
+    if (row.log != nullptr) {
+      EXPECT_EQ(DebugLogText(), row.log);
+    } else {
+      EXPECT_EQ(DebugLogText(), "");
+    }
   }
 }
 

@@ -4,8 +4,10 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "apps/headless_runner.h"
 #include "apps/screen_text.h"
@@ -53,6 +55,32 @@ std::string WriteTestFile(const std::filesystem::path& directory, const std::str
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
   return path;
+}
+
+std::string Cc1541Text(const std::string& text) {
+  std::string lower = text;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return "'" + lower + "'";
+}
+
+std::vector<std::uint8_t> MakeD64Image(const std::string& diskOptions,
+                                       const std::vector<Cc1541File>& files) {
+  if (std::system("command -v cc1541 >/dev/null 2>&1") != 0) {
+    ADD_FAILURE() << "cc1541 is not installed (scripts_common.sh installs the Debian package)";
+    return {};
+  }
+  const std::filesystem::path dir = FreshTempDirectory("cc1541");
+  std::string command = "cd '" + dir.string() + "' && cc1541 -q " + diskOptions;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string local = "file" + std::to_string(i);
+    WriteTestFile(dir, local, files[i].bytes);
+    command += " " + files[i].options + " -f " + Cc1541Text(files[i].name) + " -w " + local;
+  }
+  if (std::system((command + " disk.d64 >/dev/null").c_str()) != 0) ADD_FAILURE() << command;
+  std::ifstream in(dir / "disk.d64", std::ios::binary);
+  std::vector<std::uint8_t> image(std::istreambuf_iterator<char>(in), {});
+  std::filesystem::remove_all(dir);
+  return image;
 }
 
 void LoadTestRoms() {

@@ -22,6 +22,20 @@ std::filesystem::path FreshTempDirectory(const std::string& purpose);
 std::string WriteTestFile(const std::filesystem::path& directory, const std::string& name,
                           const std::vector<std::uint8_t>& bytes);
 
+// A D64 image made by cc1541 at test time from files written under their names (in the
+// machine's capitals) with cc1541's per-file options; empty, with a test failure, when
+// cc1541 is missing or fails.
+struct Cc1541File {
+  std::string name;
+  std::vector<std::uint8_t> bytes;
+  std::string options;  // type, flags, placement (-T SEQ, -O, -e, -r 36, ...)
+};
+std::vector<std::uint8_t> MakeD64Image(const std::string& diskOptions,
+                                       const std::vector<Cc1541File>& files);
+// Text in the machine's capitals as cc1541 takes it on its command line (quoted, in the
+// ASCII lower case it turns into PETSCII letters).
+std::string Cc1541Text(const std::string& text);
+
 using shell::ZeroWholeMachine;
 
 // ZeroWholeMachine, then the ROM images loaded (fails the test if they are missing).

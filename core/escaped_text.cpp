@@ -1,0 +1,23 @@
+// Non-printable bytes written as \xNN.
+#include "core/escaped_text.h"
+
+namespace core {
+
+std::string EscapedText(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte <= 0x7E) {
+      shown += c;
+    } else {
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 0x0F];
+    }
+  }
+  return shown;
+}
+
+}  // namespace core

@@ -1,0 +1,89 @@
+// The load trap's two sources, the mounted disk image and the host folder, and the one
+// way a found file goes into memory.
+#include "media/named_file_loader.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/escaped_text.h"
+#include "core/machine_state.h"
+#include "media/d64_directory_listing.h"
+#include "media/d64_image.h"
+#include "media/host_file_names.h"
+#include "media/prg_loader.h"
+#include "media/program_file.h"
+#include "platform/host_services.h"
+
+namespace media {
+
+namespace {
+
+constexpr std::uint8_t kDiskDevice = 8;
+
+using core::NamedFileOutcome;
+using core::NamedFileRequest;
+using core::NamedFileResult;
+
+// A found file's bytes into RAM at `loadAt` (its own address when none), or compared
+// with the memory there.
+NamedFileResult Place(const NamedFileRequest& request, std::span<const std::uint8_t> file,
+                      std::optional<std::uint16_t> loadAt, const std::string& shownName) {
+  const ProgramFile program = ParseProgramFile(file, loadAt);
+  if (!program.ok()) {
+    platform::ShowMessageBox("No readable PRG file: " + shownName, "Error");
+    return {};
+  }
+  const bool same = PlaceProgram(program, core::Ram, request.verify);
+  NamedFileResult result;
+  result.outcome = !request.verify ? NamedFileOutcome::kLoaded
+                   : same          ? NamedFileOutcome::kVerified
+                                   : NamedFileOutcome::kDifferent;
+  result.end = static_cast<std::uint16_t>(program.endAddress());  // $10000 wraps to $0000
+  return result;
+}
+
+// The mounted disk's answer: the file's bytes, or nothing when the disk has no such name
+// (the host folder is asked next). A damaged disk is reported and ends the search.
+struct DiskAnswer {
+  std::optional<std::vector<std::uint8_t>> file;
+  bool searchOn = true;
+};
+
+DiskAnswer ReadFromDisk(const D64Disk& disk, std::string_view name) {
+  if (name == "$") return {DirectoryListingProgram(ReadD64Directory(disk)), false};
+  D64File found = ReadD64Program(disk, name);
+  if (found.ok()) return {std::move(found.bytes), false};
+  if (found.fault == D64Fault::kFileNotFound) return {};
+  platform::ShowMessageBox("Disk error: " + core::EscapedText(found.error), "Error");
+  return {std::nullopt, false};
+}
+
+}  // namespace
+
+NamedFileResult LoadNamedFile(const NamedFileRequest& request) {
+  const std::string shownName = core::EscapedText(request.name);
+  if (request.device == kDiskDevice) {
+    if (const std::optional<D64Disk> disk = MountedD64()) {
+      const DiskAnswer answer = ReadFromDisk(*disk, request.name);
+      // As the drive and the KERNAL do: secondary address 0 loads at BASIC's start (the
+      // address LOAD was given), 1 at the file's own address.
+      std::optional<std::uint16_t> loadAt;
+      if (request.secondaryAddress == 0) loadAt = request.loadAddress;
+      if (answer.file) return Place(request, *answer.file, loadAt, shownName);
+      if (!answer.searchOn) return {};
+    }
+  }
+  const std::optional<std::string> hostName = FindHostFile(request.name);
+  if (!hostName) {
+    if (request.name.size() > 1) platform::ShowMessageBox("File not found: " + shownName, "Error");
+    return {};
+  }
+  const std::optional<std::vector<std::uint8_t>> file = ReadProgramFile(*hostName);
+  if (!file) return {};
+  // A host file is a program file like one opened from the menu: it loads at its own
+  // address, whatever the secondary address.
+  return Place(request, *file, std::nullopt, core::EscapedText(*hostName));
+}
+
+}  // namespace media
