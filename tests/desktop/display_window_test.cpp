@@ -316,18 +316,6 @@ TEST_F(DisplayWindowTest, TheKeypadIsTheJoystickWhenTheCursorKeysAreTheCursor) {
   SetCursorKeysAsJoystick(true);
 }
 
-TEST_F(DisplayWindowTest, CtrlThreeIsCtrlWithThreeAndEndsNothing) {
-  Key(Code(XK_Control_L), true);
-  Key(Code(XK_3), true);
-  EXPECT_TRUE(PumpUntil([] { return Pressed(7, 2) && Pressed(1, 0); }));
-  Key(Code(XK_3), false);
-  Key(Code(XK_Control_L), false);
-  PumpUntil([] { return false; });
-  TwoInterrupts();
-  TwoInterrupts();
-  for (int row = 0; row < 8; ++row) EXPECT_EQ(KeyMatrix[row].load(), 0xFF) << "row " << row;
-}
-
 TEST_F(DisplayWindowTest, XErrorsOnTheWindowsConnectionAreReportedNotSwallowed) {
   const std::uint64_t before = ReportedX11ErrorCount();
   testing::internal::CaptureStderr();
