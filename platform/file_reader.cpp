@@ -41,12 +41,12 @@ FileContents ReadFileHead(const std::string& path, std::size_t limit) {
     return contents;
   }
   contents.size = static_cast<std::uintmax_t>(info.st_size);
-  contents.bytes.resize(
-      static_cast<std::size_t>(std::min<std::uintmax_t>(contents.size, limit)));
+  contents.bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(contents.size, limit)));
 
   std::size_t done = 0;
   while (done < contents.bytes.size()) {
-    const ssize_t got = ::read(file.get(), contents.bytes.data() + done, contents.bytes.size() - done);
+    const ssize_t got =
+        ::read(file.get(), contents.bytes.data() + done, contents.bytes.size() - done);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       contents.status = FileReadStatus::kReadFailed;

@@ -29,18 +29,11 @@ class DiskLoadingTest : public ::testing::Test {
   void SetUp() override {
     LoadTestRoms();
     RecordMessageBoxes();
-    directory_ = FreshTempDirectory("disk");
-    previous_ = fs::current_path();
-    fs::current_path(directory_);
     const std::vector<std::uint8_t> image = MakeD64Image(
         "-n " + Cc1541Text("games") + " -i " + Cc1541Text("g1 2a"),
         {{"SUM", kSumProgram, ""}, {"MC", kMachineCode, "-e"}, {"NOTES", kSumProgram, "-T SEQ"}});
     ASSERT_FALSE(image.empty());
     WriteTestFile(directory_, "games.d64", image);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    fs::remove_all(directory_);
   }
   // Runs with the disk mounted (unless told otherwise) and returns the screen's rows
   // without their trailing spaces.
@@ -61,8 +54,8 @@ class DiskLoadingTest : public ::testing::Test {
     }
     return text;
   }
-  fs::path directory_;
-  fs::path previous_;
+  WorkingFolder folder_{"disk"};
+  const fs::path& directory_ = folder_.Path();
 };
 
 TEST_F(DiskLoadingTest, DirectoryLoadsAsAProgramAndListsAsTheDriveShowsIt) {

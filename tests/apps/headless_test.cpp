@@ -67,13 +67,6 @@ class HeadlessTest : public ::testing::Test {
   void SetUp() override {
     LoadTestRoms();
     RecordMessageBoxes();
-    directory_ = FreshTempDirectory("headless");
-    previous_ = fs::current_path();
-    fs::current_path(directory_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    fs::remove_all(directory_);
   }
   void WriteFile(const std::string& name, const std::string& bytes) {
     std::ofstream(directory_ / name, std::ios::binary) << bytes;
@@ -87,8 +80,8 @@ class HeadlessTest : public ::testing::Test {
     errors_ = err.str();
     return out.str();
   }
-  fs::path directory_;
-  fs::path previous_;
+  WorkingFolder folder_{"headless"};
+  const fs::path& directory_ = folder_.Path();
   std::string errors_;
 };
 

@@ -88,16 +88,7 @@ TEST(TypedScript, AnythingElseIsAnErrorThatNamesItsPosition) {
 
 class TypedSessionTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    LoadTestRoms();
-    directory_ = FreshTempDirectory("typed");
-    previous_ = fs::current_path();
-    fs::current_path(directory_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    fs::remove_all(directory_);
-  }
+  void SetUp() override { LoadTestRoms(); }
   std::string Run(const HeadlessOptions& options, int expected = 0) {
     std::ostringstream out;
     std::ostringstream err;
@@ -105,8 +96,8 @@ class TypedSessionTest : public ::testing::Test {
     errors_ = err.str();
     return ScreenText();
   }
-  fs::path directory_;
-  fs::path previous_;
+  WorkingFolder folder_{"typed"};
+  const fs::path& directory_ = folder_.Path();
   std::string errors_;
 };
 

@@ -40,17 +40,10 @@ class NamedFileLoaderTest : public ::testing::Test {
   void SetUp() override {
     ZeroWholeMachine();
     RecordMessageBoxes();
-    directory_ = FreshTempDirectory("named");
-    previous_ = fs::current_path();
-    fs::current_path(directory_);
     image_ = MakeD64Image("", kDiskFiles);
     ASSERT_FALSE(image_.empty());
   }
-  void TearDown() override {
-    platform::SetMessageBoxHandler(nullptr);
-    fs::current_path(previous_);
-    fs::remove_all(directory_);
-  }
+  void TearDown() override { platform::SetMessageBoxHandler(nullptr); }
   void Mount(const std::vector<std::uint8_t>& image) {
     ASSERT_TRUE(MountD64(WriteTestFile(directory_, "disk.d64", image)));
     RecordedMessageBoxes().clear();
@@ -60,8 +53,8 @@ class NamedFileLoaderTest : public ::testing::Test {
     return LoadNamedFile({name, device, secondary, 0x0801, false});
   }
 
-  fs::path directory_;
-  fs::path previous_;
+  WorkingFolder folder_{"named"};
+  const fs::path& directory_ = folder_.Path();
   std::vector<std::uint8_t> image_;
 };
 

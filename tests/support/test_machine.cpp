@@ -48,6 +48,16 @@ std::filesystem::path FreshTempDirectory(const std::string& purpose) {
   return directory;
 }
 
+WorkingFolder::WorkingFolder(const std::string& purpose)
+    : previous_(std::filesystem::current_path()), path_(FreshTempDirectory(purpose)) {
+  std::filesystem::current_path(path_);
+}
+
+WorkingFolder::~WorkingFolder() {
+  std::filesystem::current_path(previous_);
+  std::filesystem::remove_all(path_);
+}
+
 std::string WriteTestFile(const std::filesystem::path& directory, const std::string& name,
                           const std::vector<std::uint8_t>& bytes) {
   const std::string path = (directory / name).string();

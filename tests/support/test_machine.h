@@ -18,6 +18,22 @@ std::filesystem::path RomDir();
 // A fresh, empty directory of this test process's own (tests run in parallel).
 std::filesystem::path FreshTempDirectory(const std::string& purpose);
 
+// A fresh folder of the test's own that is the current directory while the object lives
+// (the KERNAL's loads by name look there); afterwards the folder is removed and the
+// directory from before is current again.
+class WorkingFolder {
+ public:
+  explicit WorkingFolder(const std::string& purpose);
+  ~WorkingFolder();
+  WorkingFolder(const WorkingFolder&) = delete;
+  WorkingFolder& operator=(const WorkingFolder&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path path_;
+};
+
 // Writes `bytes` as the file `name` in `directory` and returns its path.
 std::string WriteTestFile(const std::filesystem::path& directory, const std::string& name,
                           const std::vector<std::uint8_t>& bytes);
