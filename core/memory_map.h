@@ -72,17 +72,15 @@ inline std::uint8_t ReadByte(std::uint16_t address) {
   return ReadBankedByte(address);
 }
 
-// The processor's view without the side effect of reading: $DC0D and $DD0D show their
-// bytes but do not acknowledge the interrupt. For the host looking at memory as the
+// The processor's view without the side effect of reading: $DC0D, its mirrors and $DD0D
+// show their bytes but do not acknowledge the interrupt. For the host looking at memory as the
 // processor would (a file name the KERNAL was given), never for the processor itself.
 inline std::uint8_t PeekByte(std::uint16_t address) {
-  if (address == 0xDC0D || address == 0xDD0D) {
-    const std::uint8_t pending = IrqPending;
-    const std::uint8_t byte = ReadByte(address);
-    IrqPending = pending;
-    return byte;
-  }
-  return ReadByte(address);
+  // The acknowledge ($DC0D, its mirrors, $DD0D) is the only side effect of a read.
+  const std::uint8_t pending = IrqPending;
+  const std::uint8_t byte = ReadByte(address);
+  IrqPending = pending;
+  return byte;
 }
 
 // Writes to $0000 and $0001 recompute the effective port value.

@@ -129,6 +129,12 @@ TEST_F(MemoryMapTest, InterruptControlReadsAcknowledgeTheRequest) {
   EXPECT_EQ(IrqPending, 1);
   ReadByte(0xDD0D);
   EXPECT_EQ(IrqPending, 0);
+  // A peek shows the same bytes and acknowledges nothing, mirrors included.
+  for (const std::uint16_t address : {0xDC0D, 0xDC1D, 0xDCFD, 0xDD0D}) {
+    IrqPending = 1;
+    EXPECT_EQ(PeekByte(address), IoImage[address]) << std::hex << address;
+    EXPECT_EQ(IrqPending, 1) << std::hex << address;
+  }
   // With the character ROM in place of I/O nothing is acknowledged.
   IrqPending = 1;
   SetPort(0x33);
