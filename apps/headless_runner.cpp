@@ -1,3 +1,6 @@
+// The headless runner: power-on, the input frame, the typed script and the program or
+// disk to start, all counted in emulated frames, then the outputs asked for (also when a
+// halting opcode ends the run).
 #include "apps/headless_runner.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The video matrix read back as text: screen codes mapped to ASCII in the character set
+// the video chip shows.
 #include "apps/screen_text.h"
 
 #include "core/memory_map.h"

@@ -1,3 +1,5 @@
+// Text for the debug window's multi-line boxes: the machine's "\r\n" lines and
+// Windows-1252 bytes turned into what the Qt controls show.
 #include "shell/debug/debug_box_text.h"
 
 namespace shell {

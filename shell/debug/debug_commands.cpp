@@ -1,3 +1,5 @@
+// What the debug window's buttons do to the machine: the speed limit, stepping the
+// video pointers and the force flags.
 #include "shell/debug/debug_commands.h"
 
 #include <atomic>

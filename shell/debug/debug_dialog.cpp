@@ -1,3 +1,4 @@
+// Showing the "Debug Info" window modally from the main window.
 #include "shell/debug/debug_dialog.h"
 
 #include "shell/debug/debug_dialog_window.h"

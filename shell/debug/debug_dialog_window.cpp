@@ -1,3 +1,5 @@
+// CDebugDialog: the controls built from the template, the slots of its buttons and the
+// texts the relay hands it.
 #include "shell/debug/debug_dialog_window.h"
 
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// The debug window's field texts, formatted from one consistent machine state.
 #include "shell/debug/debug_fields.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The relay between the machine and an open debug window: updates from any thread are
+// handed to the user-interface thread.
 #include "shell/debug/debug_view_relay.h"
 
 #include <QCoreApplication>

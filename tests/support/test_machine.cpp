@@ -1,3 +1,5 @@
+// The tests' shared helpers: folders and files, the ROM images, a machine at power-on or
+// at BASIC's prompt, one running on a thread of its own, the screen as text.
 #include "tests/support/test_machine.h"
 
 #include <gtest/gtest.h>
