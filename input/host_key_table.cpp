@@ -230,6 +230,8 @@ struct PressedByKey {
   std::uint8_t joystick = 0;
 };
 PressedByKey PressedByHostKey[kHostKeyCodes];
+// What each special key held down pressed, by its code (emulator thread only).
+PressedByKey PressedBySpecialKey[256];
 
 bool IsKnownHostKey(int hostKey) {
   return hostKey >= 0 && hostKey < kHostKeyCodes;
@@ -325,20 +327,21 @@ void ApplyCharacterKey(unsigned char key, int modifiers, KeyOrigin origin, bool 
 // Special keys compare their code + 80 with the unshifted column only and leave the
 // shift position alone; the cursor keys and Insert reach the joystick bit named by the
 // entry's column at once, the others the entry's matrix position, all of them as one key
-// event. With the cursor keys as the cursor, they and the keypad come first.
-void ApplySpecialKey(int key, KeySource source, bool down) {
+// event. With the cursor keys as the cursor, they and the keypad come first. Returns
+// what a press pressed.
+PressedByKey ApplySpecialKey(int key, KeySource source, bool down) {
   const int code = key & 0xFF;
   KeyChange change(down);
   if (!CursorKeysAsJoystick()) {
     if (source == KeySource::kKeypad && JoystickBitOfSpecialKey(code) >= 0) {
       change.Joystick(JoystickBitOfSpecialKey(code));
-      return;
+      return {true, 0, change.JoystickPressed()};
     }
     for (const SpecialKeyMapping& cursor : kCursorKeys) {
       if (cursor.code != code) continue;
       change.Type(cursor.key);
       change.Submit();
-      return;
+      return {true, change.MatrixPressed(), 0};
     }
   }
   const int lookup = code + kSpecialKeyOffset;
@@ -364,6 +367,7 @@ void ApplySpecialKey(int key, KeySource source, bool down) {
     }
   }
   change.Submit();
+  return {true, change.MatrixPressed(), change.JoystickPressed()};
 }
 
 }  // namespace
@@ -380,7 +384,7 @@ void OnKeyUp(unsigned char key, int modifiers, KeyOrigin origin) {
 }
 
 void OnSpecialKeyDown(int key, KeySource source) {
-  ApplySpecialKey(key, source, true);
+  PressedBySpecialKey[key & 0xFF] = ApplySpecialKey(key, source, true);
 }
 
 void OnSpecialKeyUp(int key, KeySource source) {
@@ -388,6 +392,16 @@ void OnSpecialKeyUp(int key, KeySource source) {
   std::snprintf(code, sizeof code, "%X", static_cast<unsigned>((key & 0xFF) + kSpecialKeyOffset));
   core::AppendDebugLog(std::string(code) + kSpecialReleaseLogText);
   ApplySpecialKey(key, source, false);
+  PressedBySpecialKey[key & 0xFF] = PressedByKey{};
+}
+
+void ReleaseHostKeys() {
+  for (PressedByKey& pressed : PressedByHostKey) {
+    if (pressed.known) ReleaseWhatThePressPressed(pressed, false);
+  }
+  for (PressedByKey& pressed : PressedBySpecialKey) {
+    if (pressed.known) ReleaseWhatThePressPressed(pressed, false);
+  }
 }
 
 void SetCursorKeysAsJoystick(bool on) {

@@ -42,6 +42,10 @@ inline constexpr int kHostKeyCodes = 256;
 // toolkit's control codes count as the keys that made them (Ctrl+3 arrives as 27, which
 // then is no Escape).
 void OnKeyDown(unsigned char key, int modifiers, KeyOrigin origin = {});
+// The PC keyboard now types into another window: every matrix position and joystick line
+// a PC key holds goes up, as their releases will not come here. Keys the autostart holds
+// stay down.
+void ReleaseHostKeys();
 void OnKeyUp(unsigned char key, int modifiers, KeyOrigin origin = {});
 // Special keys beyond the table: F2, F4, F6, F8 are SHIFT+F1, F3, F5, F7; F9 ":", F10 ";",
 // F11 "*", F12 "+"; End RUN/STOP, Page Up CLR/HOME; the left Shift key the C64's left

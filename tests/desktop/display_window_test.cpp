@@ -256,6 +256,23 @@ TEST_F(DisplayWindowTest, UnshiftedLetterReleasesRightShift) {
   EXPECT_FALSE(Pressed(1, 2));
 }
 
+// Another window takes the focus while keys are down: their releases go there, so the
+// window lets go of them itself.
+TEST_F(DisplayWindowTest, LosingTheFocusLetsGoOfTheKeysHeldDown) {
+  Key(Code(XK_a), true);
+  Key(Code(XK_Left), true);
+  ASSERT_TRUE(PumpUntil([] { return Pressed(1, 2) && JoystickPressed(2); }));
+  XSetInputFocus(probe_, DefaultRootWindow(probe_), RevertToParent, CurrentTime);
+  XSync(probe_, False);
+  EXPECT_TRUE(PumpUntil([] {
+    TwoInterrupts();
+    return !Pressed(1, 2) && JoystickState.load() == 0xFF;
+  }));
+  Key(Code(XK_a), false);
+  Key(Code(XK_Left), false);
+  PumpUntil([] { return false; });
+}
+
 TEST_F(DisplayWindowTest, CursorKeysAndInsertDriveTheJoystickNotTheMatrix) {
   Key(Code(XK_Left), true);
   Key(Code(XK_Up), true);

@@ -413,6 +413,20 @@ TEST_F(HostKeyTableTest, SwitchingTheCursorKeysLetsGoOfEveryKey) {
   SetCursorKeysAsJoystick(true);
 }
 
+// The window lost the focus: what PC keys hold goes up (their releases go elsewhere),
+// what the autostart holds stays.
+TEST_F(HostKeyTableTest, FocusLossLetsGoOfWhatPcKeysHoldButNotTheAutostartsKeys) {
+  PressMatrixKey(2, 1);  // R, held by the autostart
+  OnKeyDown('"', kShift, {KeySource::kMain, 48});
+  LetMachineScan();
+  HoldSpecialKey(kF1);
+  HoldSpecialKey(kLeft);
+  ReleaseHostKeys();
+  TwoScans();
+  ExpectPressedExactly({{2, 1}});
+  EXPECT_EQ(JoystickState.load(), 0xFF);
+}
+
 TEST(HostKeyTableDeathTest, EscapeEndsTheProgramWithStatusOne) {
   EXPECT_EXIT(OnKeyDown(27, 0), ::testing::ExitedWithCode(1), "");
 }

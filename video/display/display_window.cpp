@@ -130,6 +130,7 @@ void DrawFrameBuffer() {
 }
 
 void DisplayFrame() {
+  if (TakeFocusLoss()) input::ReleaseHostKeys();
   // A pass only if none is under way (Reset or the debug window may run one meanwhile on
   // the user-interface thread); the picture is drawn either way.
   core::RunPassIfIdle();

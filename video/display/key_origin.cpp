@@ -28,6 +28,8 @@ NotedKeyEvents Noted;
 using WireToEvent = Bool (*)(Display*, XEvent*, xEvent*);
 WireToEvent PreviousKeyPress = nullptr;
 WireToEvent PreviousKeyRelease = nullptr;
+WireToEvent PreviousFocusOut = nullptr;
+bool FocusLost = false;  // the same thread as the events above
 
 void Note(const XKeyEvent& event) {
   if (Noted.count == kCapacity) {  // never delivered: drop the oldest
@@ -47,6 +49,12 @@ Bool NoteKeyPress(Display* display, XEvent* event, xEvent* wire) {
 Bool NoteKeyRelease(Display* display, XEvent* event, xEvent* wire) {
   const Bool converted = PreviousKeyRelease(display, event, wire);
   if (converted) Note(event->xkey);
+  return converted;
+}
+// The focus moving into a child of the window is no loss.
+Bool NoteFocusOut(Display* display, XEvent* event, xEvent* wire) {
+  const Bool converted = PreviousFocusOut(display, event, wire);
+  if (converted && event->xfocus.detail != NotifyInferior) FocusLost = true;
   return converted;
 }
 
@@ -105,6 +113,19 @@ void WatchKeyEvents() {
   if (display == nullptr || PreviousKeyPress != nullptr) return;
   PreviousKeyPress = XESetWireToEvent(display, KeyPress, &NoteKeyPress);
   PreviousKeyRelease = XESetWireToEvent(display, KeyRelease, &NoteKeyRelease);
+  PreviousFocusOut = XESetWireToEvent(display, FocusOut, &NoteFocusOut);
+  // freeglut does not ask for focus changes itself.
+  const Window window = glXGetCurrentDrawable();
+  XWindowAttributes attributes{};
+  if (window != None && XGetWindowAttributes(display, window, &attributes) != 0) {
+    XSelectInput(display, window, attributes.your_event_mask | FocusChangeMask);
+  }
+}
+
+bool TakeFocusLoss() {
+  const bool lost = FocusLost;
+  FocusLost = false;
+  return lost;
 }
 
 input::KeyOrigin OriginOfKeyEvent(bool press, int character, int specialKey) {

@@ -19,4 +19,9 @@ void WatchKeyEvents();
 // as an unknown main key.
 input::KeyOrigin OriginOfKeyEvent(bool press, int character, int specialKey);
 
+// True once after the window has lost the keyboard focus (another window took it, or the
+// pointer left it where the focus follows the pointer): the releases of keys held then
+// go to that other window, never to this one.
+bool TakeFocusLoss();
+
 }  // namespace video
