@@ -7,11 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <string>
 
 #include "core/machine_state.h"
-#include "video/frame_buffer.h"
+#include "tests/support/frame_compare.h"
 
 namespace bank3 {
 
@@ -44,23 +42,8 @@ inline ::testing::AssertionResult FrameMatchesRam(const std::uint8_t* ram) {
       core::IoImage[0xD015] != 0) {
     return ::testing::AssertionFailure() << "extended colour, multicolour or sprites";
   }
-  int differences = 0;
-  std::string report;
-  for (int y = 0; y < video::kScreenHeight; ++y) {
-    for (int x = 0; x < video::kScreenWidth; ++x) {
-      const unsigned shown = video::FramePixel(x, y) & 0x0F;  // the chip's 4-bit colour
-      const unsigned wanted = Pixel(ram, x, y);
-      if (shown == wanted) continue;
-      if (++differences <= 8) {
-        char line[80];
-        std::snprintf(line, sizeof line, "\n  (%d, %d): shown %u, RAM says %u", x, y, shown,
-                      wanted);
-        report += line;
-      }
-    }
-  }
-  if (differences == 0) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << differences << " pixels differ:" << report;
+  // The chip's 4-bit colour.
+  return FrameBufferShows([&](int x, int y) { return Pixel(ram, x, y); }, 0x0F);
 }
 
 }  // namespace bank3

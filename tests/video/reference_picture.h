@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
 #include "core/machine_state.h"
+#include "tests/support/frame_compare.h"
 #include "video/frame_buffer.h"
 #include "video/vic_state.h"
 
@@ -150,23 +150,7 @@ inline std::uint32_t Expected(const Picture& picture, int x, int y) {
 
 // Compares the FrameBuffer with a model picture and names the first differing pixels.
 inline ::testing::AssertionResult FrameBufferMatches(const Picture& expected) {
-  int differences = 0;
-  std::string report;
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      const std::uint32_t actual = video::FramePixel(x, y);
-      const std::uint32_t wanted = expected[y * kWidth + x];
-      if (actual == wanted) continue;
-      if (++differences <= 8) {
-        char line[96];
-        std::snprintf(line, sizeof line, "\n  (%d, %d): rendered %u, expected %u", x, y, actual,
-                      wanted);
-        report += line;
-      }
-    }
-  }
-  if (differences == 0) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << differences << " pixels differ:" << report;
+  return FrameBufferShows([&](int x, int y) { return Expected(expected, x, y); });
 }
 
 // The number of distinct colour values in a picture: a golden picture of one colour
