@@ -13,6 +13,7 @@ void RunPass() {
 }
 
 bool RunPassIfIdle() {
+  if (PassLockIsWanted()) return false;  // another thread's turn
   // The exchange keeps a pass started meanwhile on another thread from being doubled.
   std::uint8_t idle = 0;
   if (!RunFlag.compare_exchange_strong(idle, 1)) return false;
@@ -35,8 +36,10 @@ void StopMachine() {
 }
 
 void RunMachine() {
-  EmulationRunning.store(1);
+  // The budget first: a pass that another thread starts as soon as the machine runs must
+  // not spend what a Step left while the machine was stopped.
   StepBudget.store(-1);
+  EmulationRunning.store(1);
   RunLoop();
 }
 

@@ -15,7 +15,7 @@ void RunPass();
 
 // The display callback's pass: starts one if none is under way and runs it to its end on
 // the calling thread. Returns false, running nothing, when a pass started elsewhere is
-// under way.
+// under way or another thread waits for the pass lock.
 bool RunPassIfIdle();
 
 // Runs pass after pass on the calling thread, holding the pass lock throughout, until

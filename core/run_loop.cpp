@@ -5,6 +5,7 @@
 #include "core/run_loop.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -28,6 +29,8 @@ namespace {
 std::mutex PassMutex;
 thread_local bool HoldsPassLock = false;
 thread_local PassWaitHook WaitHook = nullptr;
+// Threads waiting for PassMutex.
+std::atomic<int> PassLockWaiters{0};
 
 // KERNAL addresses the run loop traps (all in the KERNAL ROM at $E000-$FFFF).
 constexpr std::uint16_t kLookupLogicalFile = 0xF30F;
@@ -166,15 +169,19 @@ void PayIdleSteps() {
 
 PassLock::PassLock() {
   if (HoldsPassLock) return;  // already held by this thread (a trap's load inside a pass)
-  if (WaitHook == nullptr) {
-    PassMutex.lock();
-  } else {
-    // Serve the hook between short tries, so that the thread holding the lock can get
-    // what it waits for from this one (a message box, a control's text).
-    while (!PassMutex.try_lock()) {
-      WaitHook();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (!PassMutex.try_lock()) {
+    PassLockWaiters.fetch_add(1);
+    if (WaitHook == nullptr) {
+      PassMutex.lock();
+    } else {
+      // Serve the hook between short tries, so that the thread holding the lock can get
+      // what it waits for from this one (a message box, a control's text).
+      while (!PassMutex.try_lock()) {
+        WaitHook();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
     }
+    PassLockWaiters.fetch_sub(1);
   }
   HoldsPassLock = true;
   owns_ = true;
@@ -192,6 +199,10 @@ void SetPassWaitHookForThisThread(PassWaitHook hook) {
 
 bool ThisThreadHoldsPassLock() {
   return HoldsPassLock;
+}
+
+bool PassLockIsWanted() {
+  return PassLockWaiters.load() > 0;
 }
 
 void SleepServingWaitHook(unsigned milliseconds) {

@@ -29,6 +29,10 @@ using PassWaitHook = void (*)();
 void SetPassWaitHookForThisThread(PassWaitHook hook);
 // True while the calling thread holds the pass lock (a pass or a PassLock).
 bool ThisThreadHoldsPassLock();
+// True while some thread waits for the pass lock. A thread that takes the lock again and
+// again (the display's passes and pictures) leaves it that turn, or the waiting thread
+// (the debug window's Run, Step or Reset) might never get it.
+bool PassLockIsWanted();
 // Sleeps about that long, running the calling thread's wait hook (if any) every
 // millisecond or so: a user-interface thread waiting for the machine keeps serving it.
 void SleepServingWaitHook(unsigned milliseconds);

@@ -7,7 +7,9 @@
 #include <malloc.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "core/debug_log.h"
 #include "core/machine_state.h"
@@ -134,6 +136,12 @@ void DisplayFrame() {
   // A pass only if none is under way (Reset or the debug window may run one meanwhile on
   // the user-interface thread); the picture is drawn either way.
   core::RunPassIfIdle();
+  // The user-interface thread waits to run the machine: its turn, and the picture next time.
+  if (core::PassLockIsWanted()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    glutPostRedisplay();
+    return;
+  }
   // Drawing holds the pass lock too, so a picture never mixes two renderings when the
   // user-interface thread runs the machine.
   core::PassLock lock;
