@@ -66,6 +66,12 @@ int Run(int argc, char** argv) {
       ->check(kFileName);
   app.add_option("--dump-io", options.dumpIo, "Write the 64 KB I/O image at the end")
       ->check(kFileName);
+  app.add_option("--save-state", options.saveState,
+                 "Write a snapshot of the whole machine at the end")
+      ->check(kFileName);
+  app.add_option("--load-state", options.loadState,
+                 "Start from a snapshot instead of power-on (frames count from there)")
+      ->check(kFileName);
   app.add_flag("--speed-limit", options.speedLimit, "Throttle towards 50 frames per second");
   app.add_flag("--stats", options.stats, "Print frames, instructions, seconds and frames/s");
   app.add_flag("--fps-trace", options.fpsTrace,

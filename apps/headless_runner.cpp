@@ -17,7 +17,7 @@
 #include "apps/typed_script.h"
 #include "core/escaped_text.h"
 #include "core/host_hooks.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/power_on.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
@@ -27,6 +27,7 @@
 #include "media/prg_loader.h"
 #include "platform/file_reader.h"
 #include "platform/host_services.h"
+#include "shell/snapshot_file.h"
 #include "video/vic_state.h"
 
 namespace apps {
@@ -70,7 +71,8 @@ constexpr std::uint16_t kMessageModeFlag = 0x9D;
 constexpr std::uint64_t kPromptWaitFrames = 500;
 
 bool BasicPromptIsThere(std::uint64_t powerOnFrame) {
-  return core::FrameCounter.load() > powerOnFrame && (core::Ram[kMessageModeFlag] & 0x80) != 0;
+  return core::C64.run.frameCounter.load() > powerOnFrame &&
+         (core::C64.memory.ram[kMessageModeFlag] & 0x80) != 0;
 }
 
 // From the input frame on, frame by frame until BASIC's prompt is there; false if it does
@@ -113,6 +115,9 @@ struct RunRecord {
 // The screen text, the files and the statistics asked for; returns the exit status.
 int FinishRun(const RunRecord& run) {
   int status = 0;
+  // Taken before the screenshot renders a picture of its own.
+  const std::vector<std::uint8_t> snapshot =
+      run.options.saveState.empty() ? std::vector<std::uint8_t>{} : shell::MakeSnapshot();
   if (run.options.screenText) {
     for (const std::string& line : ScreenTextLines()) run.out << line << "\n";
   }
@@ -131,17 +136,18 @@ int FinishRun(const RunRecord& run) {
         bytes = png;
         break;
       }
-      case OutputKind::kRam: bytes = {core::Ram, core::kMemorySize}; break;
-      case OutputKind::kIo: bytes = {core::IoImage, core::kMemorySize}; break;
+      case OutputKind::kRam: bytes = {core::C64.memory.ram, core::kMemorySize}; break;
+      case OutputKind::kIo: bytes = {core::C64.memory.ioImage, core::kMemorySize}; break;
+      case OutputKind::kSnapshot: bytes = snapshot; break;
     }
     if (!WriteOutputFile(file, bytes, run.err)) status = 1;
   }
   if (run.options.stats) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - run.started).count();
-    // PowerOn started the instruction count at 0.
-    run.out << StatsLine(core::FrameCounter.load() - run.firstFrame, core::InstructionCount,
-                         seconds)
+    // PowerOn started the instruction count at 0 (a snapshot keeps the count it had).
+    run.out << StatsLine(core::C64.run.frameCounter.load() - run.firstFrame,
+                         core::C64.cpu.instructionCount, seconds)
             << "\n";
   }
   run.out.flush();
@@ -187,7 +193,7 @@ void TypeRun() {
 // are the joystick's in the step's port.
 void TypeStep(const TypedStep& step) {
   if (step.joystickPort != 0) {
-    core::JoystickPort.store(static_cast<std::uint8_t>(step.joystickPort));
+    core::C64.input.joystickPort.store(static_cast<std::uint8_t>(step.joystickPort));
     for (int bit = 0; bit < 5; ++bit) {
       if (step.joystickLines & (1u << bit)) input::PressJoystickBit(bit);
     }
@@ -249,24 +255,32 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     return 1;
   }
   if (!options.program.empty() && !ProgramFileCanBeRead(options.program)) return 1;
+  // A snapshot brings its own mounted disk; a disk given beside it replaces that one.
+  if (std::string error;
+      !options.loadState.empty() && !shell::LoadSnapshotFile(options.loadState, error)) {
+    err << error << "\n";
+    return 1;
+  }
   if (!options.disk.empty() && !media::MountD64(options.disk)) return 1;
 
-  const RunRecord run{options, out, err, std::chrono::steady_clock::now(),
-                      core::FrameCounter.load()};
-  const HaltHookScope haltHook(run);
-  core::JoystickPort.store(static_cast<std::uint8_t>(options.joystickPort));
+  core::C64.input.joystickPort.store(static_cast<std::uint8_t>(options.joystickPort));
   input::SetCursorKeysAsJoystick(options.cursorKeysAsJoystick);
   core::SetSpeedLimit(options.speedLimit);
+  if (options.loadState.empty()) core::PowerOn(true);
 
-  core::PowerOn(true);
+  // Frames count from power-on, or from the snapshot's frame.
+  const RunRecord run{options, out, err, std::chrono::steady_clock::now(),
+                      core::C64.run.frameCounter.load()};
+  const HaltHookScope haltHook(run);
   core::RunFrames(static_cast<std::uint64_t>(options.inputAt));
 
   if (!options.program.empty()) {
     // Typed keys wait in the key queue until the KERNAL scans them; a program must wait
     // for the prompt itself.
     if (!WaitForBasicPrompt(run.firstFrame)) {
-      err << "BASIC's prompt did not appear by frame " << core::FrameCounter.load() - run.firstFrame
-          << "; " << options.program << " was not loaded\n";
+      err << "BASIC's prompt did not appear by frame "
+          << core::C64.run.frameCounter.load() - run.firstFrame << "; " << options.program
+          << " was not loaded\n";
       return 1;
     }
     std::optional<media::ProgramRange> loaded;
@@ -281,8 +295,9 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
   }
   if (options.startDisk && !options.noRun) {
     if (!WaitForBasicPrompt(run.firstFrame)) {
-      err << "BASIC's prompt did not appear by frame " << core::FrameCounter.load() - run.firstFrame
-          << "; " << options.disk << " was not started\n";
+      err << "BASIC's prompt did not appear by frame "
+          << core::C64.run.frameCounter.load() - run.firstFrame << "; " << options.disk
+          << " was not started\n";
       return 1;
     }
     TypeSteps(ParseTypedScript(kStartDiskText).steps);
@@ -295,8 +310,9 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
       core::RunFrames(
           static_cast<std::uint64_t>(std::min<std::int64_t>(50, options.frames - done)));
       char line[80];
-      std::snprintf(line, sizeof line, "fps: %d throttle=%.0f", core::FramesPerSecond.load(),
-                    static_cast<double>(core::ThrottleDelay.load()));
+      std::snprintf(line, sizeof line, "fps: %d throttle=%.0f",
+                    core::C64.throttle.framesPerSecond.load(),
+                    static_cast<double>(core::C64.throttle.delay.load()));
       out << line << std::endl;
     }
   } else {

@@ -19,8 +19,10 @@ struct HeadlessOptions {
   int frames = 100;         // frames run after the last input event
   bool screenText = false;  // print the video matrix as text at the end
   std::string screenshot;   // PNG of a picture rendered at the end
-  std::string dumpRam;      // the 65,536 bytes of Ram
-  std::string dumpIo;       // the 65,536 bytes of IoImage
+  std::string dumpRam;      // the 65,536 bytes of C64.memory.ram
+  std::string dumpIo;       // the 65,536 bytes of C64.memory.ioImage
+  std::string saveState;    // a snapshot of the whole machine at the end
+  std::string loadState;    // a snapshot the run starts from instead of power-on
   bool speedLimit = false;  // keep the throttle on
   bool stats = false;       // frames, instructions, seconds and frames per second
   bool fpsTrace = false;    // the frames-per-second measurement, once per emulated second

@@ -12,6 +12,9 @@ std::vector<OutputFile> RequestedOutputFiles(const HeadlessOptions& options) {
   }
   if (!options.dumpRam.empty()) files.push_back({OutputKind::kRam, "--dump-ram", options.dumpRam});
   if (!options.dumpIo.empty()) files.push_back({OutputKind::kIo, "--dump-io", options.dumpIo});
+  if (!options.saveState.empty()) {
+    files.push_back({OutputKind::kSnapshot, "--save-state", options.saveState});
+  }
   return files;
 }
 

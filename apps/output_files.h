@@ -1,4 +1,5 @@
-// The files a headless run writes at its end (the screenshot and the memory dumps): each
+// The files a headless run writes at its end (the screenshot, the memory dumps and the
+// snapshot): each
 // is checked before the machine starts and written whole or not at all.
 #pragma once
 
@@ -12,7 +13,7 @@
 
 namespace apps {
 
-enum class OutputKind { kScreenshot, kRam, kIo };
+enum class OutputKind { kScreenshot, kRam, kIo, kSnapshot };
 
 struct OutputFile {
   OutputKind kind;

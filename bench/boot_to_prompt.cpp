@@ -4,7 +4,7 @@
 #include <string>
 
 #include "apps/headless_runner.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/power_on.h"
 #include "core/rom_images.h"
 #include "core/run_control.h"

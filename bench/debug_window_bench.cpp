@@ -11,7 +11,7 @@
 
 #include "bench/boot_to_prompt.h"
 #include "core/debug_log.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_dialog.h"
@@ -51,7 +51,7 @@ void Click(CDebugDialog& dialog, int id) {
 
 // As the display window would: passes until the step budget is used up.
 void FinishSteps() {
-  while (StepBudget.load() > 0 && EmulationRunning.load() != 0) RunPassIfIdle();
+  while (C64.run.stepBudget.load() > 0 && C64.run.emulationRunning.load() != 0) RunPassIfIdle();
 }
 
 void BM_SingleStepWithRefresh(benchmark::State& state) {
@@ -71,7 +71,7 @@ BENCHMARK(BM_SingleStepWithRefresh)->Unit(benchmark::kMillisecond);
 void BM_MemoryDumpText(benchmark::State& state) {
   std::string text;
   for (auto _ : state) {
-    BuildMemoryDump(Ram, IoImage, text);
+    BuildMemoryDump(C64.memory.ram, C64.memory.ioImage, text);
     benchmark::DoNotOptimize(text.data());
   }
 }

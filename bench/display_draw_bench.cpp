@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/run_control.h"
 #include "platform/host_services.h"
 #include "platform/qt/x11_session.h"

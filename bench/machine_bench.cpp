@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "bench/boot_to_prompt.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/memory_map.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
@@ -28,7 +28,7 @@ void BM_MachineStep(benchmark::State& state) {
   if (!BootToPrompt(state)) return;
   PassLock lock;
   for (auto _ : state) {
-    if (!RunFlag) RunFlag = 1;
+    if (!C64.run.runFlag) C64.run.runFlag = 1;
     benchmark::DoNotOptimize(MachineStep());
   }
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/debug_log.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "shell/machine_hooks.h"
 #include "video/frame_buffer.h"
 #include "video/vic_state.h"
@@ -26,29 +26,29 @@ void FillNoise(std::uint8_t* image, unsigned from, unsigned count, std::uint32_t
 
 void SetUpMachine(std::uint8_t control, std::uint8_t control2) {
   shell::ZeroWholeMachine();
-  for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
-  FillNoise(Ram, 0x0000, 0x10000, 1);
-  FillNoise(RomMap, 0x1000, 0x1000, 2);  // stands in for the character ROM copy
-  FillNoise(IoImage, 0xD800, 0x400, 3);
-  IoImage[0xDD00] = 0x03;  // bank 0
-  IoImage[0xD011] = control;
-  IoImage[0xD016] = control2;
-  IoImage[0xD018] = 0x18;  // matrix $0400, characters and bitmap at $2000
-  IoImage[0xD021] = 6;
-  IoImage[0xD022] = 2;
-  IoImage[0xD023] = 5;
-  IoImage[0xD025] = 9;
-  IoImage[0xD026] = 10;
+  for (int n = 0; n < 8; ++n) C64.cpu.flagMasks[n] = static_cast<std::uint8_t>(1u << n);
+  FillNoise(C64.memory.ram, 0x0000, 0x10000, 1);
+  FillNoise(C64.memory.romMap, 0x1000, 0x1000, 2);  // stands in for the character ROM copy
+  FillNoise(C64.memory.ioImage, 0xD800, 0x400, 3);
+  C64.memory.ioImage[0xDD00] = 0x03;  // bank 0
+  C64.memory.ioImage[0xD011] = control;
+  C64.memory.ioImage[0xD016] = control2;
+  C64.memory.ioImage[0xD018] = 0x18;  // matrix $0400, characters and bitmap at $2000
+  C64.memory.ioImage[0xD021] = 6;
+  C64.memory.ioImage[0xD022] = 2;
+  C64.memory.ioImage[0xD023] = 5;
+  C64.memory.ioImage[0xD025] = 9;
+  C64.memory.ioImage[0xD026] = 10;
   for (int n = 0; n < 8; ++n) {
-    Ram[0x07F8 + n] = static_cast<std::uint8_t>(0x80 + n);  // data at $2000 + 64n
-    IoImage[0xD000 + 2 * n] = static_cast<std::uint8_t>(30 + 30 * n);
-    IoImage[0xD001 + 2 * n] = static_cast<std::uint8_t>(55 + 18 * n);
-    IoImage[0xD027 + n] = static_cast<std::uint8_t>(n + 1);
+    C64.memory.ram[0x07F8 + n] = static_cast<std::uint8_t>(0x80 + n);  // data at $2000 + 64n
+    C64.memory.ioImage[0xD000 + 2 * n] = static_cast<std::uint8_t>(30 + 30 * n);
+    C64.memory.ioImage[0xD001 + 2 * n] = static_cast<std::uint8_t>(55 + 18 * n);
+    C64.memory.ioImage[0xD027 + n] = static_cast<std::uint8_t>(n + 1);
   }
-  IoImage[0xD015] = 0xFF;
-  IoImage[0xD017] = 0xFF;
-  IoImage[0xD01D] = 0xFF;
-  IoImage[0xD01C] = 0x0F;
+  C64.memory.ioImage[0xD015] = 0xFF;
+  C64.memory.ioImage[0xD017] = 0xFF;
+  C64.memory.ioImage[0xD01D] = 0xFF;
+  C64.memory.ioImage[0xD01C] = 0x0F;
 }
 
 void RenderFrameBench(benchmark::State& state, std::uint8_t control, std::uint8_t control2) {

@@ -14,7 +14,7 @@ namespace op {
 // Decimal add, nibble by nibble. N and V come from the sum before the high-nibble
 // correction, Z from the plain binary sum.
 void AddDecimal(std::uint8_t value) {
-  const unsigned a = Cpu.A;
+  const unsigned a = C64.cpu.A;
   const unsigned carry = CarryIn();
   unsigned low = (a & 0x0F) + (value & 0x0F) + carry;
   if (low >= 0x0A) {
@@ -31,13 +31,13 @@ void AddDecimal(std::uint8_t value) {
   } else {
     ClearFlag(kFlagC);
   }
-  Cpu.A = static_cast<std::uint8_t>(sum);
+  C64.cpu.A = static_cast<std::uint8_t>(sum);
 }
 
 // Decimal subtract. The low nibble is computed with $100 added, so a value below $100
 // means it borrowed; N and V come from the uncorrected difference, Z from the binary one.
 void SubtractDecimal(std::uint8_t value) {
-  const unsigned a = Cpu.A;
+  const unsigned a = C64.cpu.A;
   const unsigned borrow = 1 - CarryIn();
   std::uint16_t low = static_cast<std::uint16_t>(0x100 + (a & 0x0F) - (value & 0x0F) - borrow);
   if (low < 0x100) {
@@ -54,44 +54,44 @@ void SubtractDecimal(std::uint8_t value) {
     ClearFlag(kFlagC);
     difference = static_cast<std::uint8_t>(difference - 0x60);
   }
-  Cpu.A = static_cast<std::uint8_t>(difference);
+  C64.cpu.A = static_cast<std::uint8_t>(difference);
 }
 
 void Las(std::uint8_t value, std::uint8_t length) {
   char warning[64];
   std::snprintf(warning, sizeof warning, "%" PRId64 "> Opcode with Errors: LAE/LAS/LAR",
-                InstructionCount);
+                C64.cpu.instructionCount);
   AppendDebugLog(warning);
-  Cpu.A = Cpu.X = Cpu.SP = static_cast<std::uint8_t>(Cpu.SP & value);
-  SetNZ(Cpu.A);
+  C64.cpu.A = C64.cpu.X = C64.cpu.SP = static_cast<std::uint8_t>(C64.cpu.SP & value);
+  SetNZ(C64.cpu.A);
   AdvancePc(length);
 }
 
 void Arr(std::uint16_t address, std::uint8_t length) {
   AppendDebugLog("ARR was used - opcode not correct implemented yet!");
-  const std::uint8_t t = static_cast<std::uint8_t>(Cpu.A & ReadByte(address));
-  Cpu.A = static_cast<std::uint8_t>(t >> 1 | CarryIn() << 7);
-  SetNZ(Cpu.A);
+  const std::uint8_t t = static_cast<std::uint8_t>(C64.cpu.A & ReadByte(address));
+  C64.cpu.A = static_cast<std::uint8_t>(t >> 1 | CarryIn() << 7);
+  SetNZ(C64.cpu.A);
   PutFlag(kFlagC, (t & 0x80) != 0);
   PutFlag(kFlagV, (((t >> 7) ^ (t >> 6)) & 0x01) != 0);
   AdvancePc(length);
 }
 
 void EnterHandler(std::uint8_t pushedStatus) {
-  Push(static_cast<std::uint8_t>(Cpu.PC >> 8));
-  Push(static_cast<std::uint8_t>(Cpu.PC));
+  Push(static_cast<std::uint8_t>(C64.cpu.PC >> 8));
+  Push(static_cast<std::uint8_t>(C64.cpu.PC));
   Push(pushedStatus);
   // The vector is read from the images directly: the KERNAL ROM's while HIRAM is set,
   // else the RAM's.
-  const std::uint8_t* image = PortBitSet(kPortHiram) ? RomMap : Ram;
-  Cpu.PC = static_cast<std::uint16_t>(image[0xFFFF] << 8 | image[0xFFFE]);
+  const std::uint8_t* image = PortBitSet(kPortHiram) ? C64.memory.romMap : C64.memory.ram;
+  C64.cpu.PC = static_cast<std::uint16_t>(image[0xFFFF] << 8 | image[0xFFFE]);
   SetFlag(kFlagI);
 }
 
 void Brk() {
-  Cpu.PC = static_cast<std::uint16_t>(Cpu.PC + 2);
+  C64.cpu.PC = static_cast<std::uint16_t>(C64.cpu.PC + 2);
   SetFlag(kFlagB);
-  EnterHandler(Cpu.P);
+  EnterHandler(C64.cpu.P);
 }
 
 }  // namespace op

@@ -5,7 +5,7 @@
 // Routines without a length set or advance PC themselves: the implied register and flag
 // operations add 1, the branches add 2 plus the offset, JSR/RTS/RTI/BRK load PC.
 //
-// Every flag goes through StatusFlagMasks (FlagSet/SetFlag/ClearFlag/PutFlag/SetNZ).
+// Every flag goes through C64.cpu.flagMasks (FlagSet/SetFlag/ClearFlag/PutFlag/SetNZ).
 // The routines run once per instruction in the inner loop, so the common ones are inline
 // here; the decimal arithmetic, BRK and the two operations that log a warning live in
 // cpu_operations.cpp.
@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/memory_map.h"
 
 namespace core {
@@ -23,23 +23,24 @@ namespace op {
 // ---- Program counter and stack -------------------------------------------------------
 
 inline void AdvancePc(std::uint8_t length) {
-  Cpu.PC = static_cast<std::uint16_t>(Cpu.PC + length);
+  C64.cpu.PC = static_cast<std::uint16_t>(C64.cpu.PC + length);
 }
 
 // The stack is page 1: a push writes $0100+SP then decrements SP, a pull increments SP
 // then reads $0100+SP; SP wraps inside the page.
 inline void Push(std::uint8_t value) {
-  WriteByte(static_cast<std::uint16_t>(0x0100 | Cpu.SP), value);
-  Cpu.SP = static_cast<std::uint8_t>(Cpu.SP - 1);
+  WriteByte(static_cast<std::uint16_t>(0x0100 | C64.cpu.SP), value);
+  C64.cpu.SP = static_cast<std::uint8_t>(C64.cpu.SP - 1);
 }
 inline std::uint8_t Pull() {
-  Cpu.SP = static_cast<std::uint8_t>(Cpu.SP + 1);
-  return ReadByte(static_cast<std::uint16_t>(0x0100 | Cpu.SP));
+  C64.cpu.SP = static_cast<std::uint8_t>(C64.cpu.SP + 1);
+  return ReadByte(static_cast<std::uint16_t>(0x0100 | C64.cpu.SP));
 }
 
 // P as it is pulled by PLP and RTI: B and bit 5 always read back set.
 inline std::uint8_t WithBreakAndBit5(std::uint8_t value) {
-  return static_cast<std::uint8_t>(value | StatusFlagMasks[kFlagB] | StatusFlagMasks[kFlagBit5]);
+  return static_cast<std::uint8_t>(value | C64.cpu.flagMasks[kFlagB] |
+                                   C64.cpu.flagMasks[kFlagBit5]);
 }
 
 inline std::uint8_t CarryIn() {
@@ -53,20 +54,20 @@ void AddDecimal(std::uint8_t value);
 void SubtractDecimal(std::uint8_t value);
 
 inline void AddBinary(std::uint8_t value) {
-  const unsigned a = Cpu.A;
+  const unsigned a = C64.cpu.A;
   const unsigned sum = a + value + CarryIn();
   const std::uint8_t result = static_cast<std::uint8_t>(sum);
-  Cpu.A = result;
+  C64.cpu.A = result;
   SetNZ(result);
   PutFlag(kFlagV, (~(a ^ value) & (a ^ result) & 0x80) != 0);
   PutFlag(kFlagC, sum > 0xFF);
 }
 
 inline void SubtractBinary(std::uint8_t value) {
-  const unsigned a = Cpu.A;
+  const unsigned a = C64.cpu.A;
   const unsigned difference = 0x100 + a - value - (1 - CarryIn());
   const std::uint8_t result = static_cast<std::uint8_t>(difference);
-  Cpu.A = result;
+  C64.cpu.A = result;
   SetNZ(result);
   PutFlag(kFlagV, ((a ^ value) & ~(result ^ value) & 0x80) != 0);
   PutFlag(kFlagC, difference >= 0x100);
@@ -152,44 +153,44 @@ inline std::uint8_t DecrementMemory(std::uint16_t address) {
 // ---- Loads, logic and compares (operand value) ---------------------------------------
 
 inline void Lda(std::uint8_t value, std::uint8_t length) {
-  Cpu.A = value;
+  C64.cpu.A = value;
   SetNZ(value);
   AdvancePc(length);
 }
 inline void Ldx(std::uint8_t value, std::uint8_t length) {
-  Cpu.X = value;
+  C64.cpu.X = value;
   SetNZ(value);
   AdvancePc(length);
 }
 inline void Ldy(std::uint8_t value, std::uint8_t length) {
-  Cpu.Y = value;
+  C64.cpu.Y = value;
   SetNZ(value);
   AdvancePc(length);
 }
 inline void Lax(std::uint8_t value, std::uint8_t length) {
-  Cpu.A = Cpu.X = value;
+  C64.cpu.A = C64.cpu.X = value;
   SetNZ(value);
   AdvancePc(length);
 }
 inline void And(std::uint8_t value, std::uint8_t length) {
-  Cpu.A &= value;
-  SetNZ(Cpu.A);
+  C64.cpu.A &= value;
+  SetNZ(C64.cpu.A);
   AdvancePc(length);
 }
 inline void Ora(std::uint8_t value, std::uint8_t length) {
-  Cpu.A |= value;
-  SetNZ(Cpu.A);
+  C64.cpu.A |= value;
+  SetNZ(C64.cpu.A);
   AdvancePc(length);
 }
 inline void Eor(std::uint8_t value, std::uint8_t length) {
-  Cpu.A ^= value;
-  SetNZ(Cpu.A);
+  C64.cpu.A ^= value;
+  SetNZ(C64.cpu.A);
   AdvancePc(length);
 }
 inline void Bit(std::uint8_t value, std::uint8_t length) {
   PutFlag(kFlagN, (value & 0x80) != 0);
   PutFlag(kFlagV, (value & 0x40) != 0);
-  PutFlag(kFlagZ, (Cpu.A & value) == 0);
+  PutFlag(kFlagZ, (C64.cpu.A & value) == 0);
   AdvancePc(length);
 }
 inline void Adc(std::uint8_t value, std::uint8_t length) {
@@ -201,35 +202,35 @@ inline void Sbc(std::uint8_t value, std::uint8_t length) {
   AdvancePc(length);
 }
 inline void Cmp(std::uint8_t value, std::uint8_t length) {
-  Compare(Cpu.A, value);
+  Compare(C64.cpu.A, value);
   AdvancePc(length);
 }
 inline void Cpx(std::uint8_t value, std::uint8_t length) {
-  Compare(Cpu.X, value);
+  Compare(C64.cpu.X, value);
   AdvancePc(length);
 }
 inline void Cpy(std::uint8_t value, std::uint8_t length) {
-  Compare(Cpu.Y, value);
+  Compare(C64.cpu.Y, value);
   AdvancePc(length);
 }
 // ANC: AND, then C copies bit 7 of the result.
 inline void Anc(std::uint8_t value, std::uint8_t length) {
-  Cpu.A &= value;
-  SetNZ(Cpu.A);
-  PutFlag(kFlagC, (Cpu.A & 0x80) != 0);
+  C64.cpu.A &= value;
+  SetNZ(C64.cpu.A);
+  PutFlag(kFlagC, (C64.cpu.A & 0x80) != 0);
   AdvancePc(length);
 }
 // LXA: A and X both get (A OR $EE) AND value.
 inline void Lxa(std::uint8_t value, std::uint8_t length) {
-  Cpu.A = Cpu.X = static_cast<std::uint8_t>((Cpu.A | 0xEE) & value);
-  SetNZ(Cpu.A);
+  C64.cpu.A = C64.cpu.X = static_cast<std::uint8_t>((C64.cpu.A | 0xEE) & value);
+  SetNZ(C64.cpu.A);
   AdvancePc(length);
 }
 // SBX: X = (A AND X) - value; C copies bit 7 of the new X (the same bit as N).
 inline void Sbx(std::uint8_t value, std::uint8_t length) {
-  Cpu.X = static_cast<std::uint8_t>((Cpu.A & Cpu.X) - value);
-  SetNZ(Cpu.X);
-  PutFlag(kFlagC, (Cpu.X & 0x80) != 0);
+  C64.cpu.X = static_cast<std::uint8_t>((C64.cpu.A & C64.cpu.X) - value);
+  SetNZ(C64.cpu.X);
+  PutFlag(kFlagC, (C64.cpu.X & 0x80) != 0);
   AdvancePc(length);
 }
 // LAS: A, X and SP all get SP AND value; logs its warning first (cpu_operations.cpp).
@@ -239,15 +240,15 @@ void Las(std::uint8_t value, std::uint8_t length);
 
 // ANE: A = (A OR $EE) AND X AND byte.
 inline void Ane(std::uint16_t address, std::uint8_t length) {
-  Cpu.A = static_cast<std::uint8_t>((Cpu.A | 0xEE) & Cpu.X & ReadByte(address));
-  SetNZ(Cpu.A);
+  C64.cpu.A = static_cast<std::uint8_t>((C64.cpu.A | 0xEE) & C64.cpu.X & ReadByte(address));
+  SetNZ(C64.cpu.A);
   AdvancePc(length);
 }
 // ALR: t = A AND byte; A = t >> 1; C = bit 0 of t.
 inline void Alr(std::uint16_t address, std::uint8_t length) {
-  const std::uint8_t t = static_cast<std::uint8_t>(Cpu.A & ReadByte(address));
-  Cpu.A = static_cast<std::uint8_t>(t >> 1);
-  SetNZ(Cpu.A);
+  const std::uint8_t t = static_cast<std::uint8_t>(C64.cpu.A & ReadByte(address));
+  C64.cpu.A = static_cast<std::uint8_t>(t >> 1);
+  SetNZ(C64.cpu.A);
   PutFlag(kFlagC, (t & 0x01) != 0);
   AdvancePc(length);
 }
@@ -258,43 +259,43 @@ void Arr(std::uint16_t address, std::uint8_t length);
 // ---- Stores (address) ----------------------------------------------------------------
 
 inline void Sta(std::uint16_t address, std::uint8_t length) {
-  WriteByte(address, Cpu.A);
+  WriteByte(address, C64.cpu.A);
   AdvancePc(length);
 }
 inline void Stx(std::uint16_t address, std::uint8_t length) {
-  WriteByte(address, Cpu.X);
+  WriteByte(address, C64.cpu.X);
   AdvancePc(length);
 }
 inline void Sty(std::uint16_t address, std::uint8_t length) {
-  WriteByte(address, Cpu.Y);
+  WriteByte(address, C64.cpu.Y);
   AdvancePc(length);
 }
 inline void Sax(std::uint16_t address, std::uint8_t length) {
-  WriteByte(address, static_cast<std::uint8_t>(Cpu.A & Cpu.X));
+  WriteByte(address, static_cast<std::uint8_t>(C64.cpu.A & C64.cpu.X));
   AdvancePc(length);
 }
 
 // The high-byte stores read the instruction stream themselves, before PC moves on: SHA
 // the byte at PC+1, the others the operand's high byte at PC+2 plus one (8-bit).
 inline std::uint8_t OperandHighPlusOne() {
-  return static_cast<std::uint8_t>(ReadByte(static_cast<std::uint16_t>(Cpu.PC + 2)) + 1);
+  return static_cast<std::uint8_t>(ReadByte(static_cast<std::uint16_t>(C64.cpu.PC + 2)) + 1);
 }
 inline void Sha(std::uint16_t address, std::uint8_t length) {
-  const std::uint8_t operand = ReadByte(static_cast<std::uint16_t>(Cpu.PC + 1));
-  WriteByte(address, static_cast<std::uint8_t>(Cpu.A & Cpu.X & operand));
+  const std::uint8_t operand = ReadByte(static_cast<std::uint16_t>(C64.cpu.PC + 1));
+  WriteByte(address, static_cast<std::uint8_t>(C64.cpu.A & C64.cpu.X & operand));
   AdvancePc(length);
 }
 inline void Shx(std::uint16_t address, std::uint8_t length) {
-  WriteByte(address, static_cast<std::uint8_t>(Cpu.X & OperandHighPlusOne()));
+  WriteByte(address, static_cast<std::uint8_t>(C64.cpu.X & OperandHighPlusOne()));
   AdvancePc(length);
 }
 inline void Shy(std::uint16_t address, std::uint8_t length) {
-  WriteByte(address, static_cast<std::uint8_t>(Cpu.Y & OperandHighPlusOne()));
+  WriteByte(address, static_cast<std::uint8_t>(C64.cpu.Y & OperandHighPlusOne()));
   AdvancePc(length);
 }
 inline void Shs(std::uint16_t address, std::uint8_t length) {
-  Cpu.SP = static_cast<std::uint8_t>(Cpu.A & Cpu.X);
-  WriteByte(address, static_cast<std::uint8_t>(Cpu.SP & OperandHighPlusOne()));
+  C64.cpu.SP = static_cast<std::uint8_t>(C64.cpu.A & C64.cpu.X);
+  WriteByte(address, static_cast<std::uint8_t>(C64.cpu.SP & OperandHighPlusOne()));
   AdvancePc(length);
 }
 
@@ -317,13 +318,13 @@ inline void AslZeroPage(std::uint8_t zp, std::uint8_t length) {
   AslMemory(zp, length);
 }
 inline void AslZeroPageX(std::uint8_t zp, std::uint8_t length) {
-  AslMemory(static_cast<std::uint8_t>(zp + Cpu.X), length);
+  AslMemory(static_cast<std::uint8_t>(zp + C64.cpu.X), length);
 }
 inline void AslAbsolute(std::uint8_t low, std::uint8_t high, std::uint8_t length) {
   AslMemory(static_cast<std::uint16_t>(high << 8 | low), length);
 }
 inline void AslAbsoluteX(std::uint8_t low, std::uint8_t high, std::uint8_t length) {
-  AslMemory(static_cast<std::uint16_t>((high << 8 | low) + Cpu.X), length);
+  AslMemory(static_cast<std::uint16_t>((high << 8 | low) + C64.cpu.X), length);
 }
 inline void LsrMemory(std::uint16_t address, std::uint8_t length) {
   SetNZ(ShiftRightMemory(address));
@@ -341,18 +342,18 @@ inline void RorMemory(std::uint16_t address, std::uint8_t length) {
 // The combined undocumented operations: a shift, rotate, increment or decrement on memory,
 // then an accumulator operation with the read-back byte.
 inline void Slo(std::uint16_t address, std::uint8_t length) {
-  Cpu.A |= ShiftLeftMemory(address);
-  SetNZ(Cpu.A);
+  C64.cpu.A |= ShiftLeftMemory(address);
+  SetNZ(C64.cpu.A);
   AdvancePc(length);
 }
 inline void Rla(std::uint16_t address, std::uint8_t length) {
-  Cpu.A &= RotateLeftMemory(address);
-  SetNZ(Cpu.A);
+  C64.cpu.A &= RotateLeftMemory(address);
+  SetNZ(C64.cpu.A);
   AdvancePc(length);
 }
 inline void Sre(std::uint16_t address, std::uint8_t length) {
-  Cpu.A ^= ShiftRightMemory(address);
-  SetNZ(Cpu.A);
+  C64.cpu.A ^= ShiftRightMemory(address);
+  SetNZ(C64.cpu.A);
   AdvancePc(length);
 }
 // RRA adds in binary whatever D says, leaves V alone, and derives C by comparing the new A
@@ -360,18 +361,18 @@ inline void Sre(std::uint16_t address, std::uint8_t length) {
 // (which only happens for an addend of 0 or of $FF plus carry).
 inline void Rra(std::uint16_t address, std::uint8_t length) {
   const std::uint8_t addend = RotateRightMemory(address);
-  const std::uint8_t old = Cpu.A;
-  Cpu.A = static_cast<std::uint8_t>(old + addend + CarryIn());
-  SetNZ(Cpu.A);
-  if (Cpu.A < old) {
+  const std::uint8_t old = C64.cpu.A;
+  C64.cpu.A = static_cast<std::uint8_t>(old + addend + CarryIn());
+  SetNZ(C64.cpu.A);
+  if (C64.cpu.A < old) {
     SetFlag(kFlagC);
-  } else if (Cpu.A > old) {
+  } else if (C64.cpu.A > old) {
     ClearFlag(kFlagC);
   }
   AdvancePc(length);
 }
 inline void Dcp(std::uint16_t address, std::uint8_t length) {
-  Compare(Cpu.A, DecrementMemory(address));
+  Compare(C64.cpu.A, DecrementMemory(address));
   AdvancePc(length);
 }
 inline void Isc(std::uint16_t address, std::uint8_t length) {
@@ -382,29 +383,29 @@ inline void Isc(std::uint16_t address, std::uint8_t length) {
 // ---- Accumulator shifts --------------------------------------------------------------
 
 inline void AslAccumulator(std::uint8_t length) {
-  PutFlag(kFlagC, (Cpu.A & 0x80) != 0);
-  Cpu.A = static_cast<std::uint8_t>(Cpu.A << 1);
-  SetNZ(Cpu.A);
+  PutFlag(kFlagC, (C64.cpu.A & 0x80) != 0);
+  C64.cpu.A = static_cast<std::uint8_t>(C64.cpu.A << 1);
+  SetNZ(C64.cpu.A);
   AdvancePc(length);
 }
 inline void LsrAccumulator() {
-  PutFlag(kFlagC, (Cpu.A & 0x01) != 0);
-  Cpu.A = static_cast<std::uint8_t>(Cpu.A >> 1);
-  SetNZ(Cpu.A);
+  PutFlag(kFlagC, (C64.cpu.A & 0x01) != 0);
+  C64.cpu.A = static_cast<std::uint8_t>(C64.cpu.A >> 1);
+  SetNZ(C64.cpu.A);
   AdvancePc(1);
 }
 inline void RolAccumulator() {
   const std::uint8_t carryIn = CarryIn();
-  PutFlag(kFlagC, (Cpu.A & 0x80) != 0);
-  Cpu.A = static_cast<std::uint8_t>(Cpu.A << 1 | carryIn);
-  SetNZ(Cpu.A);
+  PutFlag(kFlagC, (C64.cpu.A & 0x80) != 0);
+  C64.cpu.A = static_cast<std::uint8_t>(C64.cpu.A << 1 | carryIn);
+  SetNZ(C64.cpu.A);
   AdvancePc(1);
 }
 inline void RorAccumulator() {
   const std::uint8_t carryIn = CarryIn();
-  PutFlag(kFlagC, (Cpu.A & 0x01) != 0);
-  Cpu.A = static_cast<std::uint8_t>(Cpu.A >> 1 | carryIn << 7);
-  SetNZ(Cpu.A);
+  PutFlag(kFlagC, (C64.cpu.A & 0x01) != 0);
+  C64.cpu.A = static_cast<std::uint8_t>(C64.cpu.A >> 1 | carryIn << 7);
+  SetNZ(C64.cpu.A);
   AdvancePc(1);
 }
 
@@ -416,35 +417,35 @@ inline void Transfer(std::uint8_t& destination, std::uint8_t source) {
   AdvancePc(1);
 }
 inline void Tax() {
-  Transfer(Cpu.X, Cpu.A);
+  Transfer(C64.cpu.X, C64.cpu.A);
 }
 inline void Tay() {
-  Transfer(Cpu.Y, Cpu.A);
+  Transfer(C64.cpu.Y, C64.cpu.A);
 }
 inline void Txa() {
-  Transfer(Cpu.A, Cpu.X);
+  Transfer(C64.cpu.A, C64.cpu.X);
 }
 inline void Tya() {
-  Transfer(Cpu.A, Cpu.Y);
+  Transfer(C64.cpu.A, C64.cpu.Y);
 }
 inline void Tsx() {
-  Transfer(Cpu.X, Cpu.SP);
+  Transfer(C64.cpu.X, C64.cpu.SP);
 }
 inline void Txs() {
-  Cpu.SP = Cpu.X;
+  C64.cpu.SP = C64.cpu.X;
   AdvancePc(1);
 }
 inline void Inx() {
-  Transfer(Cpu.X, static_cast<std::uint8_t>(Cpu.X + 1));
+  Transfer(C64.cpu.X, static_cast<std::uint8_t>(C64.cpu.X + 1));
 }
 inline void Iny() {
-  Transfer(Cpu.Y, static_cast<std::uint8_t>(Cpu.Y + 1));
+  Transfer(C64.cpu.Y, static_cast<std::uint8_t>(C64.cpu.Y + 1));
 }
 inline void Dex() {
-  Transfer(Cpu.X, static_cast<std::uint8_t>(Cpu.X - 1));
+  Transfer(C64.cpu.X, static_cast<std::uint8_t>(C64.cpu.X - 1));
 }
 inline void Dey() {
-  Transfer(Cpu.Y, static_cast<std::uint8_t>(Cpu.Y - 1));
+  Transfer(C64.cpu.Y, static_cast<std::uint8_t>(C64.cpu.Y - 1));
 }
 
 inline void ClearStatus(int flag) {
@@ -483,8 +484,9 @@ inline void Sei() {
 // taken reads nothing.
 inline void Branch(bool taken) {
   if (taken) {
-    const auto offset = static_cast<std::int8_t>(ReadByte(static_cast<std::uint16_t>(Cpu.PC + 1)));
-    Cpu.PC = static_cast<std::uint16_t>(Cpu.PC + 2 + offset);
+    const auto offset =
+        static_cast<std::int8_t>(ReadByte(static_cast<std::uint16_t>(C64.cpu.PC + 1)));
+    C64.cpu.PC = static_cast<std::uint16_t>(C64.cpu.PC + 2 + offset);
   } else {
     AdvancePc(2);
   }
@@ -517,40 +519,40 @@ inline void Bvs() {
 // ---- Stack and control ---------------------------------------------------------------
 
 inline void Pha() {
-  Push(Cpu.A);
+  Push(C64.cpu.A);
   AdvancePc(1);
 }
 // PHP pushes P exactly as it is, B and bit 5 included.
 inline void Php() {
-  Push(Cpu.P);
+  Push(C64.cpu.P);
   AdvancePc(1);
 }
 inline void Pla() {
-  Cpu.A = Pull();
-  SetNZ(Cpu.A);
+  C64.cpu.A = Pull();
+  SetNZ(C64.cpu.A);
   AdvancePc(1);
 }
 inline void Plp() {
-  Cpu.P = WithBreakAndBit5(Pull());
+  C64.cpu.P = WithBreakAndBit5(Pull());
   AdvancePc(1);
 }
 // JSR pushes the address of its own last byte (PC + 2), high byte first.
 inline void Jsr(std::uint16_t target) {
-  const std::uint16_t last = static_cast<std::uint16_t>(Cpu.PC + 2);
+  const std::uint16_t last = static_cast<std::uint16_t>(C64.cpu.PC + 2);
   Push(static_cast<std::uint8_t>(last >> 8));
   Push(static_cast<std::uint8_t>(last));
-  Cpu.PC = target;
+  C64.cpu.PC = target;
 }
 inline void Rts() {
   const std::uint8_t low = Pull();
   const std::uint8_t high = Pull();
-  Cpu.PC = static_cast<std::uint16_t>((high << 8 | low) + 1);
+  C64.cpu.PC = static_cast<std::uint16_t>((high << 8 | low) + 1);
 }
 inline void Rti() {
-  Cpu.P = WithBreakAndBit5(Pull());
+  C64.cpu.P = WithBreakAndBit5(Pull());
   const std::uint8_t low = Pull();
   const std::uint8_t high = Pull();
-  Cpu.PC = static_cast<std::uint16_t>(high << 8 | low);
+  C64.cpu.PC = static_cast<std::uint16_t>(high << 8 | low);
 }
 // Entering a handler, as BRK and the interrupt entry both do: pushes PC and the given
 // status byte, takes the vector at $FFFE straight from the image the processor would see

@@ -6,7 +6,7 @@
 
 #include "core/cpu_operations.h"
 #include "core/host_hooks.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/memory_map.h"
 #include "platform/host_services.h"
 
@@ -16,7 +16,7 @@ void TakeInterrupt() {
   // B stays set in P, but the pushed copy has it clear: the handler tells an interrupt
   // from a BRK by it.
   SetFlag(kFlagB);
-  op::EnterHandler(static_cast<std::uint8_t>(Cpu.P & ~StatusFlagMasks[kFlagB]));
+  op::EnterHandler(static_cast<std::uint8_t>(C64.cpu.P & ~C64.cpu.flagMasks[kFlagB]));
 
   CountFramesPerSecond();
   if (const auto entered = InstalledHostHooks().interruptEntered) entered();
@@ -26,25 +26,26 @@ void CountFramesPerSecond() {
   const std::int32_t now = static_cast<std::int32_t>(platform::TimeGetTime());
   // The millisecond clock wraps (a signed view after 24.8 days): the window is compared
   // by the difference of the two readings, and its end computed without overflow.
-  if (static_cast<std::int32_t>(static_cast<std::uint32_t>(FpsLastSample) -
-                                static_cast<std::uint32_t>(FpsDeadline)) < 0) {
-    FpsLastSample = now;
-    ++FpsCounter;
+  if (static_cast<std::int32_t>(static_cast<std::uint32_t>(C64.throttle.fpsLastSample) -
+                                static_cast<std::uint32_t>(C64.throttle.fpsDeadline)) < 0) {
+    C64.throttle.fpsLastSample = now;
+    ++C64.throttle.fpsCounter;
     return;
   }
   // The window has closed; the entry that closes it is not counted.
-  FpsDeadline = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) + 1000u);
-  FpsLastSample = static_cast<std::int32_t>(platform::TimeGetTime());
-  FramesPerSecond = FpsCounter;
+  C64.throttle.fpsDeadline = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) + 1000u);
+  C64.throttle.fpsLastSample = static_cast<std::int32_t>(platform::TimeGetTime());
+  C64.throttle.framesPerSecond = C64.throttle.fpsCounter;
   if (DebugWindowIsOpen()) {
-    SetDebugWindowField(DebugField::kFramesPerSecond, std::to_string(FpsCounter));
+    SetDebugWindowField(DebugField::kFramesPerSecond, std::to_string(C64.throttle.fpsCounter));
   }
-  FpsCounter = 0;
-  if (SpeedLimitOn.load(std::memory_order_relaxed)) AdaptThrottle(FramesPerSecond);
+  C64.throttle.fpsCounter = 0;
+  if (C64.throttle.speedLimitOn.load(std::memory_order_relaxed))
+    AdaptThrottle(C64.throttle.framesPerSecond);
 }
 
 void AdaptThrottle(int framesPerSecond) {
-  float delay = ThrottleDelay.load(std::memory_order_relaxed);
+  float delay = C64.throttle.delay.load(std::memory_order_relaxed);
   if (framesPerSecond > 60) {
     delay += 10.0f;
   } else if (framesPerSecond > 50) {
@@ -52,11 +53,11 @@ void AdaptThrottle(int framesPerSecond) {
   } else if (framesPerSecond < 50 && delay > 0.0f) {
     delay -= 2.0f;
   }
-  ThrottleDelay.store(delay, std::memory_order_relaxed);
+  C64.throttle.delay.store(delay, std::memory_order_relaxed);
 }
 
 void ThrottleWait() {
-  const float delay = ThrottleDelay.load(std::memory_order_relaxed);
+  const float delay = C64.throttle.delay.load(std::memory_order_relaxed);
   for (int i = 1; static_cast<float>(i) <= delay; ++i) (void)platform::TimeGetTime();
 }
 

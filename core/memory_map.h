@@ -1,57 +1,41 @@
 // The processor's and the video chip's views of the 64 KB address space: bank decode by
-// the processor port, the I/O window with the keyboard scan and interrupt acknowledge,
-// and the three address helpers of the opcode table. ReadByte and WriteByte run for
-// every memory access, so they are inline range comparisons on the address.
+// the processor port, the I/O window's dispatch by page to the chips, and the three
+// address helpers of the opcode table. ReadByte and WriteByte run for every memory
+// access, so they are inline range comparisons on the address.
 #pragma once
 
 #include <cstdint>
 
-#include "core/machine_state.h"
+#include "core/chips/cia1.h"
+#include "core/chips/video_chip.h"
+#include "core/machine.h"
+#include "core/processor_port.h"
 
 namespace core {
 
-// The keyboard scan: the rows selected by the byte last written to CIA 1 port A, ANDed
-// together.
-inline std::uint8_t ScanKeyboard() {
-  const std::uint8_t select = IoImage[0xDC00];
-  std::uint8_t result = (select & 0x80) ? 0xFF : KeyMatrix[7].load(std::memory_order_relaxed);
-  for (int row = 6; row >= 0; --row) {
-    if ((select & (1u << row)) == 0) result &= KeyMatrix[row].load(std::memory_order_relaxed);
-  }
-  return result;
-}
-
-// CIA 1's port registers ($DC00 with reg 0, $DC01 with reg 1, and their mirrors). A
-// joystick in port 1 pulls port B's lines, which the keyboard scan of either register
-// returns; one in port 2 pulls port A's lines, so $DC00 reads the byte last written there
-// ANDed with them and $DC01 the keyboard alone.
-inline std::uint8_t ReadKeyboardPort(unsigned reg) {
-  const std::uint8_t joystick = JoystickState.load(std::memory_order_relaxed);
-  if (JoystickPort.load(std::memory_order_relaxed) == 2) {
-    return reg == 0 ? static_cast<std::uint8_t>(IoImage[0xDC00] & joystick) : ScanKeyboard();
-  }
-  return ScanKeyboard() & joystick;
-}
-
-inline bool PortBitSet(int bit) {
-  return (Ram[0x0001] & StatusFlagMasks[bit]) != 0;
-}
-
-// I/O is visible at $D000 when CHAREN is set and at least one of LORAM and HIRAM.
-inline bool IoVisible() {
-  return PortBitSet(kPortCharen) && (PortBitSet(kPortLoram) || PortBitSet(kPortHiram));
-}
-
+// The I/O area as the processor reaches it: one dispatch by page to the chip that answers
+// there. The sound chip's registers, colour RAM and the two I/O areas are plain bytes.
 inline std::uint8_t ReadIo(std::uint16_t address) {
-  if (address < 0xDC00) return IoImage[address];
-  if (address < 0xDD00) {
-    const unsigned reg = address & 0x0F;
-    if (reg <= 1) return ReadKeyboardPort(reg);
-    if (reg == 0x0D) IrqPending = 0;
-    return IoImage[address];
+  switch ((address >> 8) & 0x0F) {
+    case 0x0:
+    case 0x1:
+    case 0x2:
+    case 0x3: return VicRead(address);
+    case 0xC: return Cia1Read(address);
+    case 0xD: return Cia2Read(address);
+    default: return C64.memory.ioImage[address];
   }
-  if (address == 0xDD0D) IrqPending = 0;
-  return IoImage[address];
+}
+
+inline void WriteIo(std::uint16_t address, std::uint8_t value) {
+  switch ((address >> 8) & 0x0F) {
+    case 0x0:
+    case 0x1:
+    case 0x2:
+    case 0x3: VicWrite(address, value); break;
+    case 0xC: Cia1Write(address, value); break;
+    default: C64.memory.ioImage[address] = value; break;
+  }
 }
 
 // The video chip's view, its own path to memory that only the renderers take: RAM
@@ -59,8 +43,8 @@ inline std::uint8_t ReadIo(std::uint16_t address) {
 // banks 0 and 2). The I/O chips are the processor's alone, so the video chip reads RAM at
 // $D000-$DFFF in every bank; the processor port plays no part.
 inline std::uint8_t ReadVideoByte(std::uint16_t address) {
-  if ((address & 0x7000) == 0x1000) return RomMap[address];  // $1000-$1FFF, $9000-$9FFF
-  return Ram[address];
+  if ((address & 0x7000) == 0x1000) return C64.memory.romMap[address];  // $1000-$1FFF, $9000-$9FFF
+  return C64.memory.ram[address];
 }
 
 // $A000-$FFFF by the port's bank decode.
@@ -68,7 +52,7 @@ std::uint8_t ReadBankedByte(std::uint16_t address);
 
 // The processor's view. Below $A000 it always sees RAM; only the rest needs the bank decode.
 inline std::uint8_t ReadByte(std::uint16_t address) {
-  if (address < 0xA000) return Ram[address];
+  if (address < 0xA000) return C64.memory.ram[address];
   return ReadBankedByte(address);
 }
 
@@ -77,31 +61,25 @@ inline std::uint8_t ReadByte(std::uint16_t address) {
 // processor would (a file name the KERNAL was given), never for the processor itself.
 inline std::uint8_t PeekByte(std::uint16_t address) {
   // The acknowledge ($DC0D, its mirrors, $DD0D) is the only side effect of a read.
-  const std::uint8_t pending = IrqPending;
+  const std::uint8_t videoLine = C64.vic.irq;
+  const std::uint8_t ciaLine = C64.cia1.irq;
   const std::uint8_t byte = ReadByte(address);
-  IrqPending = pending;
+  C64.vic.irq = videoLine;
+  C64.cia1.irq = ciaLine;
   return byte;
 }
-
-// Writes to $0000 and $0001 recompute the effective port value.
-void WriteDataDirection(std::uint8_t value);
-void WritePort(std::uint8_t value);
 
 inline void WriteByte(std::uint16_t address, std::uint8_t value) {
   if (address >= 0xD000 && address < 0xE000) {
     if (IoVisible()) {
-      if (address < 0xD400) {
-        IoImage[0xD000 + (address & 0x3F)] = value;
-      } else {
-        IoImage[address] = value;
-      }
+      WriteIo(address, value);
     } else {
-      Ram[address] = value;
+      C64.memory.ram[address] = value;
     }
     return;
   }
   if (address >= 0x0002) {
-    Ram[address] = value;
+    C64.memory.ram[address] = value;
   } else if (address == 0x0000) {
     WriteDataDirection(value);
   } else {

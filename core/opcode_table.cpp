@@ -7,7 +7,7 @@
 #include "core/opcode_table.h"
 
 #include "core/cpu_operations.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/memory_map.h"
 #include "core/run_loop.h"
 
@@ -312,10 +312,10 @@ static_assert(RowsAgreeWithModes(), "every row's length follows from its mode");
 // PC still points at the opcode; operand bytes are at PC+1 and PC+2 (16-bit wrap).
 
 inline std::uint8_t OperandLow() {
-  return ReadByte(static_cast<std::uint16_t>(Cpu.PC + 1));
+  return ReadByte(static_cast<std::uint16_t>(C64.cpu.PC + 1));
 }
 inline std::uint8_t OperandHigh() {
-  return ReadByte(static_cast<std::uint16_t>(Cpu.PC + 2));
+  return ReadByte(static_cast<std::uint16_t>(C64.cpu.PC + 2));
 }
 inline std::uint16_t OperandWord() {
   const std::uint8_t low = OperandLow();
@@ -327,19 +327,19 @@ inline std::uint16_t OperandWord() {
 template <AddressingMode M>
 inline std::uint16_t Address() {
   if constexpr (M == Imm) {
-    return static_cast<std::uint16_t>(Cpu.PC + 1);
+    return static_cast<std::uint16_t>(C64.cpu.PC + 1);
   } else if constexpr (M == Zp) {
     return OperandLow();
   } else if constexpr (M == ZpX) {
-    return static_cast<std::uint8_t>(OperandLow() + Cpu.X);
+    return static_cast<std::uint8_t>(OperandLow() + C64.cpu.X);
   } else if constexpr (M == ZpY) {
-    return static_cast<std::uint8_t>(OperandLow() + Cpu.Y);
+    return static_cast<std::uint8_t>(OperandLow() + C64.cpu.Y);
   } else if constexpr (M == Abs) {
     return OperandWord();
   } else if constexpr (M == AbsX) {
-    return static_cast<std::uint16_t>(OperandWord() + Cpu.X);
+    return static_cast<std::uint16_t>(OperandWord() + C64.cpu.X);
   } else if constexpr (M == AbsY) {
-    return static_cast<std::uint16_t>(OperandWord() + Cpu.Y);
+    return static_cast<std::uint16_t>(OperandWord() + C64.cpu.Y);
   } else if constexpr (M == IzX) {
     return FetchIndexedIndirect(OperandLow(), true);
   } else if constexpr (M == IzY) {
@@ -490,11 +490,11 @@ template <std::uint8_t kOpcode>
     case Operation::BRK: op::Brk(); break;
     // The table's own: JMP loads PC (through ReadPointer for the indirect form), and the
     // no-operations skip their length without reading anything.
-    case Operation::JMP: Cpu.PC = Address<M>(); break;
+    case Operation::JMP: C64.cpu.PC = Address<M>(); break;
     case Operation::NOP: op::AdvancePc(L); break;
     case Operation::JAM: HaltMachine();
   }
-  if constexpr (row.cycles > 0) StallCycles = row.cycles - 1;
+  if constexpr (row.cycles > 0) C64.cpu.stallCycles = row.cycles - 1;
 }
 
 }  // namespace

@@ -51,14 +51,14 @@ struct OpcodeInfo {
   const char* mnemonic;
   AddressingMode mode;
   std::uint8_t length;
-  std::uint8_t cycles;  // the charge; StallCycles gets cycles - 1 (0 for the JAM entries)
+  std::uint8_t cycles;  // the charge; C64.cpu.stallCycles gets cycles - 1 (0 for the JAM entries)
   Operation operation;
 };
 
 extern const OpcodeInfo OpcodeTable[256];
 
-// Executes the instruction whose opcode byte (already read at Cpu.PC) is given: fetches
-// the operand, applies the operation, advances or replaces PC and sets StallCycles to
+// Executes the instruction whose opcode byte (already read at C64.cpu.PC) is given: fetches
+// the operand, applies the operation, advances or replaces PC and sets C64.cpu.stallCycles to
 // the charge minus one. A halting opcode calls HaltMachine.
 void ExecuteInstruction(std::uint8_t opcode);
 

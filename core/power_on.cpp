@@ -8,7 +8,7 @@
 
 #include "core/debug_log.h"
 #include "core/host_hooks.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/memory_map.h"
 #include "core/rom_images.h"
 #include "core/run_loop.h"
@@ -18,63 +18,69 @@ namespace core {
 
 namespace {
 
-// Each ROM copy goes into all three images at the same addresses.
 template <std::size_t N>
-void PlaceRom(const std::array<std::uint8_t, N>& image, std::uint16_t address) {
-  std::memcpy(Ram + address, image.data(), N);
-  std::memcpy(RomMap + address, image.data(), N);
-  std::memcpy(IoImage + address, image.data(), N);
+void PlaceRom(std::uint8_t* memory, const std::array<std::uint8_t, N>& image,
+              std::uint16_t address) {
+  std::memcpy(memory + address, image.data(), N);
 }
 
 // Stored directly into RAM and the I/O image, bypassing WriteByte.
 void StoreBoth(std::uint16_t address, std::uint8_t value) {
-  Ram[address] = value;
-  IoImage[address] = value;
+  C64.memory.ram[address] = value;
+  C64.memory.ioImage[address] = value;
 }
 
 }  // namespace
+
+void PlaceRoms(std::uint8_t* memory) {
+  PlaceRom(memory, RomImages.basic, 0xA000);
+  PlaceRom(memory, RomImages.characters, 0xD000);
+  PlaceRom(memory, RomImages.characters, 0x1000);
+  PlaceRom(memory, RomImages.characters, 0x9000);
+  PlaceRom(memory, RomImages.kernal, 0xE000);
+}
 
 void PowerOn(bool firstStart) {
   // RAM fill: $99 and $66 in alternating 128-byte blocks, through WriteByte, so the
   // port registers see the pattern too (the ROM placement then overwrites the rest).
   for (std::uint32_t address = 0; address < 0xFFFF; ++address) {
-    Ram[address] = 0;
+    C64.memory.ram[address] = 0;
     WriteByte(static_cast<std::uint16_t>(address), (address & 0x80) ? 0x66 : 0x99);
   }
 
-  PlaceRom(RomImages.basic, 0xA000);
-  PlaceRom(RomImages.characters, 0xD000);
-  PlaceRom(RomImages.characters, 0x1000);
-  PlaceRom(RomImages.characters, 0x9000);
-  PlaceRom(RomImages.kernal, 0xE000);
+  // Each ROM copy goes into all three images at the same addresses.
+  PlaceRoms(C64.memory.ram);
+  PlaceRoms(C64.memory.romMap);
+  PlaceRoms(C64.memory.ioImage);
 
   StoreBoth(0x0000, 0x2F);  // data direction
   StoreBoth(0x0001, 0x10);  // LORAM, HIRAM, CHAREN clear: all RAM visible
-  StoreBoth(0xECD1, 0x15);  // RomMap keeps the image's own byte
+  StoreBoth(0xECD1, 0x15);  // C64.memory.romMap keeps the image's own byte
 
   StoreBoth(0xDC00, 0x00);
   StoreBoth(0xDC01, 0x00);
   StoreBoth(0xDC02, 0xFF);
   StoreBoth(0xDC03, 0x00);
-  StoreBoth(0xD011, Ram[0xD011] & ~0x20);  // never start in bitmap mode
+  StoreBoth(0xD011, C64.memory.ram[0xD011] & ~0x20);  // never start in bitmap mode
 
   if (const auto release = InstalledHostHooks().releaseAllKeys) {
     release();
   } else {
-    for (auto& row : KeyMatrix) row.store(0xFF);
-    JoystickState.store(0xFF);
+    for (auto& row : C64.input.keyMatrix) row.store(0xFF);
+    C64.input.joystick.store(0xFF);
   }
-  IrqPending = 0;
-  StallCycles = 0;
+  C64.vic.irq = 0;
+  C64.cpu.stallCycles = 0;
 
-  PowerOnTime = platform::CalendarTime();
-  PowerOnLocalTime = platform::LocalTime(PowerOnTime);
-  PowerOnTicks = platform::GetTickCount();
+  C64.cia1.powerOnTime = platform::CalendarTime();
+  C64.cia1.powerOnLocalTime = platform::LocalTime(C64.cia1.powerOnTime);
+  C64.cia1.powerOnTicks = platform::GetTickCount();
 
-  Cpu = CpuRegisters{.A = 0x00, .X = 0xFF, .Y = 0x00, .SP = 0xFF, .PC = 0xFCE2, .P = 0x20};
-  InstructionCount = 0;
+  C64.cpu.SetRegisters(
+      CpuRegisters{.A = 0x00, .X = 0xFF, .Y = 0x00, .SP = 0xFF, .PC = 0xFCE2, .P = 0x20});
+  C64.cpu.instructionCount = 0;
 
-  for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
+  for (int n = 0; n < 8; ++n) C64.cpu.flagMasks[n] = static_cast<std::uint8_t>(1u << n);
 
   AppendDebugLog("CPU Emulation started");
 
@@ -86,12 +92,12 @@ void PowerOn(bool firstStart) {
     if (hooks.openDisplay != nullptr) hooks.openDisplay();
   }
 
-  RunFlag = 1;
+  C64.run.runFlag = 1;
   SetFlag(kFlagI);
 }
 
 void Reset() {
-  StepBudget = -1;
+  C64.run.stepBudget = -1;
   {
     PassLock lock;
     PowerOn(false);

@@ -1,7 +1,13 @@
 // Power-on and the user's reset.
 #pragma once
 
+#include <cstdint>
+
 namespace core {
+
+// Copies the ROM images into a 64 KB image at their addresses: BASIC at $A000, the
+// KERNAL at $E000, the character generator at $D000 and its copies at $1000 and $9000.
+void PlaceRoms(std::uint8_t* memory);
 
 // Puts the machine into its start state. On the first start it also clears the picture
 // and opens the display through the host hooks (the desktop program's display window

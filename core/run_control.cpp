@@ -2,13 +2,13 @@
 // flags that the run loop reads at every instruction boundary.
 #include "core/run_control.h"
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/run_loop.h"
 
 namespace core {
 
 void RunPass() {
-  RunFlag.store(1);
+  C64.run.runFlag.store(1);
   RunLoop();
 }
 
@@ -16,51 +16,52 @@ bool RunPassIfIdle() {
   if (PassLockIsWanted()) return false;  // another thread's turn
   // The exchange keeps a pass started meanwhile on another thread from being doubled.
   std::uint8_t idle = 0;
-  if (!RunFlag.compare_exchange_strong(idle, 1)) return false;
+  if (!C64.run.runFlag.compare_exchange_strong(idle, 1)) return false;
   RunLoop();
   return true;
 }
 
 void RunFrames(std::uint64_t frames) {
-  const std::uint64_t target = FrameCounter.load() + frames;
+  const std::uint64_t target = C64.run.frameCounter.load() + frames;
   PassLock lock;
-  while (FrameCounter.load(std::memory_order_relaxed) < target) {
+  while (C64.run.frameCounter.load(std::memory_order_relaxed) < target) {
     // A pass has ended: the next one starts at once, as the display callback starts it.
-    if (!RunFlag.load(std::memory_order_relaxed)) RunFlag.store(1, std::memory_order_relaxed);
+    if (!C64.run.runFlag.load(std::memory_order_relaxed))
+      C64.run.runFlag.store(1, std::memory_order_relaxed);
     if (MachineStep()) PayIdleSteps();
   }
 }
 
 void StopMachine() {
-  EmulationRunning.store(0);
+  C64.run.emulationRunning.store(0);
 }
 
 void RunMachine() {
   // The budget first: a pass that another thread starts as soon as the machine runs must
   // not spend what a Step left while the machine was stopped.
-  StepBudget.store(-1);
-  EmulationRunning.store(1);
+  C64.run.stepBudget.store(-1);
+  C64.run.emulationRunning.store(1);
   RunLoop();
 }
 
 void StepMachine(std::int32_t budget) {
-  StepBudget.store(budget);
+  C64.run.stepBudget.store(budget);
   RunPass();
 }
 
 void SetSpeedLimit(bool on) {
   if (SpeedLimitIsOn() == on) return;
   if (on) {
-    ThrottleDelay.store(SavedThrottleDelay.load());
+    C64.throttle.delay.store(C64.throttle.savedDelay.load());
   } else {
-    SavedThrottleDelay.store(ThrottleDelay.load());
-    ThrottleDelay.store(0.0f);
+    C64.throttle.savedDelay.store(C64.throttle.delay.load());
+    C64.throttle.delay.store(0.0f);
   }
-  SpeedLimitOn.store(on ? 1 : 0);
+  C64.throttle.speedLimitOn.store(on ? 1 : 0);
 }
 
 bool SpeedLimitIsOn() {
-  return SpeedLimitOn.load() != 0;
+  return C64.throttle.speedLimitOn.load() != 0;
 }
 
 }  // namespace core

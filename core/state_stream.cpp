@@ -76,7 +76,7 @@ std::uint64_t StateReader::U64() {
 }
 
 void StateReader::Bytes(std::span<std::uint8_t> out) {
-  if (!Take(out.size())) return;
+  if (!Take(out.size()) || out.empty()) return;
   std::memcpy(out.data(), bytes_.data() + position_, out.size());
   position_ += out.size();
 }

@@ -6,7 +6,7 @@ set -euo pipefail
 out="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$out/d64_reader_fuzz" "$out/program_file_fuzz"
+mkdir -p "$out/d64_reader_fuzz" "$out/program_file_fuzz" "$out/snapshot_fuzz"
 cd "$work"
 
 # Sector 357 is track 18 sector 0; tracks 18 and 19 are 38 sectors. The files go to track
@@ -26,3 +26,9 @@ cp basic.prg "$out/program_file_fuzz/basic"
 printf '\000\300\251\001\215\040\320\140' > "$out/program_file_fuzz/machine_code"
 printf '\377\377\000' > "$out/program_file_fuzz/last_byte"
 printf '\001' > "$out/program_file_fuzz/one_byte"
+
+# Snapshot seeds: the good snapshot untouched (mode 2, no patches), one patch in the
+# processor's section, and a body cut short (mode 1).
+printf '\002' > "$out/snapshot_fuzz/good"
+printf '\002\010\000\000\377' > "$out/snapshot_fuzz/patched"
+printf '\001CPU \030\000\000\000' > "$out/snapshot_fuzz/cut"

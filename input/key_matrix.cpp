@@ -3,6 +3,7 @@
 // hands a burst of key events to those scans one new key at a time.
 #include "input/key_matrix.h"
 
+#include <cassert>
 #include <mutex>
 
 namespace input {
@@ -58,11 +59,11 @@ std::uint8_t JoystickBit(int bit) {
 // machine, a press of a held position (SHIFT on every shifted key) has been seen already.
 bool ClearMatrixBit(int row, int column) {
   const std::uint8_t bit = static_cast<std::uint8_t>(1u << (column & 7));
-  return (core::KeyMatrix[row & 7].fetch_and(static_cast<std::uint8_t>(~bit)) & bit) != 0;
+  return (core::C64.input.keyMatrix[row & 7].fetch_and(static_cast<std::uint8_t>(~bit)) & bit) != 0;
 }
 
 void SetMatrixBit(int row, int column) {
-  core::KeyMatrix[row & 7].fetch_or(static_cast<std::uint8_t>(1u << (column & 7)));
+  core::C64.input.keyMatrix[row & 7].fetch_or(static_cast<std::uint8_t>(1u << (column & 7)));
 }
 
 // Called with DeferredLock held after every change of the records.
@@ -79,7 +80,8 @@ std::uint8_t RowBits(std::uint64_t positions, int row) {
 
 void SetMatrixBits(std::uint64_t positions) {
   for (int row = 0; row < 8; ++row) {
-    if (const std::uint8_t bits = RowBits(positions, row)) core::KeyMatrix[row].fetch_or(bits);
+    if (const std::uint8_t bits = RowBits(positions, row))
+      core::C64.input.keyMatrix[row].fetch_or(bits);
   }
 }
 
@@ -88,7 +90,7 @@ void SetMatrixBits(std::uint64_t positions) {
 std::uint64_t ReleasedPositions(std::uint64_t positions) {
   std::uint64_t released = 0;
   for (int row = 0; row < 8; ++row) {
-    const std::uint8_t bits = RowBits(positions, row) & core::KeyMatrix[row].load();
+    const std::uint8_t bits = RowBits(positions, row) & core::C64.input.keyMatrix[row].load();
     released |= std::uint64_t{bits} << (row * 8);
   }
   return released;
@@ -101,7 +103,8 @@ std::uint64_t PressPositions(std::uint64_t positions) {
   std::uint64_t pressed = 0;
   for (int row = 0; row < 8; ++row) {
     if (const std::uint8_t bits = RowBits(positions, row)) {
-      const std::uint8_t before = core::KeyMatrix[row].fetch_and(static_cast<std::uint8_t>(~bits));
+      const std::uint8_t before =
+          core::C64.input.keyMatrix[row].fetch_and(static_cast<std::uint8_t>(~bits));
       pressed |= std::uint64_t{static_cast<std::uint8_t>(before & bits)} << (row * 8);
     }
   }
@@ -214,14 +217,14 @@ void PressJoystickBit(int bit) {
   std::lock_guard lock(DeferredLock);
   const std::uint8_t mask = JoystickBit(bit);
   Deferred.pendingJoystick &= static_cast<std::uint8_t>(~mask);
-  if (core::JoystickState.fetch_and(static_cast<std::uint8_t>(~mask)) & mask) {
+  if (core::C64.input.joystick.fetch_and(static_cast<std::uint8_t>(~mask)) & mask) {
     Deferred.unseenJoystick |= mask;
   }
   PublishDeferredWork();
 }
 
 void ReleaseJoystickBit(int bit) {
-  core::JoystickState.fetch_or(JoystickBit(bit));
+  core::C64.input.joystick.fetch_or(JoystickBit(bit));
 }
 
 void ReleaseAllKeys() {
@@ -229,8 +232,8 @@ void ReleaseAllKeys() {
   Deferred = DeferredReleases{};
   Queued.head = 0;
   Queued.count = 0;
-  for (auto& row : core::KeyMatrix) row.store(0xFF);
-  core::JoystickState.store(0xFF);
+  for (auto& row : core::C64.input.keyMatrix) row.store(0xFF);
+  core::C64.input.joystick.store(0xFF);
   PublishDeferredWork();
 }
 
@@ -257,7 +260,7 @@ void ReleaseJoystickBitAfterScan(int bit) {
   if (Deferred.unseenJoystick & mask) {
     Deferred.pendingJoystick |= mask;
   } else {
-    core::JoystickState.fetch_or(mask);
+    core::C64.input.joystick.fetch_or(mask);
   }
   PublishDeferredWork();
 }
@@ -279,7 +282,7 @@ void NoteInterruptEntry() {
 
   const std::uint8_t dueJoystick =
       static_cast<std::uint8_t>(Deferred.pendingJoystick & ~Deferred.unseenJoystick);
-  if (dueJoystick) core::JoystickState.fetch_or(dueJoystick);
+  if (dueJoystick) core::C64.input.joystick.fetch_or(dueJoystick);
   Deferred.pendingJoystick &= Deferred.unseenJoystick;
   Deferred.unseenJoystick = 0;
 
@@ -316,6 +319,33 @@ void SubmitKeyEvent(const KeyEvent& event) {
     Queued.events[(Queued.head + Queued.count) % kQueuedKeyEventCapacity] = event;
     ++Queued.count;
   }
+  PublishDeferredWork();
+}
+
+KeysInFlight CurrentKeysInFlight() {
+  std::lock_guard lock(DeferredLock);
+  KeysInFlight keys;
+  keys.unseenMatrix = Deferred.unseenMatrix;
+  keys.pendingMatrix = Deferred.pendingMatrix;
+  keys.unseenJoystick = Deferred.unseenJoystick;
+  keys.pendingJoystick = Deferred.pendingJoystick;
+  keys.queuedCount = Queued.count;
+  for (int i = 0; i < Queued.count; ++i) {
+    keys.queued[i] = Queued.events[(Queued.head + i) % kQueuedKeyEventCapacity];
+  }
+  return keys;
+}
+
+void RestoreKeysInFlight(const KeysInFlight& keys) {
+  assert(keys.queuedCount >= 0 && keys.queuedCount <= kQueuedKeyEventCapacity);
+  std::lock_guard lock(DeferredLock);
+  Deferred.unseenMatrix = keys.unseenMatrix;
+  Deferred.pendingMatrix = keys.pendingMatrix;
+  Deferred.unseenJoystick = keys.unseenJoystick;
+  Deferred.pendingJoystick = keys.pendingJoystick;
+  Queued.head = 0;
+  Queued.count = keys.queuedCount;
+  for (int i = 0; i < keys.queuedCount; ++i) Queued.events[i] = keys.queued[i];
   PublishDeferredWork();
 }
 

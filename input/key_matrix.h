@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 
 namespace input {
 
@@ -78,5 +78,19 @@ struct KeyEvent {
 // same lock as the deferred releases, which NoteInterruptEntry only ever tries to take.
 void SubmitKeyEvent(const KeyEvent& event);
 inline constexpr int kQueuedKeyEventCapacity = 32;
+
+// The keys in flight, as a snapshot holds them: the deferred releases' records and the
+// queued key events, oldest first.
+struct KeysInFlight {
+  std::uint64_t unseenMatrix = 0;
+  std::uint64_t pendingMatrix = 0;
+  std::uint8_t unseenJoystick = 0;
+  std::uint8_t pendingJoystick = 0;
+  KeyEvent queued[kQueuedKeyEventCapacity];
+  int queuedCount = 0;
+};
+KeysInFlight CurrentKeysInFlight();
+// Replaces the records; the matrix and joystick lines are the machine record's own.
+void RestoreKeysInFlight(const KeysInFlight& keys);
 
 }  // namespace input

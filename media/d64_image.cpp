@@ -3,6 +3,7 @@
 #include "media/d64_image.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -56,6 +57,18 @@ std::optional<D64Disk> MountedD64() {
 
 void UnmountD64() {
   MountedSize = 0;
+}
+
+std::span<const std::uint8_t> MountedImageBytes() {
+  return {D64Image, MountedSize};
+}
+
+bool MountImageBytes(std::span<const std::uint8_t> bytes) {
+  if (!OpenD64(bytes)) return false;
+  assert(bytes.size() <= kD64LargestImageSize);  // only the four D64 sizes open
+  std::copy(bytes.begin(), bytes.end(), D64Image);
+  MountedSize = bytes.size();
+  return true;
 }
 
 }  // namespace media

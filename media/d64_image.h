@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "media/d64_reader.h"
@@ -30,5 +31,11 @@ std::optional<D64Disk> MountedD64();
 
 // No disk mounted, as at process start (the tests' machine reset).
 void UnmountD64();
+
+// The mounted image's bytes (empty when none is mounted), and a mount of bytes kept in a
+// snapshot, with no box: false, with nothing changed, for bytes of no D64 size. For the
+// holder of the pass lock, as MountedD64.
+std::span<const std::uint8_t> MountedImageBytes();
+bool MountImageBytes(std::span<const std::uint8_t> bytes);
 
 }  // namespace media

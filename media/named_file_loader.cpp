@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/escaped_text.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "media/d64_directory_listing.h"
 #include "media/d64_image.h"
 #include "media/host_file_names.h"
@@ -34,7 +34,7 @@ NamedFileResult Place(const NamedFileRequest& request, std::span<const std::uint
     platform::ShowMessageBox("No readable PRG file: " + shownName, "Error");
     return {};
   }
-  const bool same = PlaceProgram(program, core::Ram, request.verify);
+  const bool same = PlaceProgram(program, core::C64.memory.ram, request.verify);
   NamedFileResult result;
   result.outcome = !request.verify ? NamedFileOutcome::kLoaded
                    : same          ? NamedFileOutcome::kVerified

@@ -8,7 +8,7 @@
 
 #include "core/debug_log.h"
 #include "core/escaped_text.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/run_loop.h"
 #include "input/key_matrix.h"
 #include "media/program_file.h"
@@ -40,7 +40,7 @@ constexpr unsigned kAutostartScanWaitLimitMs = 5000;
 constexpr unsigned kScanPollMs = 5;
 
 bool KeyIsDown(const input::MatrixPosition& key) {
-  return (core::KeyMatrix[key.row].load() & (1u << key.column)) == 0;
+  return (core::C64.input.keyMatrix[key.row].load() & (1u << key.column)) == 0;
 }
 
 // Releases a held key once a frame interrupt has scanned it. A stopped machine scans
@@ -48,7 +48,7 @@ bool KeyIsDown(const input::MatrixPosition& key) {
 void ReleaseOnceScanned(const input::MatrixPosition& key,
                         std::chrono::steady_clock::time_point deadline) {
   input::ReleaseMatrixKeyAtNextEntry(key.row, key.column);
-  while (KeyIsDown(key) && core::EmulationRunning.load() != 0 &&
+  while (KeyIsDown(key) && core::C64.run.emulationRunning.load() != 0 &&
          std::chrono::steady_clock::now() < deadline) {
     core::SleepServingWaitHook(kScanPollMs);
   }
@@ -95,12 +95,12 @@ std::optional<ProgramRange> LoadPrg(const std::string& path) {
     platform::ShowMessageBox("No readable PRG file: " + core::EscapedText(path), "Error");
     return std::nullopt;
   }
-  PlaceProgram(program, core::Ram, false);
+  PlaceProgram(program, core::C64.memory.ram, false);
   // The address after the last loaded byte, as the KERNAL's LOAD leaves it (a program
   // that fills RAM up to $FFFF wraps to $0000).
   const std::uint32_t end = program.endAddress();
-  core::Ram[kLoadEndLow] = static_cast<std::uint8_t>(end & 0xFF);
-  core::Ram[kLoadEndHigh] = static_cast<std::uint8_t>(end >> 8);
+  core::C64.memory.ram[kLoadEndLow] = static_cast<std::uint8_t>(end & 0xFF);
+  core::C64.memory.ram[kLoadEndHigh] = static_cast<std::uint8_t>(end >> 8);
   return ProgramRange{program.loadAddress, end};
 }
 
@@ -121,8 +121,8 @@ bool PrepareLoadedProgramForStart(const ProgramRange& range) {
 }
 
 void SetBasicVariablesToLoadEnd() {
-  core::Ram[kVariablesLow] = core::Ram[kLoadEndLow];
-  core::Ram[kVariablesHigh] = core::Ram[kLoadEndHigh];
+  core::C64.memory.ram[kVariablesLow] = core::C64.memory.ram[kLoadEndLow];
+  core::C64.memory.ram[kVariablesHigh] = core::C64.memory.ram[kLoadEndHigh];
 }
 
 void AutostartProgram() {

@@ -27,7 +27,7 @@ struct ProgramRange {
 // escaped.
 std::optional<std::vector<std::uint8_t>> ReadProgramFile(const std::string& path);
 
-// Copies the file into Ram at its own load address and sets $AE/$AF (end of load) to the
+// Copies the file into C64.memory.ram at its own load address and sets $AE/$AF (end of load) to the
 // address after the last byte, as the machine's own LOAD"x",8,1 does; data that would
 // run past $FFFF and files of fewer than two bytes are refused ("No readable PRG
 // file: "). Reports failures in message boxes and changes nothing then. The caller keeps

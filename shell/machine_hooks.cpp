@@ -2,7 +2,7 @@
 #include "shell/machine_hooks.h"
 
 #include "core/host_hooks.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
 #include "media/d64_image.h"

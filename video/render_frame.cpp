@@ -7,7 +7,7 @@
 
 #include "core/debug_log.h"
 #include "core/host_hooks.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/memory_map.h"
 #include "video/bitmap_renderer.h"
 #include "video/sprite_renderer.h"
@@ -46,7 +46,8 @@ void RenderFrame() {
   const std::uint8_t control2 = VideoRegister(0xD016);
   const std::uint8_t memoryPointers = VideoRegister(0xD018);
 
-  const std::uint16_t bank = FollowOrOverride(BankOverride, BankFromPort(core::IoImage[0xDD00]));
+  const std::uint16_t bank =
+      FollowOrOverride(BankOverride, BankFromPort(core::C64.memory.ioImage[0xDD00]));
   const std::uint16_t screen =
       FollowOrOverride(ScreenOverride, static_cast<std::uint16_t>((memoryPointers >> 4) * 0x400));
   const std::uint16_t charBase = FollowOrOverride(

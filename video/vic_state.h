@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 
 namespace video {
 
@@ -28,15 +28,15 @@ extern std::atomic<std::uint8_t> ForceBitmap;
 extern std::atomic<std::uint8_t> ForceMulticolour;
 
 // A video register from the chip's register file: $D000 + (address & $3F), so the
-// registers repeat every 64 bytes. $DD00 is read by the caller from IoImage directly.
+// registers repeat every 64 bytes. $DD00 is read by the caller from C64.memory.ioImage directly.
 inline std::uint8_t VideoRegister(std::uint16_t address) {
-  return core::IoImage[0xD000 + (address & 0x3F)];
+  return core::C64.memory.ioImage[0xD000 + (address & 0x3F)];
 }
 
 // Colour RAM is memory of its own (at $D800 of the I/O image), which the video chip reads
 // beside its other fetches in every bank.
 inline std::uint8_t ReadColourRam(unsigned cell) {
-  return core::IoImage[0xD800 + (cell & 0x3FF)];
+  return core::C64.memory.ioImage[0xD800 + (cell & 0x3FF)];
 }
 
 // Turns the current memory and registers into one picture in the FrameBuffer. Every

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/run_control.h"
 #include "video/vic_state.h"
 

@@ -14,7 +14,7 @@
 #include <QTextDocument>
 
 #include "core/debug_log.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/power_on.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
@@ -156,8 +156,9 @@ void CDebugDialog::ConnectControls() {
 // fixed captions, so that Stop/Run, the speed-limit box and the force buttons never
 // disagree with what they switch. The boxes stay empty until the next refresh.
 void CDebugDialog::ShowOpeningState() {
-  SetCaption(kStopRunButton, core::EmulationRunning.load() != 0 ? "Stop" : "Run");
-  static_cast<QCheckBox*>(Control(kSpeedLimitBox))->setChecked(core::SpeedLimitOn.load() != 0);
+  SetCaption(kStopRunButton, core::C64.run.emulationRunning.load() != 0 ? "Stop" : "Run");
+  static_cast<QCheckBox*>(Control(kSpeedLimitBox))
+      ->setChecked(core::C64.throttle.speedLimitOn.load() != 0);
   SetCaption(kForceTextButton, ForceCaption(ForceFlagSet(ForceFlag::kText)));
   SetCaption(kForceBitmapButton, ForceCaption(ForceFlagSet(ForceFlag::kBitmap)));
   SetCaption(kForceMulticolourButton, ForceCaption(ForceFlagSet(ForceFlag::kMulticolour)));
@@ -253,7 +254,7 @@ void CDebugDialog::RunMachine(Call call) {
 
 void CDebugDialog::OnStopRun() {
   if (machineCallActive_) return;
-  if (core::EmulationRunning.load() != 0) {
+  if (core::C64.run.emulationRunning.load() != 0) {
     core::StopMachine();
     SetCaption(kStopRunButton, "Run");
     core::RefreshDebugWindow();

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/memory_map.h"
 #include "video/vic_state.h"
 
@@ -117,13 +117,14 @@ std::int32_t StepBudgetForCount(std::int32_t count) {
 }
 
 void CaptureDebugFields(DebugFieldTexts& texts) {
-  texts.hasDump = core::EmulationRunning.load() == 0;
-  if (texts.hasDump) BuildMemoryDump(core::Ram, core::IoImage, texts.dump);
-  texts.programCounter = FormatProgramCounterField(core::Cpu.PC, core::ReadByte(core::Cpu.PC));
-  texts.regX = FormatRegisterField(core::Cpu.X);
-  texts.regY = FormatRegisterField(core::Cpu.Y);
-  texts.regA = FormatRegisterField(core::Cpu.A);
-  texts.stackPointer = FormatRegisterField(core::Cpu.SP);
+  texts.hasDump = core::C64.run.emulationRunning.load() == 0;
+  if (texts.hasDump) BuildMemoryDump(core::C64.memory.ram, core::C64.memory.ioImage, texts.dump);
+  texts.programCounter =
+      FormatProgramCounterField(core::C64.cpu.PC, core::ReadByte(core::C64.cpu.PC));
+  texts.regX = FormatRegisterField(core::C64.cpu.X);
+  texts.regY = FormatRegisterField(core::C64.cpu.Y);
+  texts.regA = FormatRegisterField(core::C64.cpu.A);
+  texts.stackPointer = FormatRegisterField(core::C64.cpu.SP);
   texts.flagN = FormatFlagField(core::FlagSet(core::kFlagN));
   texts.flagZ = FormatFlagField(FlagSet(core::kFlagZ));
   texts.flagV = FormatFlagField(FlagSet(core::kFlagV));
@@ -132,7 +133,7 @@ void CaptureDebugFields(DebugFieldTexts& texts) {
   texts.bank = FormatPointerField(video::VicBank.load());
   texts.charBase = FormatPointerField(video::CharBaseOffset.load());
   texts.screen = FormatPointerField(video::ScreenOffset.load());
-  texts.stack = FormatStackField(core::Ram);
+  texts.stack = FormatStackField(core::C64.memory.ram);
 }
 
 }  // namespace shell

@@ -45,8 +45,8 @@ struct DebugFieldTexts {
 };
 
 // Reads the registers, the byte at PC (through ReadByte, as the processor would fetch
-// it), the video pointers, the stack page and, while EmulationRunning is clear, the
-// whole of Ram and IoImage. The caller makes sure no pass runs meanwhile.
+// it), the video pointers, the stack page and, while C64.run.emulationRunning is clear, the
+// whole of C64.memory.ram and C64.memory.ioImage. The caller makes sure no pass runs meanwhile.
 void CaptureDebugFields(DebugFieldTexts& texts);
 
 }  // namespace shell

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/host_hooks.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/power_on.h"
 #include "core/rom_images.h"
 #include "core/run_control.h"
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
       ->click();       // Stop: the dump
   core::RunMachine();  // step a running machine, as after Run
   static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kStepButton))->click();
-  while (core::StepBudget.load() > 0) core::RunPassIfIdle();
+  while (core::C64.run.stepBudget.load() > 0) core::RunPassIfIdle();
   core::StopMachine();
   static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kStopRunButton))->setText("Run");
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "input/host_key_table.h"
 
 namespace shell {
@@ -34,7 +34,7 @@ bool OptionValue(std::string_view name, int argc, char** argv, int* index,
 }  // namespace
 
 bool TakeDesktopOptions(int& argc, char** argv, std::string& error) {
-  int port = core::JoystickPort.load();
+  int port = core::C64.input.joystickPort.load();
   bool cursorKeysAsJoystick = input::CursorKeysAsJoystick();
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
@@ -57,7 +57,7 @@ bool TakeDesktopOptions(int& argc, char** argv, std::string& error) {
   }
   argc = kept;
   argv[argc] = nullptr;
-  core::JoystickPort.store(static_cast<std::uint8_t>(port));
+  core::C64.input.joystickPort.store(static_cast<std::uint8_t>(port));
   input::SetCursorKeysAsJoystick(cursorKeysAsJoystick);
   return true;
 }

@@ -7,7 +7,7 @@
 
 namespace shell {
 
-// Applies the options (core::JoystickPort, input::SetCursorKeysAsJoystick) and removes
+// Applies the options (core::C64.input.joystickPort, input::SetCursorKeysAsJoystick) and removes
 // them from argc/argv, each as "--name value" or "--name=value"; everything else stays.
 // A missing or bad value changes nothing and returns false with the reason in `error`.
 bool TakeDesktopOptions(int& argc, char** argv, std::string& error);

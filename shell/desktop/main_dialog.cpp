@@ -7,7 +7,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/power_on.h"
 #include "core/run_control.h"
 #include "input/host_key_table.h"
@@ -16,6 +16,7 @@
 #include "shell/debug/debug_dialog.h"
 #include "shell/desktop/emulator_thread.h"
 #include "shell/desktop/shell_commands.h"
+#include "shell/snapshot_file.h"
 
 namespace shell {
 
@@ -66,7 +67,11 @@ CMainDialog::CMainDialog(QWidget* parent)
               [this, command = item.command] { OnCommand(command); });
     }
   };
-  addMenu("File", {{"Open .PRG", kOpenPrg}, {"Mount .D64", kMountD64}, {"Quit", kQuit}});
+  addMenu("File", {{"Open .PRG", kOpenPrg},
+                   {"Mount .D64", kMountD64},
+                   {"Save Snapshot...", kSaveSnapshot},
+                   {"Load Snapshot...", kLoadSnapshot},
+                   {"Quit", kQuit}});
   addMenu("Extras", {{"Reset", kReset}, {"Debug...", kDebug}});
   // The keyboard settings, as the command line left them.
   QMenu* extras = menuBar->actions().last()->menu();
@@ -83,8 +88,9 @@ CMainDialog::CMainDialog(QWidget* parent)
   cursorKeysAsJoystick_ =
       addSetting("Cursor keys as joystick", kCursorKeysAsJoystick, input::CursorKeysAsJoystick(),
                  &CMainDialog::OnCursorKeysAsJoystick);
-  joystickInPort2_ = addSetting("Joystick in port 2", kJoystickInPort2,
-                                core::JoystickPort.load() == 2, &CMainDialog::OnJoystickInPort2);
+  joystickInPort2_ =
+      addSetting("Joystick in port 2", kJoystickInPort2, core::C64.input.joystickPort.load() == 2,
+                 &CMainDialog::OnJoystickInPort2);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -105,6 +111,8 @@ void CMainDialog::OnCommand(int command) {
   switch (command) {
     case kOpenPrg: OnOpenPrg(); break;
     case kMountD64: OnMountD64(); break;
+    case kSaveSnapshot: OnSaveSnapshot(); break;
+    case kLoadSnapshot: OnLoadSnapshot(); break;
     case kQuit: platform::EndProcess(0);
     case kReset: OnReset(); break;
     case kDebug: OnDebug(); break;
@@ -119,10 +127,11 @@ void CMainDialog::accept() {
   platform::EndProcess(0);
 }
 
-QString CMainDialog::ChooseFile(const QString& defaultSuffix, const char* pipeFilter) {
+QString CMainDialog::ChooseFile(const QString& defaultSuffix, const char* pipeFilter,
+                                bool forSaving) {
   QFileDialog dialog(this);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setNameFilters(QtNameFilters(pipeFilter));
   dialog.setDefaultSuffix(defaultSuffix);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
@@ -143,6 +152,22 @@ void CMainDialog::OnMountD64() {
   SetEmulatorThreadPriority(platform::ThreadPriority::kNormal);
 }
 
+void CMainDialog::OnSaveSnapshot() {
+  const QString chosen = ChooseFile("c64snap", kSnapshotFilter, true);
+  std::string error;
+  if (!chosen.isEmpty() && !SaveSnapshotFile(chosen.toStdString(), error)) {
+    platform::ShowMessageBox(error, "Error");
+  }
+}
+
+void CMainDialog::OnLoadSnapshot() {
+  const QString chosen = ChooseFile("c64snap", kSnapshotFilter);
+  std::string error;
+  if (!chosen.isEmpty() && !LoadSnapshotFile(chosen.toStdString(), error)) {
+    platform::ShowMessageBox(error, "Error");
+  }
+}
+
 void CMainDialog::OnReset() {
   core::Reset();
 }
@@ -156,7 +181,7 @@ void CMainDialog::OnCursorKeysAsJoystick(bool on) {
 }
 
 void CMainDialog::OnJoystickInPort2(bool on) {
-  core::JoystickPort.store(on ? 2 : 1);
+  core::C64.input.joystickPort.store(on ? 2 : 1);
 }
 
 }  // namespace shell

@@ -23,6 +23,8 @@ class CMainDialog : public QDialog {
     kMountD64 = 32775,
     kCursorKeysAsJoystick = 32776,
     kJoystickInPort2 = 32777,
+    kSaveSnapshot = 32778,
+    kLoadSnapshot = 32779,
   };
 
   explicit CMainDialog(QWidget* parent = nullptr);
@@ -43,13 +45,15 @@ class CMainDialog : public QDialog {
  private:
   void OnOpenPrg();
   void OnMountD64();
+  void OnSaveSnapshot();
+  void OnLoadSnapshot();
   void OnReset();
   void OnDebug();
   // The two checkable keyboard settings of the Extras menu.
   void OnCursorKeysAsJoystick(bool on);
   void OnJoystickInPort2(bool on);
-  // Shows an open-file dialog; empty when cancelled.
-  QString ChooseFile(const QString& defaultSuffix, const char* pipeFilter);
+  // Shows an open-file (or save-file) dialog; empty when cancelled.
+  QString ChooseFile(const QString& defaultSuffix, const char* pipeFilter, bool forSaving = false);
 
   QAction* cursorKeysAsJoystick_ = nullptr;
   QAction* joystickInPort2_ = nullptr;
@@ -60,6 +64,8 @@ class CMainDialog : public QDialog {
 // The filters of the open-file dialogs in their pipe-separated form.
 inline constexpr const char* kPrgFilter = "C64 PRG-File (*.prg)|*.prg|All Files (*.*)|*.*||";
 inline constexpr const char* kD64Filter = "C64 D64-Image (*.d64)|*.d64|All Files (*.*)|*.*||";
+inline constexpr const char* kSnapshotFilter =
+    "C64 Snapshot (*.c64snap)|*.c64snap|All Files (*.*)|*.*||";
 
 // A pipe-separated filter as Qt name filters: "description (patterns)" per pair, with
 // "*.*" widened to "*" so that "All Files" also lists files without an extension.

@@ -8,7 +8,7 @@
 #include <optional>
 #include <system_error>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/run_loop.h"
 #include "media/d64_image.h"
 #include "media/prg_loader.h"
@@ -30,7 +30,8 @@ constexpr unsigned kBasicPromptPollMs = 10;
 void WaitForBasicPrompt() {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kBasicPromptWaitLimitMs);
-  while (core::FrameCounter.load() < kBasicPromptFrame && core::EmulationRunning.load() != 0 &&
+  while (core::C64.run.frameCounter.load() < kBasicPromptFrame &&
+         core::C64.run.emulationRunning.load() != 0 &&
          std::chrono::steady_clock::now() < deadline) {
     core::SleepServingWaitHook(kBasicPromptPollMs);
   }

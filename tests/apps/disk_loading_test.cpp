@@ -9,7 +9,7 @@
 
 #include "apps/headless_runner.h"
 #include "core/debug_log.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "tests/support/test_machine.h"
 
 using namespace core;

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "apps/headless_runner.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/power_on.h"
 #include "tests/support/test_machine.h"
 #include "video/frame_buffer.h"
@@ -37,16 +37,16 @@ void Type(const char* text) {
 TEST(MachineFingerprint, ABootWithTypingEndsInTheSameMemoryAndPicture) {
   LoadTestRoms();
   PowerOn(true);
-  PowerOnLocalTime = std::tm{};  // the time-of-day registers then hold no host time
+  C64.cia1.powerOnLocalTime = std::tm{};  // the time-of-day registers then hold no host time
   RunFrames(200);
   Type("10 fori=1to9:printi*i;:next\r20 poke53281,2:poke1024,81\rrun\r");
-  RunFrames(1000 - static_cast<int>(FrameCounter.load()));
-  ASSERT_EQ(FrameCounter.load(), 1000u);
+  RunFrames(1000 - static_cast<int>(C64.run.frameCounter.load()));
+  ASSERT_EQ(C64.run.frameCounter.load(), 1000u);
   ASSERT_NE(ScreenText().find("\n 1  4  9  16  25  36  49  64  81"), std::string::npos)
       << ScreenText();
 
-  EXPECT_EQ(Fnv1a(Ram, kMemorySize), 630937336509968883u);
-  EXPECT_EQ(Fnv1a(IoImage, kMemorySize), 13158111989566106377u);
+  EXPECT_EQ(Fnv1a(C64.memory.ram, kMemorySize), 630937336509968883u);
+  EXPECT_EQ(Fnv1a(C64.memory.ioImage, kMemorySize), 13158111989566106377u);
   EXPECT_EQ(Fnv1a(FrameBuffer, sizeof FrameBuffer), 12954087032605006821u);
 }
 

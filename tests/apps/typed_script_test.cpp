@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "apps/headless_runner.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "tests/support/test_machine.h"
 
 using namespace core;
@@ -112,9 +112,9 @@ TEST_F(TypedSessionTest, RunStopBreaksAnEndlessLoop) {
 TEST_F(TypedSessionTest, AnUntypableTextEndsWithStatusOneBeforeTheMachineRuns) {
   HeadlessOptions options;
   options.typeText = "print \xC2\xB7";
-  const std::uint64_t frames = FrameCounter.load();
+  const std::uint64_t frames = C64.run.frameCounter.load();
   Run(options, 1);
-  EXPECT_EQ(FrameCounter.load(), frames);
+  EXPECT_EQ(C64.run.frameCounter.load(), frames);
   EXPECT_NE(errors_.find("--type: byte 0xC2 at position 7"), std::string::npos) << errors_;
 }
 
@@ -150,8 +150,8 @@ TEST_F(TypedSessionTest, AMachineCodeProgramReadsTheJoystickInEitherPort) {
     options.typeText = std::string("{F1 20}") + c.script;  // F1: the machine code has started
     options.frames = 5;
     Run(options);
-    EXPECT_EQ(Ram[0xC000], c.portA);
-    EXPECT_EQ(Ram[0xC001], c.portB);
+    EXPECT_EQ(C64.memory.ram[0xC000], c.portA);
+    EXPECT_EQ(C64.memory.ram[0xC001], c.portB);
   }
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/debug_log.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/memory_map.h"
 #include "tests/support/test_machine.h"
 
@@ -23,16 +23,16 @@ class CpuOperations : public ::testing::Test {
  protected:
   void SetUp() override {
     ZeroWholeMachine();
-    for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
-    Ram[0x0001] = 0;  // every address is RAM
-    Cpu.PC = 0x1000;
-    Cpu.SP = 0xFF;
+    for (int i = 0; i < 8; ++i) C64.cpu.flagMasks[i] = static_cast<std::uint8_t>(1 << i);
+    C64.memory.ram[0x0001] = 0;  // every address is RAM
+    C64.cpu.PC = 0x1000;
+    C64.cpu.SP = 0xFF;
   }
   // BASIC, KERNAL and I/O visible, with a recognisable ROM byte at $A000.
   static void ShowRoms() {
-    Ram[0x0001] = 0x37;
-    RomMap[0xA000] = 0x81;
-    Ram[0xA000] = 0x00;
+    C64.memory.ram[0x0001] = 0x37;
+    C64.memory.romMap[0xA000] = 0x81;
+    C64.memory.ram[0xA000] = 0x00;
   }
 };
 
@@ -46,14 +46,14 @@ struct ArithmeticCase {
 constexpr std::uint8_t kArithmeticFlags = N | V | Z | C;
 
 void CheckArithmetic(void (*operation)(std::uint8_t, std::uint8_t), const ArithmeticCase& c) {
-  Cpu.A = c.a;
-  Cpu.P = c.flagsIn;
-  Cpu.PC = 0x1000;
+  C64.cpu.A = c.a;
+  C64.cpu.P = c.flagsIn;
+  C64.cpu.PC = 0x1000;
   operation(c.value, 2);
-  EXPECT_EQ(Cpu.A, c.expectA) << c.name;
-  EXPECT_EQ(Cpu.P & kArithmeticFlags, c.expectFlags) << c.name;
-  EXPECT_EQ(Cpu.P & D, c.flagsIn & D) << c.name;
-  EXPECT_EQ(Cpu.PC, 0x1002) << c.name;
+  EXPECT_EQ(C64.cpu.A, c.expectA) << c.name;
+  EXPECT_EQ(C64.cpu.P & kArithmeticFlags, c.expectFlags) << c.name;
+  EXPECT_EQ(C64.cpu.P & D, c.flagsIn & D) << c.name;
+  EXPECT_EQ(C64.cpu.PC, 0x1002) << c.name;
 }
 
 TEST_F(CpuOperations, AdcBinaryAndDecimal) {
@@ -94,135 +94,135 @@ TEST_F(CpuOperations, SbcBinaryAndDecimal) {
 }
 
 TEST_F(CpuOperations, ComparesAndSbx) {
-  Cpu.A = 0x10;
+  C64.cpu.A = 0x10;
   op::Cmp(0x20, 2);
-  EXPECT_EQ(Cpu.P, N);
-  Cpu.X = 0x20;
+  EXPECT_EQ(C64.cpu.P, N);
+  C64.cpu.X = 0x20;
   op::Cpx(0x20, 2);
-  EXPECT_EQ(Cpu.P, Z | C);
-  Cpu.Y = 0x80;
+  EXPECT_EQ(C64.cpu.P, Z | C);
+  C64.cpu.Y = 0x80;
   op::Cpy(0x01, 3);
-  EXPECT_EQ(Cpu.P, C);  // $7F: N clear
-  EXPECT_EQ(Cpu.PC, 0x1007);
+  EXPECT_EQ(C64.cpu.P, C);  // $7F: N clear
+  EXPECT_EQ(C64.cpu.PC, 0x1007);
 
   // SBX: X = (A AND X) - value; C is bit 7 of the new X, not the borrow.
-  Cpu.P = 0;
-  Cpu.A = 0xFF;
-  Cpu.X = 0x0F;
+  C64.cpu.P = 0;
+  C64.cpu.A = 0xFF;
+  C64.cpu.X = 0x0F;
   op::Sbx(0x10, 2);
-  EXPECT_EQ(Cpu.X, 0xFF);
-  EXPECT_EQ(Cpu.P, N | C);
-  Cpu.A = 0x0F;
+  EXPECT_EQ(C64.cpu.X, 0xFF);
+  EXPECT_EQ(C64.cpu.P, N | C);
+  C64.cpu.A = 0x0F;
   op::Sbx(0x01, 2);
-  EXPECT_EQ(Cpu.X, 0x0E);
-  EXPECT_EQ(Cpu.P, 0);
+  EXPECT_EQ(C64.cpu.X, 0x0E);
+  EXPECT_EQ(C64.cpu.P, 0);
 }
 
 TEST_F(CpuOperations, FlagsOnlyMoveThroughTheMasks) {
-  for (auto& mask : StatusFlagMasks) mask = 0;
-  Cpu.A = 0xFF;
+  for (auto& mask : C64.cpu.flagMasks) mask = 0;
+  C64.cpu.A = 0xFF;
   op::Adc(0x01, 2);
   op::Sec();
   op::Cmp(0x00, 2);
-  EXPECT_EQ(Cpu.A, 0x00);
-  EXPECT_EQ(Cpu.P, 0);
+  EXPECT_EQ(C64.cpu.A, 0x00);
+  EXPECT_EQ(C64.cpu.P, 0);
 }
 
 // ---- Undocumented immediate operations ----------------------------------------------
 
 TEST_F(CpuOperations, UndocumentedImmediateOperations) {
   // ANC: C copies bit 7 of the result.
-  Cpu.A = 0xF0;
+  C64.cpu.A = 0xF0;
   op::Anc(0x8F, 2);
-  EXPECT_EQ(Cpu.A, 0x80);
-  EXPECT_EQ(Cpu.P, N | C);
+  EXPECT_EQ(C64.cpu.A, 0x80);
+  EXPECT_EQ(C64.cpu.P, N | C);
   // LXA: A = X = (A OR $EE) AND value.
-  Cpu.A = 0x01;
+  C64.cpu.A = 0x01;
   op::Lxa(0x0F, 2);
-  EXPECT_EQ(Cpu.A, 0x0F);
-  EXPECT_EQ(Cpu.X, 0x0F);
+  EXPECT_EQ(C64.cpu.A, 0x0F);
+  EXPECT_EQ(C64.cpu.X, 0x0F);
   // ANE reads its byte at the address: (A OR $EE) AND X AND byte.
-  Ram[0x2000] = 0xFF;
-  Cpu.A = 0x00;
-  Cpu.X = 0xFF;
+  C64.memory.ram[0x2000] = 0xFF;
+  C64.cpu.A = 0x00;
+  C64.cpu.X = 0xFF;
   op::Ane(0x2000, 2);
-  EXPECT_EQ(Cpu.A, 0xEE);
-  EXPECT_EQ(Cpu.P & (N | Z), N);
+  EXPECT_EQ(C64.cpu.A, 0xEE);
+  EXPECT_EQ(C64.cpu.P & (N | Z), N);
   // ALR: t = A AND byte, A = t >> 1, C = bit 0 of t.
-  Ram[0x2000] = 0x0F;
-  Cpu.A = 0xFF;
+  C64.memory.ram[0x2000] = 0x0F;
+  C64.cpu.A = 0xFF;
   op::Alr(0x2000, 2);
-  EXPECT_EQ(Cpu.A, 0x07);
-  EXPECT_EQ(Cpu.P & (N | Z | C), C);
-  EXPECT_EQ(Cpu.PC, 0x1008);
+  EXPECT_EQ(C64.cpu.A, 0x07);
+  EXPECT_EQ(C64.cpu.P & (N | Z | C), C);
+  EXPECT_EQ(C64.cpu.PC, 0x1008);
 }
 
 TEST_F(CpuOperations, ArrAndLasLogTheirWarnings) {
-  Ram[0x2000] = 0xFF;
-  Cpu.A = 0xFF;
-  Cpu.P = C;
+  C64.memory.ram[0x2000] = 0xFF;
+  C64.cpu.A = 0xFF;
+  C64.cpu.P = C;
   op::Arr(0x2000, 2);
-  EXPECT_EQ(Cpu.A, 0xFF);
-  EXPECT_EQ(Cpu.P, N | C);
+  EXPECT_EQ(C64.cpu.A, 0xFF);
+  EXPECT_EQ(C64.cpu.P, N | C);
   EXPECT_EQ(DebugLogText(), "> ARR was used - opcode not correct implemented yet!\r\n");
 
   // t = $C0: C from bit 7, V = bit 7 XOR bit 6 = 0; t = $40: V = 1, no carry.
-  Cpu.A = 0xC0;
-  Cpu.P = 0;
+  C64.cpu.A = 0xC0;
+  C64.cpu.P = 0;
   op::Arr(0x2000, 2);
-  EXPECT_EQ(Cpu.A, 0x60);
-  EXPECT_EQ(Cpu.P, C);
-  Cpu.A = 0x40;
-  Cpu.P = D;  // binary whatever D says
+  EXPECT_EQ(C64.cpu.A, 0x60);
+  EXPECT_EQ(C64.cpu.P, C);
+  C64.cpu.A = 0x40;
+  C64.cpu.P = D;  // binary whatever D says
   op::Arr(0x2000, 2);
-  EXPECT_EQ(Cpu.A, 0x20);
-  EXPECT_EQ(Cpu.P, V | D);
+  EXPECT_EQ(C64.cpu.A, 0x20);
+  EXPECT_EQ(C64.cpu.P, V | D);
 
   ClearDebugLog();
-  InstructionCount = 1234;
-  Cpu.SP = 0xF0;
+  C64.cpu.instructionCount = 1234;
+  C64.cpu.SP = 0xF0;
   op::Las(0x3F, 3);
-  EXPECT_EQ(Cpu.A, 0x30);
-  EXPECT_EQ(Cpu.X, 0x30);
-  EXPECT_EQ(Cpu.SP, 0x30);
+  EXPECT_EQ(C64.cpu.A, 0x30);
+  EXPECT_EQ(C64.cpu.X, 0x30);
+  EXPECT_EQ(C64.cpu.SP, 0x30);
   EXPECT_EQ(DebugLogText(), "> 1234> Opcode with Errors: LAE/LAS/LAR\r\n");
-  EXPECT_EQ(Cpu.PC, 0x1009);
+  EXPECT_EQ(C64.cpu.PC, 0x1009);
 }
 
 // ---- Read-modify-write ---------------------------------------------------------------
 
 TEST_F(CpuOperations, ReadModifyWriteOnRam) {
-  Ram[0x20] = 0x81;
+  C64.memory.ram[0x20] = 0x81;
   op::AslZeroPage(0x20, 2);
-  EXPECT_EQ(Ram[0x20], 0x02);
-  EXPECT_EQ(Cpu.P, C);
-  Cpu.X = 0x30;
-  Ram[0x10] = 0x40;
+  EXPECT_EQ(C64.memory.ram[0x20], 0x02);
+  EXPECT_EQ(C64.cpu.P, C);
+  C64.cpu.X = 0x30;
+  C64.memory.ram[0x10] = 0x40;
   op::AslZeroPageX(0xE0, 2);  // wraps inside page zero to $10
-  EXPECT_EQ(Ram[0x10], 0x80);
-  EXPECT_EQ(Cpu.P, N);
-  Ram[0x3000] = 0x01;
+  EXPECT_EQ(C64.memory.ram[0x10], 0x80);
+  EXPECT_EQ(C64.cpu.P, N);
+  C64.memory.ram[0x3000] = 0x01;
   op::AslAbsoluteX(0xD0, 0x2F, 3);  // $2FD0 + $30
-  EXPECT_EQ(Ram[0x3000], 0x02);
+  EXPECT_EQ(C64.memory.ram[0x3000], 0x02);
 
-  Cpu.P = C;
-  Ram[0x40] = 0x80;
+  C64.cpu.P = C;
+  C64.memory.ram[0x40] = 0x80;
   op::RolMemory(0x40, 2);
-  EXPECT_EQ(Ram[0x40], 0x01);
-  EXPECT_EQ(Cpu.P, C);
+  EXPECT_EQ(C64.memory.ram[0x40], 0x01);
+  EXPECT_EQ(C64.cpu.P, C);
   op::RorMemory(0x40, 2);  // carry in 1, old bit 0 = 1
-  EXPECT_EQ(Ram[0x40], 0x80);
-  EXPECT_EQ(Cpu.P, N | C);
+  EXPECT_EQ(C64.memory.ram[0x40], 0x80);
+  EXPECT_EQ(C64.cpu.P, N | C);
   op::LsrMemory(0x40, 2);
-  EXPECT_EQ(Ram[0x40], 0x40);
-  EXPECT_EQ(Cpu.P, 0);
-  Ram[0x41] = 0x00;
+  EXPECT_EQ(C64.memory.ram[0x40], 0x40);
+  EXPECT_EQ(C64.cpu.P, 0);
+  C64.memory.ram[0x41] = 0x00;
   op::Dec(0x41, 2);
-  EXPECT_EQ(Ram[0x41], 0xFF);
-  EXPECT_EQ(Cpu.P, N);
+  EXPECT_EQ(C64.memory.ram[0x41], 0xFF);
+  EXPECT_EQ(C64.cpu.P, N);
   op::Inc(0x41, 2);
-  EXPECT_EQ(Ram[0x41], 0x00);
-  EXPECT_EQ(Cpu.P, Z);
+  EXPECT_EQ(C64.memory.ram[0x41], 0x00);
+  EXPECT_EQ(C64.cpu.P, Z);
 }
 
 // A ROM-visible address writes RAM but reads the ROM: the flags follow the ROM byte read
@@ -230,224 +230,224 @@ TEST_F(CpuOperations, ReadModifyWriteOnRam) {
 TEST_F(CpuOperations, ReadModifyWriteUnderRomUsesTheReadBack) {
   ShowRoms();
   op::Inc(0xA000, 3);
-  EXPECT_EQ(Ram[0xA000], 0x82);
-  EXPECT_EQ(Cpu.P, N);  // from the unchanged ROM byte $81
+  EXPECT_EQ(C64.memory.ram[0xA000], 0x82);
+  EXPECT_EQ(C64.cpu.P, N);  // from the unchanged ROM byte $81
 
-  Cpu.P = 0;
+  C64.cpu.P = 0;
   op::RolMemory(0xA000, 3);  // first write $02, second the ROM byte with bit 0 = carry-in 0
-  EXPECT_EQ(Ram[0xA000], 0x80);
-  EXPECT_EQ(Cpu.P, N | C);
+  EXPECT_EQ(C64.memory.ram[0xA000], 0x80);
+  EXPECT_EQ(C64.cpu.P, N | C);
 
-  Cpu.P = C;
+  C64.cpu.P = C;
   op::RorMemory(0xA000, 3);  // second write: $81 with bit 7 = carry-in 1
-  EXPECT_EQ(Ram[0xA000], 0x81);
-  EXPECT_EQ(Cpu.P, N | C);
+  EXPECT_EQ(C64.memory.ram[0xA000], 0x81);
+  EXPECT_EQ(C64.cpu.P, N | C);
 
-  Cpu.P = 0;
+  C64.cpu.P = 0;
   op::LsrMemory(0xA000, 3);  // second write: $81 with bit 7 cleared
-  EXPECT_EQ(Ram[0xA000], 0x01);
-  EXPECT_EQ(Cpu.P, C);
+  EXPECT_EQ(C64.memory.ram[0xA000], 0x01);
+  EXPECT_EQ(C64.cpu.P, C);
 
   // SLO ORs the ROM byte, not the shifted $02, into A.
-  Cpu.A = 0x00;
+  C64.cpu.A = 0x00;
   op::Slo(0xA000, 3);
-  EXPECT_EQ(Ram[0xA000], 0x02);
-  EXPECT_EQ(Cpu.A, 0x81);
-  EXPECT_EQ(Cpu.P, N | C);
-  EXPECT_EQ(RomMap[0xA000], 0x81);
+  EXPECT_EQ(C64.memory.ram[0xA000], 0x02);
+  EXPECT_EQ(C64.cpu.A, 0x81);
+  EXPECT_EQ(C64.cpu.P, N | C);
+  EXPECT_EQ(C64.memory.romMap[0xA000], 0x81);
 }
 
 TEST_F(CpuOperations, CombinedUndocumentedOperations) {
   // RRA: A = $10, memory $01, C = 0: memory $00, C = 1 from the rotate, A = $11, C ends 0.
-  Cpu.A = 0x10;
-  Ram[0x50] = 0x01;
+  C64.cpu.A = 0x10;
+  C64.memory.ram[0x50] = 0x01;
   op::Rra(0x50, 2);
-  EXPECT_EQ(Ram[0x50], 0x00);
-  EXPECT_EQ(Cpu.A, 0x11);
-  EXPECT_EQ(Cpu.P, 0);
+  EXPECT_EQ(C64.memory.ram[0x50], 0x00);
+  EXPECT_EQ(C64.cpu.A, 0x11);
+  EXPECT_EQ(C64.cpu.P, 0);
   // An addend of $FF with carry-in 1 leaves A unchanged and C set; V is never touched.
-  Cpu.A = 0x42;
-  Cpu.P = V | C;
-  Ram[0x50] = 0xFF;  // ROR with carry-in 1 gives $FF again and C = 1
+  C64.cpu.A = 0x42;
+  C64.cpu.P = V | C;
+  C64.memory.ram[0x50] = 0xFF;  // ROR with carry-in 1 gives $FF again and C = 1
   op::Rra(0x50, 2);
-  EXPECT_EQ(Ram[0x50], 0xFF);
-  EXPECT_EQ(Cpu.A, 0x42);
-  EXPECT_EQ(Cpu.P, V | C);
+  EXPECT_EQ(C64.memory.ram[0x50], 0xFF);
+  EXPECT_EQ(C64.cpu.A, 0x42);
+  EXPECT_EQ(C64.cpu.P, V | C);
   // An addend of 0 without carry leaves A and a clear C alone.
-  Cpu.P = 0;
-  Ram[0x50] = 0x00;
+  C64.cpu.P = 0;
+  C64.memory.ram[0x50] = 0x00;
   op::Rra(0x50, 2);
-  EXPECT_EQ(Cpu.A, 0x42);
-  EXPECT_EQ(Cpu.P, 0);
+  EXPECT_EQ(C64.cpu.A, 0x42);
+  EXPECT_EQ(C64.cpu.P, 0);
   // A wraps below its old value: carry out; binary even with D set.
-  Cpu.A = 0x90;
-  Cpu.P = D;
-  Ram[0x50] = 0xE0;  // -> $70, C = 0
+  C64.cpu.A = 0x90;
+  C64.cpu.P = D;
+  C64.memory.ram[0x50] = 0xE0;  // -> $70, C = 0
   op::Rra(0x50, 2);
-  EXPECT_EQ(Cpu.A, 0x00);
-  EXPECT_EQ(Cpu.P, D | Z | C);
+  EXPECT_EQ(C64.cpu.A, 0x00);
+  EXPECT_EQ(C64.cpu.P, D | Z | C);
 
   // RLA, SRE.
-  Cpu.P = C;
-  Cpu.A = 0x0F;
-  Ram[0x51] = 0x84;
+  C64.cpu.P = C;
+  C64.cpu.A = 0x0F;
+  C64.memory.ram[0x51] = 0x84;
   op::Rla(0x51, 2);
-  EXPECT_EQ(Ram[0x51], 0x09);
-  EXPECT_EQ(Cpu.A, 0x09);
-  EXPECT_EQ(Cpu.P, C);
-  Cpu.A = 0xFF;
+  EXPECT_EQ(C64.memory.ram[0x51], 0x09);
+  EXPECT_EQ(C64.cpu.A, 0x09);
+  EXPECT_EQ(C64.cpu.P, C);
+  C64.cpu.A = 0xFF;
   op::Sre(0x51, 2);
-  EXPECT_EQ(Ram[0x51], 0x04);
-  EXPECT_EQ(Cpu.A, 0xFB);
-  EXPECT_EQ(Cpu.P, N | C);
+  EXPECT_EQ(C64.memory.ram[0x51], 0x04);
+  EXPECT_EQ(C64.cpu.A, 0xFB);
+  EXPECT_EQ(C64.cpu.P, N | C);
 
   // DCP compares with the decremented byte; ISC subtracts the incremented byte.
-  Cpu.A = 0x04;
+  C64.cpu.A = 0x04;
   op::Dcp(0x51, 2);
-  EXPECT_EQ(Ram[0x51], 0x03);
-  EXPECT_EQ(Cpu.P, C);
-  Cpu.A = 0x10;
-  Cpu.P = D | C;
-  Ram[0x52] = 0x08;
+  EXPECT_EQ(C64.memory.ram[0x51], 0x03);
+  EXPECT_EQ(C64.cpu.P, C);
+  C64.cpu.A = 0x10;
+  C64.cpu.P = D | C;
+  C64.memory.ram[0x52] = 0x08;
   op::Isc(0x52, 2);  // decimal 10 - 09
-  EXPECT_EQ(Ram[0x52], 0x09);
-  EXPECT_EQ(Cpu.A, 0x01);
-  EXPECT_EQ(Cpu.P, D | C);
+  EXPECT_EQ(C64.memory.ram[0x52], 0x09);
+  EXPECT_EQ(C64.cpu.A, 0x01);
+  EXPECT_EQ(C64.cpu.P, D | C);
 }
 
 // ---- Stores --------------------------------------------------------------------------
 
 TEST_F(CpuOperations, HighByteStoresReadTheInstructionStream) {
-  Ram[0x1001] = 0x34;  // operand bytes of an instruction at $1000
-  Ram[0x1002] = 0x12;
-  Cpu.A = 0xFF;
-  Cpu.X = 0xFF;
-  Cpu.Y = 0xFF;
+  C64.memory.ram[0x1001] = 0x34;  // operand bytes of an instruction at $1000
+  C64.memory.ram[0x1002] = 0x12;
+  C64.cpu.A = 0xFF;
+  C64.cpu.X = 0xFF;
+  C64.cpu.Y = 0xFF;
   op::Shx(0x2000, 3);
-  EXPECT_EQ(Ram[0x2000], 0x13);  // X AND ($12 + 1)
-  EXPECT_EQ(Cpu.PC, 0x1003);
+  EXPECT_EQ(C64.memory.ram[0x2000], 0x13);  // X AND ($12 + 1)
+  EXPECT_EQ(C64.cpu.PC, 0x1003);
 
-  Cpu.PC = 0x1000;
+  C64.cpu.PC = 0x1000;
   op::Shy(0x2001, 3);
-  EXPECT_EQ(Ram[0x2001], 0x13);
-  Cpu.PC = 0x1000;
+  EXPECT_EQ(C64.memory.ram[0x2001], 0x13);
+  C64.cpu.PC = 0x1000;
   op::Sha(0x2002, 3);  // A AND X AND the byte at PC+1
-  EXPECT_EQ(Ram[0x2002], 0x34);
-  Cpu.PC = 0x1000;
-  Cpu.A = 0xF3;
-  Cpu.X = 0x3F;
+  EXPECT_EQ(C64.memory.ram[0x2002], 0x34);
+  C64.cpu.PC = 0x1000;
+  C64.cpu.A = 0xF3;
+  C64.cpu.X = 0x3F;
   op::Shs(0x2003, 3);
-  EXPECT_EQ(Cpu.SP, 0x33);
-  EXPECT_EQ(Ram[0x2003], 0x13);
-  Ram[0x1002] = 0xFF;  // the + 1 wraps in 8 bits
-  Cpu.PC = 0x1000;
+  EXPECT_EQ(C64.cpu.SP, 0x33);
+  EXPECT_EQ(C64.memory.ram[0x2003], 0x13);
+  C64.memory.ram[0x1002] = 0xFF;  // the + 1 wraps in 8 bits
+  C64.cpu.PC = 0x1000;
   op::Shx(0x2004, 3);
-  EXPECT_EQ(Ram[0x2004], 0x00);
+  EXPECT_EQ(C64.memory.ram[0x2004], 0x00);
   op::Sax(0x2005, 2);
-  EXPECT_EQ(Ram[0x2005], 0x33);
-  EXPECT_EQ(Cpu.P, 0);
+  EXPECT_EQ(C64.memory.ram[0x2005], 0x33);
+  EXPECT_EQ(C64.cpu.P, 0);
 }
 
 // ---- Branches ------------------------------------------------------------------------
 
 TEST_F(CpuOperations, BranchesAddTheSignedOffset) {
-  Cpu.PC = 0x10F0;
-  Ram[0x10F1] = 0x80;
+  C64.cpu.PC = 0x10F0;
+  C64.memory.ram[0x10F1] = 0x80;
   op::Bne();
-  EXPECT_EQ(Cpu.PC, 0x1072);
-  Cpu.PC = 0x10F0;
-  Ram[0x10F1] = 0x7F;
+  EXPECT_EQ(C64.cpu.PC, 0x1072);
+  C64.cpu.PC = 0x10F0;
+  C64.memory.ram[0x10F1] = 0x7F;
   op::Bpl();
-  EXPECT_EQ(Cpu.PC, 0x1171);
-  Cpu.PC = 0xFFFE;  // wraps at $FFFF
+  EXPECT_EQ(C64.cpu.PC, 0x1171);
+  C64.cpu.PC = 0xFFFE;  // wraps at $FFFF
   op::Beq();
-  EXPECT_EQ(Cpu.PC, 0x0000);
+  EXPECT_EQ(C64.cpu.PC, 0x0000);
 }
 
 TEST_F(CpuOperations, BranchNotTakenReadsNothing) {
   // The offset byte of a branch at $DC0C would be $DC0D, whose read acknowledges IRQs.
-  Ram[0x0001] = 0x37;
-  IrqPending = 1;
-  Cpu.PC = 0xDC0C;
+  C64.memory.ram[0x0001] = 0x37;
+  C64.vic.irq = 1;
+  C64.cpu.PC = 0xDC0C;
   op::Bcs();
-  EXPECT_EQ(Cpu.PC, 0xDC0E);
-  EXPECT_EQ(IrqPending, 1);
-  Cpu.PC = 0xDC0C;
+  EXPECT_EQ(C64.cpu.PC, 0xDC0E);
+  EXPECT_EQ(C64.vic.irq, 1);
+  C64.cpu.PC = 0xDC0C;
   op::Bcc();
-  EXPECT_EQ(IrqPending, 0);
+  EXPECT_EQ(C64.vic.irq, 0);
 }
 
 // ---- Stack and control ---------------------------------------------------------------
 
 TEST_F(CpuOperations, JsrAndRtsUseTheStack) {
-  Cpu.PC = 0xC000;
+  C64.cpu.PC = 0xC000;
   op::Jsr(0x2000);
-  EXPECT_EQ(Cpu.PC, 0x2000);
-  EXPECT_EQ(Cpu.SP, 0xFD);
-  EXPECT_EQ(Ram[0x01FF], 0xC0);
-  EXPECT_EQ(Ram[0x01FE], 0x02);
+  EXPECT_EQ(C64.cpu.PC, 0x2000);
+  EXPECT_EQ(C64.cpu.SP, 0xFD);
+  EXPECT_EQ(C64.memory.ram[0x01FF], 0xC0);
+  EXPECT_EQ(C64.memory.ram[0x01FE], 0x02);
   op::Rts();
-  EXPECT_EQ(Cpu.PC, 0xC003);
-  EXPECT_EQ(Cpu.SP, 0xFF);
+  EXPECT_EQ(C64.cpu.PC, 0xC003);
+  EXPECT_EQ(C64.cpu.SP, 0xFF);
 
-  Cpu.SP = 0x00;  // the stack wraps inside page 1
-  Cpu.PC = 0x1234;
+  C64.cpu.SP = 0x00;  // the stack wraps inside page 1
+  C64.cpu.PC = 0x1234;
   op::Jsr(0x3000);
-  EXPECT_EQ(Ram[0x0100], 0x12);
-  EXPECT_EQ(Ram[0x01FF], 0x36);
+  EXPECT_EQ(C64.memory.ram[0x0100], 0x12);
+  EXPECT_EQ(C64.memory.ram[0x01FF], 0x36);
   op::Rts();
-  EXPECT_EQ(Cpu.PC, 0x1237);
-  EXPECT_EQ(Cpu.SP, 0x00);
+  EXPECT_EQ(C64.cpu.PC, 0x1237);
+  EXPECT_EQ(C64.cpu.SP, 0x00);
 }
 
 TEST_F(CpuOperations, PushAndPullForceBAndBit5OnlyOnPull) {
-  Cpu.P = C;
+  C64.cpu.P = C;
   op::Php();
-  EXPECT_EQ(Ram[0x01FF], C);  // pushed unchanged
-  Ram[0x01FF] = 0x00;
+  EXPECT_EQ(C64.memory.ram[0x01FF], C);  // pushed unchanged
+  C64.memory.ram[0x01FF] = 0x00;
   op::Plp();
-  EXPECT_EQ(Cpu.P, 0x30);
-  Cpu.A = 0x00;
+  EXPECT_EQ(C64.cpu.P, 0x30);
+  C64.cpu.A = 0x00;
   op::Pha();
-  Cpu.A = 0x55;
+  C64.cpu.A = 0x55;
   op::Pla();
-  EXPECT_EQ(Cpu.A, 0x00);
-  EXPECT_EQ(Cpu.P & Z, Z);
-  EXPECT_EQ(Cpu.SP, 0xFF);
-  EXPECT_EQ(Cpu.PC, 0x1004);
+  EXPECT_EQ(C64.cpu.A, 0x00);
+  EXPECT_EQ(C64.cpu.P & Z, Z);
+  EXPECT_EQ(C64.cpu.SP, 0xFF);
+  EXPECT_EQ(C64.cpu.PC, 0x1004);
 }
 
 TEST_F(CpuOperations, BrkPushesStateAndTakesTheVector) {
-  Ram[0xFFFE] = 0x48;  // RAM vector
-  Ram[0xFFFF] = 0xFF;
-  Cpu.P = C;
+  C64.memory.ram[0xFFFE] = 0x48;  // RAM vector
+  C64.memory.ram[0xFFFF] = 0xFF;
+  C64.cpu.P = C;
   op::Brk();
-  EXPECT_EQ(Cpu.PC, 0xFF48);
-  EXPECT_EQ(Cpu.SP, 0xFC);
-  EXPECT_EQ(Ram[0x01FF], 0x10);
-  EXPECT_EQ(Ram[0x01FE], 0x02);
-  EXPECT_EQ(Ram[0x01FD], B | C);
-  EXPECT_EQ(Cpu.P, B | C | I);
+  EXPECT_EQ(C64.cpu.PC, 0xFF48);
+  EXPECT_EQ(C64.cpu.SP, 0xFC);
+  EXPECT_EQ(C64.memory.ram[0x01FF], 0x10);
+  EXPECT_EQ(C64.memory.ram[0x01FE], 0x02);
+  EXPECT_EQ(C64.memory.ram[0x01FD], B | C);
+  EXPECT_EQ(C64.cpu.P, B | C | I);
 
   // RTI pulls P (B and bit 5 forced) and the address pushed, not + 1.
-  Ram[0x01FD] = 0x00;
+  C64.memory.ram[0x01FD] = 0x00;
   op::Rti();
-  EXPECT_EQ(Cpu.P, 0x30);
-  EXPECT_EQ(Cpu.PC, 0x1002);
-  EXPECT_EQ(Cpu.SP, 0xFF);
+  EXPECT_EQ(C64.cpu.P, 0x30);
+  EXPECT_EQ(C64.cpu.PC, 0x1002);
+  EXPECT_EQ(C64.cpu.SP, 0xFF);
 }
 
 TEST_F(CpuOperations, BrkVectorFollowsHiram) {
-  Ram[0xFFFE] = 0x00;
-  Ram[0xFFFF] = 0x20;
-  RomMap[0xFFFE] = 0x00;
-  RomMap[0xFFFF] = 0xE0;
-  Ram[0x0001] = 0x02;  // HIRAM only: KERNAL ROM
+  C64.memory.ram[0xFFFE] = 0x00;
+  C64.memory.ram[0xFFFF] = 0x20;
+  C64.memory.romMap[0xFFFE] = 0x00;
+  C64.memory.romMap[0xFFFF] = 0xE0;
+  C64.memory.ram[0x0001] = 0x02;  // HIRAM only: KERNAL ROM
   op::Brk();
-  EXPECT_EQ(Cpu.PC, 0xE000);
-  Ram[0x0001] = 0x05;  // HIRAM clear: RAM
+  EXPECT_EQ(C64.cpu.PC, 0xE000);
+  C64.memory.ram[0x0001] = 0x05;  // HIRAM clear: RAM
   op::Brk();
-  EXPECT_EQ(Cpu.PC, 0x2000);
+  EXPECT_EQ(C64.cpu.PC, 0x2000);
 }
 
 }  // namespace

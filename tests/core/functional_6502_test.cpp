@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/memory_map.h"
 #include "core/opcode_table.h"
 #include "tests/support/test_machine.h"
@@ -35,31 +35,32 @@ TEST(Functional6502, RunsToTheSuccessTrap) {
   ASSERT_EQ(image.size(), kMemorySize) << "functional test image missing";
 
   ZeroWholeMachine();
-  for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
-  std::copy(image.begin(), image.end(), Ram);
+  for (int i = 0; i < 8; ++i) C64.cpu.flagMasks[i] = static_cast<std::uint8_t>(1 << i);
+  std::copy(image.begin(), image.end(), C64.memory.ram);
   // The image leaves $0000/$0001 at zero: with the port value 0 every address is RAM and
   // the test's own writes never reach $0000/$0001 (its zero-page data starts at $000A).
-  ASSERT_EQ(Ram[0x0000], 0);
-  ASSERT_EQ(Ram[0x0001], 0);
-  Cpu.PC = kStart;
+  ASSERT_EQ(C64.memory.ram[0x0000], 0);
+  ASSERT_EQ(C64.memory.ram[0x0001], 0);
+  C64.cpu.PC = kStart;
 
   std::int64_t executed = 0;
   std::uint16_t before = 0;
   do {
-    before = Cpu.PC;
+    before = C64.cpu.PC;
     // As the run loop does before each fetch: B is set in P while no request is pending.
-    if (IrqPending == 0) SetFlag(kFlagB);
-    ++InstructionCount;
-    ExecuteInstruction(ReadByte(Cpu.PC));
-  } while (Cpu.PC != before && ++executed < kInstructionLimit);
+    if (C64.vic.irq == 0) SetFlag(kFlagB);
+    ++C64.cpu.instructionCount;
+    ExecuteInstruction(ReadByte(C64.cpu.PC));
+  } while (C64.cpu.PC != before && ++executed < kInstructionLimit);
 
   RecordProperty("instructions", std::to_string(executed));
-  if (Cpu.PC != kSuccessTrap) {
+  if (C64.cpu.PC != kSuccessTrap) {
     std::printf("trapped at $%04X after %lld instructions (A=$%02X X=$%02X Y=$%02X P=$%02X)\n",
-                Cpu.PC, static_cast<long long>(executed), Cpu.A, Cpu.X, Cpu.Y, Cpu.P);
+                C64.cpu.PC, static_cast<long long>(executed), C64.cpu.A, C64.cpu.X, C64.cpu.Y,
+                C64.cpu.P);
   }
-  EXPECT_EQ(Cpu.PC, kSuccessTrap);
-  EXPECT_EQ(Ram[0x0001], 0) << "the port value changed during the run";
+  EXPECT_EQ(C64.cpu.PC, kSuccessTrap);
+  EXPECT_EQ(C64.memory.ram[0x0001], 0) << "the port value changed during the run";
 }
 
 }  // namespace

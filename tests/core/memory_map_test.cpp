@@ -2,7 +2,7 @@
 // address helpers.
 #include <gtest/gtest.h>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/memory_map.h"
 #include "input/key_matrix.h"
 #include "tests/support/test_machine.h"
@@ -16,16 +16,16 @@ class MemoryMapTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ZeroWholeMachine();
-    for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
+    for (int n = 0; n < 8; ++n) C64.cpu.flagMasks[n] = static_cast<std::uint8_t>(1u << n);
     // Distinct contents in each image so that every read tells where it came from.
     for (std::uint32_t a = 0; a < kMemorySize; ++a) {
-      Ram[a] = 0x11;
-      RomMap[a] = 0x22;
-      IoImage[a] = 0x33;
+      C64.memory.ram[a] = 0x11;
+      C64.memory.romMap[a] = 0x22;
+      C64.memory.ioImage[a] = 0x33;
     }
-    Ram[0x0000] = 0x2F;
+    C64.memory.ram[0x0000] = 0x2F;
   }
-  void SetPort(std::uint8_t value) { Ram[0x0001] = value; }
+  void SetPort(std::uint8_t value) { C64.memory.ram[0x0001] = value; }
 };
 
 TEST_F(MemoryMapTest, EachPortSettingShowsTheRightImages) {
@@ -53,28 +53,28 @@ TEST_F(MemoryMapTest, EachPortSettingShowsTheRightImages) {
 TEST_F(MemoryMapTest, WritesUnderRomLandInRamAndTheRomStaysVisible) {
   SetPort(0x37);
   WriteByte(0xA000, 0x5A);
-  EXPECT_EQ(Ram[0xA000], 0x5A);
+  EXPECT_EQ(C64.memory.ram[0xA000], 0x5A);
   EXPECT_EQ(ReadByte(0xA000), 0x22);
-  EXPECT_EQ(RomMap[0xA000], 0x22);
+  EXPECT_EQ(C64.memory.romMap[0xA000], 0x22);
   SetPort(0x36);  // BASIC off
   EXPECT_EQ(ReadByte(0xA000), 0x5A);
   WriteByte(0xE123, 0x77);
-  EXPECT_EQ(Ram[0xE123], 0x77);
+  EXPECT_EQ(C64.memory.ram[0xE123], 0x77);
 }
 
 TEST_F(MemoryMapTest, CharacterRomVisibleSendsIoWritesToRam) {
   SetPort(0x33);
   EXPECT_EQ(ReadByte(0xD000), 0x22);
   WriteByte(0xD020, 0x05);
-  EXPECT_EQ(Ram[0xD020], 0x05);
-  EXPECT_EQ(IoImage[0xD020], 0x33);
+  EXPECT_EQ(C64.memory.ram[0xD020], 0x05);
+  EXPECT_EQ(C64.memory.ioImage[0xD020], 0x33);
 }
 
 TEST_F(MemoryMapTest, VideoRegistersFoldOnWritesButNotOnReads) {
   SetPort(0x37);
   WriteByte(0xD060, 0x07);
-  EXPECT_EQ(IoImage[0xD020], 0x07);
-  EXPECT_EQ(IoImage[0xD060], 0x33);
+  EXPECT_EQ(C64.memory.ioImage[0xD020], 0x07);
+  EXPECT_EQ(C64.memory.ioImage[0xD060], 0x33);
   EXPECT_EQ(ReadByte(0xD060), 0x33);
   WriteByte(0xD800, 0xF3);  // colour RAM keeps whole bytes
   EXPECT_EQ(ReadByte(0xD800), 0xF3);
@@ -100,7 +100,7 @@ TEST_F(MemoryMapTest, KeyboardPortCombinesSelectedRowsWithTheJoystick) {
 
 TEST_F(MemoryMapTest, JoystickInPortTwoMeetsTheByteWrittenToPortAInstead) {
   SetPort(0x37);
-  JoystickPort.store(2);
+  C64.input.joystickPort.store(2);
   PressMatrixKey(0, 1);
   PressJoystickBit(0);
   PressJoystickBit(4);
@@ -111,35 +111,35 @@ TEST_F(MemoryMapTest, JoystickInPortTwoMeetsTheByteWrittenToPortAInstead) {
   WriteByte(0xDC00, 0x7F);
   EXPECT_EQ(ReadByte(0xDC00), 0x7F & 0xEE);
   EXPECT_EQ(ReadByte(0xDC01), 0xFF);
-  JoystickPort.store(1);
+  C64.input.joystickPort.store(1);
   EXPECT_EQ(ReadByte(0xDC01), 0xEE);
 }
 
 TEST_F(MemoryMapTest, InterruptControlReadsAcknowledgeTheRequest) {
   SetPort(0x37);
-  IoImage[0xDC0D] = 0x81;
-  IrqPending = 1;
+  C64.memory.ioImage[0xDC0D] = 0x81;
+  C64.vic.irq = 1;
   EXPECT_EQ(ReadByte(0xDC0D), 0x81);
-  EXPECT_EQ(IrqPending, 0);
-  IrqPending = 1;
+  EXPECT_EQ(C64.vic.irq, 0);
+  C64.vic.irq = 1;
   ReadByte(0xDC1D);
-  EXPECT_EQ(IrqPending, 0);
-  IrqPending = 1;
+  EXPECT_EQ(C64.vic.irq, 0);
+  C64.vic.irq = 1;
   ReadByte(0xDD1D);
-  EXPECT_EQ(IrqPending, 1);
+  EXPECT_EQ(C64.vic.irq, 1);
   ReadByte(0xDD0D);
-  EXPECT_EQ(IrqPending, 0);
+  EXPECT_EQ(C64.vic.irq, 0);
   // A peek shows the same bytes and acknowledges nothing, mirrors included.
   for (const std::uint16_t address : {0xDC0D, 0xDC1D, 0xDCFD, 0xDD0D}) {
-    IrqPending = 1;
-    EXPECT_EQ(PeekByte(address), IoImage[address]) << std::hex << address;
-    EXPECT_EQ(IrqPending, 1) << std::hex << address;
+    C64.vic.irq = 1;
+    EXPECT_EQ(PeekByte(address), C64.memory.ioImage[address]) << std::hex << address;
+    EXPECT_EQ(C64.vic.irq, 1) << std::hex << address;
   }
   // With the character ROM in place of I/O nothing is acknowledged.
-  IrqPending = 1;
+  C64.vic.irq = 1;
   SetPort(0x33);
   ReadByte(0xDC0D);
-  EXPECT_EQ(IrqPending, 1);
+  EXPECT_EQ(C64.vic.irq, 1);
 }
 
 TEST_F(MemoryMapTest, VideoViewIsRamButTheCharacterRomCopiesWhateverThePort) {
@@ -151,61 +151,61 @@ TEST_F(MemoryMapTest, VideoViewIsRamButTheCharacterRomCopiesWhateverThePort) {
   EXPECT_EQ(ReadVideoByte(0xE000), 0x11);
   // The I/O chips are the processor's alone: the video chip reads the RAM beneath them,
   // with no keyboard scan and no acknowledge.
-  IoImage[0xD021] = 0x06;
+  C64.memory.ioImage[0xD021] = 0x06;
   EXPECT_EQ(ReadVideoByte(0xD021), 0x11);
-  IrqPending = 1;
+  C64.vic.irq = 1;
   EXPECT_EQ(ReadVideoByte(0xDC0D), 0x11);
-  EXPECT_EQ(IrqPending, 1);
+  EXPECT_EQ(C64.vic.irq, 1);
   // The processor's own reads are untouched by the video chip's view.
   EXPECT_EQ(ReadByte(0x1000), 0x11);
   EXPECT_EQ(ReadByte(0xD021), 0x06);
 }
 
 TEST_F(MemoryMapTest, PortWriteAndDataDirectionWriteDiffer) {
-  Ram[0x0001] = 0x00;
+  C64.memory.ram[0x0001] = 0x00;
   WriteByte(0x0001, 0xE7);
-  EXPECT_EQ(Ram[0x0001], 0x37);
-  EXPECT_EQ(PortLatch, 0xE7);
+  EXPECT_EQ(C64.memory.ram[0x0001], 0x37);
+  EXPECT_EQ(C64.memory.portLatch, 0xE7);
   WriteByte(0x0000, 0x2F);
-  EXPECT_EQ(Ram[0x0001], 0x17);  // output bits 3 and 5 read 0 after a direction write
-  EXPECT_EQ(Ram[0x0000], 0x2F);
+  EXPECT_EQ(C64.memory.ram[0x0001], 0x17);  // output bits 3 and 5 read 0 after a direction write
+  EXPECT_EQ(C64.memory.ram[0x0000], 0x2F);
   // Bits 6 and 7 never change.
-  Ram[0x0001] = 0xC0;
+  C64.memory.ram[0x0001] = 0xC0;
   WriteByte(0x0001, 0x00);
-  EXPECT_EQ(Ram[0x0001] & 0xC0, 0xC0);
+  EXPECT_EQ(C64.memory.ram[0x0001] & 0xC0, 0xC0);
 }
 
 TEST_F(MemoryMapTest, PortLogicDoesNothingBeforeTheMasksAreStored) {
-  std::fill(std::begin(StatusFlagMasks), std::end(StatusFlagMasks), 0);
-  Ram[0x0001] = 0x10;
+  std::fill(std::begin(C64.cpu.flagMasks), std::end(C64.cpu.flagMasks), 0);
+  C64.memory.ram[0x0001] = 0x10;
   WriteByte(0x0001, 0x99);
   WriteByte(0x0000, 0x99);
-  EXPECT_EQ(Ram[0x0001], 0x10);
+  EXPECT_EQ(C64.memory.ram[0x0001], 0x10);
   WriteByte(0xD020, 0x01);  // the bank decode sees all RAM
-  EXPECT_EQ(Ram[0xD020], 0x01);
+  EXPECT_EQ(C64.memory.ram[0xD020], 0x01);
 }
 
 TEST_F(MemoryMapTest, AddressHelpersWrapInsideTheirPage) {
   SetPort(0x30);
-  Ram[0x12FF] = 0x34;
-  Ram[0x1200] = 0x56;
-  Ram[0x1300] = 0x99;
+  C64.memory.ram[0x12FF] = 0x34;
+  C64.memory.ram[0x1200] = 0x56;
+  C64.memory.ram[0x1300] = 0x99;
   EXPECT_EQ(ReadPointer(0xFF, 0x12), 0x5634);
 
-  Cpu.X = 0;
-  Ram[0x00FF] = 0x00;
-  Ram[0x0000] = 0x40;
-  Ram[0x4000] = 0xAB;
+  C64.cpu.X = 0;
+  C64.memory.ram[0x00FF] = 0x00;
+  C64.memory.ram[0x0000] = 0x40;
+  C64.memory.ram[0x4000] = 0xAB;
   EXPECT_EQ(FetchIndexedIndirect(0xFF, true), 0x4000);
   EXPECT_EQ(FetchIndexedIndirect(0xFF, false), 0xAB);
-  Cpu.X = 0x90;
-  Ram[0x0010] = 0x21;
-  Ram[0x0011] = 0x43;
+  C64.cpu.X = 0x90;
+  C64.memory.ram[0x0010] = 0x21;
+  C64.memory.ram[0x0011] = 0x43;
   EXPECT_EQ(FetchIndexedIndirect(0x80, true), 0x4321);
 
-  Cpu.Y = 0x02;
-  Ram[0x00FF] = 0xFF;
-  Ram[0x0000] = 0xFF;
+  C64.cpu.Y = 0x02;
+  C64.memory.ram[0x00FF] = 0xFF;
+  C64.memory.ram[0x0000] = 0xFF;
   EXPECT_EQ(FetchIndirectIndexed(0xFF, true), 0x0001);  // pointer $FFFF + 2 wraps
 }
 

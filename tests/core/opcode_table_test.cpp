@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/memory_map.h"
 #include "tests/support/test_machine.h"
 
@@ -75,18 +75,18 @@ class OpcodeTableTest : public ::testing::Test {
   void SetUp() override { Reset(); }
   static void Reset() {
     ZeroWholeMachine();
-    for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
-    Ram[0x0001] = 0;  // every address is RAM
-    Cpu.SP = 0xFF;
+    for (int i = 0; i < 8; ++i) C64.cpu.flagMasks[i] = static_cast<std::uint8_t>(1 << i);
+    C64.memory.ram[0x0001] = 0;  // every address is RAM
+    C64.cpu.SP = 0xFF;
   }
   // Places an instruction at `pc` and executes it.
   static void Run(std::uint16_t pc, std::uint8_t opcode, std::uint8_t low = 0,
                   std::uint8_t high = 0) {
-    Ram[pc] = opcode;
-    Ram[static_cast<std::uint16_t>(pc + 1)] = low;
-    Ram[static_cast<std::uint16_t>(pc + 2)] = high;
-    Cpu.PC = pc;
-    ExecuteInstruction(ReadByte(Cpu.PC));
+    C64.memory.ram[pc] = opcode;
+    C64.memory.ram[static_cast<std::uint16_t>(pc + 1)] = low;
+    C64.memory.ram[static_cast<std::uint16_t>(pc + 2)] = high;
+    C64.cpu.PC = pc;
+    ExecuteInstruction(ReadByte(C64.cpu.PC));
   }
 };
 
@@ -117,11 +117,11 @@ TEST_F(OpcodeTableTest, EveryOpcodeAdvancesByItsLengthAndChargesItsCycles) {
     if (IsJam(opcode)) continue;
     SCOPED_TRACE(opcode);
     Reset();
-    StallCycles = 0xAA;
+    C64.cpu.stallCycles = 0xAA;
     Run(0x0200, static_cast<std::uint8_t>(opcode));
-    EXPECT_EQ(StallCycles, Charge(opcode) - 1);
+    EXPECT_EQ(C64.cpu.stallCycles, Charge(opcode) - 1);
     if (!SetsItsOwnPc(OpcodeTable[opcode].mnemonic)) {
-      EXPECT_EQ(Cpu.PC, 0x0200 + Length(opcode));
+      EXPECT_EQ(C64.cpu.PC, 0x0200 + Length(opcode));
     }
   }
 }
@@ -143,103 +143,103 @@ TEST_F(OpcodeTableTest, HaltingOpcodesEndTheProcess) {
 // ---- Addressing modes ----------------------------------------------------------------
 
 TEST_F(OpcodeTableTest, IndexedModesWrap) {
-  Ram[0x1100] = 0x42;
-  Cpu.X = 1;
+  C64.memory.ram[0x1100] = 0x42;
+  C64.cpu.X = 1;
   Run(0x0300, 0xBD, 0xFF, 0x10);  // LDA $10FF,X: no page-crossing cycle
-  EXPECT_EQ(Cpu.A, 0x42);
-  EXPECT_EQ(StallCycles, 3);
+  EXPECT_EQ(C64.cpu.A, 0x42);
+  EXPECT_EQ(C64.cpu.stallCycles, 3);
 
-  Ram[0x0010] = 0x17;
-  Cpu.X = 0x20;
+  C64.memory.ram[0x0010] = 0x17;
+  C64.cpu.X = 0x20;
   Run(0x0300, 0xB5, 0xF0);  // LDA $F0,X stays in page zero
-  EXPECT_EQ(Cpu.A, 0x17);
-  Cpu.Y = 0x20;
+  EXPECT_EQ(C64.cpu.A, 0x17);
+  C64.cpu.Y = 0x20;
   Run(0x0300, 0xB6, 0xF0);  // LDX $F0,Y
-  EXPECT_EQ(Cpu.X, 0x17);
+  EXPECT_EQ(C64.cpu.X, 0x17);
 
-  Ram[0x0005] = 0x99;
-  Cpu.Y = 0x06;
+  C64.memory.ram[0x0005] = 0x99;
+  C64.cpu.Y = 0x06;
   Run(0x0300, 0xB9, 0xFF, 0xFF);  // LDA $FFFF,Y wraps to $0005
-  EXPECT_EQ(Cpu.A, 0x99);
+  EXPECT_EQ(C64.cpu.A, 0x99);
 
-  Cpu.A = 0x07;
-  Cpu.X = 2;
+  C64.cpu.A = 0x07;
+  C64.cpu.X = 2;
   Run(0x0300, 0x9D, 0xFF, 0xFF);  // STA $FFFF,X writes the port at $0001
-  EXPECT_EQ(PortLatch, 0x07);
+  EXPECT_EQ(C64.memory.portLatch, 0x07);
 }
 
 TEST_F(OpcodeTableTest, IndirectModesTakeTheirPointerFromPageZero) {
-  Ram[0x00FF] = 0x34;  // pointer low byte
-  Ram[0x0000] = 0x12;  // high byte wraps to $00
-  Ram[0x1234] = 0x5A;
-  Cpu.X = 0;
+  C64.memory.ram[0x00FF] = 0x34;  // pointer low byte
+  C64.memory.ram[0x0000] = 0x12;  // high byte wraps to $00
+  C64.memory.ram[0x1234] = 0x5A;
+  C64.cpu.X = 0;
   Run(0x0300, 0xA1, 0xFF);  // LDA ($FF,X)
-  EXPECT_EQ(Cpu.A, 0x5A);
-  EXPECT_EQ(StallCycles, 4);
+  EXPECT_EQ(C64.cpu.A, 0x5A);
+  EXPECT_EQ(C64.cpu.stallCycles, 4);
 
-  Cpu.X = 0x90;
-  Ram[0x0010] = 0x00;
-  Ram[0x0011] = 0x20;
-  Ram[0x2000] = 0x66;
+  C64.cpu.X = 0x90;
+  C64.memory.ram[0x0010] = 0x00;
+  C64.memory.ram[0x0011] = 0x20;
+  C64.memory.ram[0x2000] = 0x66;
   Run(0x0300, 0xA1, 0x80);  // ($80,X) reads the pointer at $10/$11
-  EXPECT_EQ(Cpu.A, 0x66);
+  EXPECT_EQ(C64.cpu.A, 0x66);
 
-  Cpu.A = 0xC3;
-  Cpu.Y = 0x10;
+  C64.cpu.A = 0xC3;
+  C64.cpu.Y = 0x10;
   Run(0x0300, 0x91, 0xFF);  // STA ($FF),Y: pointer $1234 + $10
-  EXPECT_EQ(Ram[0x1244], 0xC3);
-  EXPECT_EQ(Cpu.PC, 0x0302);
+  EXPECT_EQ(C64.memory.ram[0x1244], 0xC3);
+  EXPECT_EQ(C64.cpu.PC, 0x0302);
 
-  Ram[0x10FF] = 0x34;
-  Ram[0x1000] = 0x12;
-  Ram[0x1100] = 0x56;
+  C64.memory.ram[0x10FF] = 0x34;
+  C64.memory.ram[0x1000] = 0x12;
+  C64.memory.ram[0x1100] = 0x56;
   Run(0x0300, 0x6C, 0xFF, 0x10);  // JMP ($10FF): high byte from $1000
-  EXPECT_EQ(Cpu.PC, 0x1234);
-  EXPECT_EQ(StallCycles, 3);
+  EXPECT_EQ(C64.cpu.PC, 0x1234);
+  EXPECT_EQ(C64.cpu.stallCycles, 3);
   Run(0x0300, 0x4C, 0x78, 0x56);  // JMP $5678
-  EXPECT_EQ(Cpu.PC, 0x5678);
+  EXPECT_EQ(C64.cpu.PC, 0x5678);
 }
 
 TEST_F(OpcodeTableTest, ShaIndirectIsTwoBytes) {
-  Ram[0x0040] = 0x00;
-  Ram[0x0041] = 0x30;
-  Cpu.A = 0xFF;
-  Cpu.X = 0xFF;
-  Cpu.Y = 0x01;
+  C64.memory.ram[0x0040] = 0x00;
+  C64.memory.ram[0x0041] = 0x30;
+  C64.cpu.A = 0xFF;
+  C64.cpu.X = 0xFF;
+  C64.cpu.Y = 0x01;
   Run(0x0300, 0x93, 0x40);  // SHA ($40),Y: A AND X AND the byte at PC+1
-  EXPECT_EQ(Ram[0x3001], 0x40);
-  EXPECT_EQ(Cpu.PC, 0x0302);
+  EXPECT_EQ(C64.memory.ram[0x3001], 0x40);
+  EXPECT_EQ(C64.cpu.PC, 0x0302);
 }
 
 // ---- Reads and their side effects ----------------------------------------------------
 
 TEST_F(OpcodeTableTest, NopsReadNothingButLoadsReadOnce) {
-  Ram[0x0001] = 0x37;  // I/O visible
-  Cpu.X = 0;
+  C64.memory.ram[0x0001] = 0x37;  // I/O visible
+  C64.cpu.X = 0;
   for (std::uint8_t nop : {0x0C, 0x1C, 0x3C, 0x5C, 0x7C, 0xDC, 0xFC}) {
-    IrqPending = 1;
+    C64.vic.irq = 1;
     Run(0x0300, nop, 0x0D, 0xDC);
-    EXPECT_EQ(IrqPending, 1) << static_cast<int>(nop);
-    EXPECT_EQ(Cpu.PC, 0x0303);
+    EXPECT_EQ(C64.vic.irq, 1) << static_cast<int>(nop);
+    EXPECT_EQ(C64.cpu.PC, 0x0303);
   }
-  IoImage[0xDC0D] = 0x81;
+  C64.memory.ioImage[0xDC0D] = 0x81;
   Run(0x0300, 0xAD, 0x0D, 0xDC);  // LDA $DC0D acknowledges
-  EXPECT_EQ(IrqPending, 0);
-  EXPECT_EQ(Cpu.A, 0x81);
+  EXPECT_EQ(C64.vic.irq, 0);
+  EXPECT_EQ(C64.cpu.A, 0x81);
 }
 
 TEST_F(OpcodeTableTest, ReadModifyWriteThroughTheTable) {
-  Ram[0x0001] = 0x37;
-  RomMap[0xA000] = 0x40;
-  Cpu.P = 0;
-  Run(0x0300, 0x2E, 0x00, 0xA0);  // ROL $A000 with BASIC visible
-  EXPECT_EQ(Ram[0xA000], 0x40);   // second write: ROM byte with bit 0 = carry-in
-  EXPECT_EQ(StallCycles, 4);
-  Ram[0x0001] = 0x00;
-  Ram[0x2005] = 0x01;
-  Cpu.X = 0x05;
+  C64.memory.ram[0x0001] = 0x37;
+  C64.memory.romMap[0xA000] = 0x40;
+  C64.cpu.P = 0;
+  Run(0x0300, 0x2E, 0x00, 0xA0);            // ROL $A000 with BASIC visible
+  EXPECT_EQ(C64.memory.ram[0xA000], 0x40);  // second write: ROM byte with bit 0 = carry-in
+  EXPECT_EQ(C64.cpu.stallCycles, 4);
+  C64.memory.ram[0x0001] = 0x00;
+  C64.memory.ram[0x2005] = 0x01;
+  C64.cpu.X = 0x05;
   Run(0x0300, 0x1E, 0x00, 0x20);  // ASL $2000,X
-  EXPECT_EQ(Ram[0x2005], 0x02);
+  EXPECT_EQ(C64.memory.ram[0x2005], 0x02);
 }
 
 // ---- Opcodes sharing an operation ----------------------------------------------------
@@ -250,10 +250,10 @@ TEST_F(OpcodeTableTest, DuplicateOpcodesBehaveAlike) {
     CpuRegisters results[2];
     for (int i = 0; i < 2; ++i) {
       Reset();
-      Cpu.A = 0x95;
-      Cpu.P = 0x01;
+      C64.cpu.A = 0x95;
+      C64.cpu.P = 0x01;
       Run(0x0300, i == 0 ? copy : original, 0x87);
-      results[i] = Cpu;
+      results[i] = C64.cpu.Registers();
     }
     EXPECT_EQ(results[0].A, results[1].A);
     EXPECT_EQ(results[0].P, results[1].P);
@@ -265,30 +265,30 @@ TEST_F(OpcodeTableTest, DuplicateOpcodesBehaveAlike) {
 
 TEST_F(OpcodeTableTest, CallsReturnsAndBreaks) {
   Run(0xC000, 0x20, 0x00, 0x20);  // JSR $2000
-  EXPECT_EQ(Cpu.PC, 0x2000);
-  EXPECT_EQ(StallCycles, 0);
-  EXPECT_EQ(Ram[0x01FF], 0xC0);
-  EXPECT_EQ(Ram[0x01FE], 0x02);
+  EXPECT_EQ(C64.cpu.PC, 0x2000);
+  EXPECT_EQ(C64.cpu.stallCycles, 0);
+  EXPECT_EQ(C64.memory.ram[0x01FF], 0xC0);
+  EXPECT_EQ(C64.memory.ram[0x01FE], 0x02);
   Run(0x2000, 0x60);  // RTS
-  EXPECT_EQ(Cpu.PC, 0xC003);
-  EXPECT_EQ(StallCycles, 4);
+  EXPECT_EQ(C64.cpu.PC, 0xC003);
+  EXPECT_EQ(C64.cpu.stallCycles, 4);
 
-  Ram[0xFFFE] = 0x00;
-  Ram[0xFFFF] = 0x30;
+  C64.memory.ram[0xFFFE] = 0x00;
+  C64.memory.ram[0xFFFF] = 0x30;
   Run(0x1000, 0x00);  // BRK
-  EXPECT_EQ(Cpu.PC, 0x3000);
-  EXPECT_EQ(Ram[0x01FE], 0x02);
-  EXPECT_EQ(StallCycles, 5);
+  EXPECT_EQ(C64.cpu.PC, 0x3000);
+  EXPECT_EQ(C64.memory.ram[0x01FE], 0x02);
+  EXPECT_EQ(C64.cpu.stallCycles, 5);
   Run(0x3000, 0x40);  // RTI
-  EXPECT_EQ(Cpu.PC, 0x1002);
+  EXPECT_EQ(C64.cpu.PC, 0x1002);
 
-  Cpu.P = 0x40;             // V set
+  C64.cpu.P = 0x40;         // V set
   Run(0x10F0, 0x70, 0x80);  // BVS taken: no extra cycle
-  EXPECT_EQ(Cpu.PC, 0x1072);
-  EXPECT_EQ(StallCycles, 2);
+  EXPECT_EQ(C64.cpu.PC, 0x1072);
+  EXPECT_EQ(C64.cpu.stallCycles, 2);
   Run(0x10F0, 0x50, 0x80);  // BVC not taken
-  EXPECT_EQ(Cpu.PC, 0x10F2);
-  EXPECT_EQ(StallCycles, 1);
+  EXPECT_EQ(C64.cpu.PC, 0x10F2);
+  EXPECT_EQ(C64.cpu.stallCycles, 1);
 }
 
 }  // namespace

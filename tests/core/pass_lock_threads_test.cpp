@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
 #include "tests/support/test_machine.h"
@@ -20,12 +20,12 @@ class PassLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ZeroWholeMachine();
-    for (int n = 0; n < 8; ++n) StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
-    Ram[0x0001] = 0x30;
+    for (int n = 0; n < 8; ++n) C64.cpu.flagMasks[n] = static_cast<std::uint8_t>(1u << n);
+    C64.memory.ram[0x0001] = 0x30;
     const std::uint8_t loop[] = {0xE8, 0x4C, 0x00, 0x10};  // INX; JMP $1000
-    for (int i = 0; i < 4; ++i) Ram[0x1000 + i] = loop[i];
-    Cpu.PC = 0x1000;
-    Cpu.P = 0x24;
+    for (int i = 0; i < 4; ++i) C64.memory.ram[0x1000 + i] = loop[i];
+    C64.cpu.PC = 0x1000;
+    C64.cpu.P = 0x24;
   }
 };
 
@@ -44,15 +44,15 @@ TEST_F(PassLockTest, PassesAndLockedWritesNeverInterleave) {
   for (int i = 0; i < 200; ++i) {
     PassLock lock;
     // While the lock is held no instruction runs anywhere.
-    const std::int64_t before = InstructionCount;
-    Ram[0x3000 + (i & 0xFF)] = static_cast<std::uint8_t>(i);
+    const std::int64_t before = C64.cpu.instructionCount;
+    C64.memory.ram[0x3000 + (i & 0xFF)] = static_cast<std::uint8_t>(i);
     std::this_thread::yield();
-    if (InstructionCount != before) ++interleaved;
+    if (C64.cpu.instructionCount != before) ++interleaved;
   }
   stop = true;
   emulator.join();
   EXPECT_EQ(interleaved, 0);
-  EXPECT_GT(InstructionCount, 0);
+  EXPECT_GT(C64.cpu.instructionCount, 0);
 }
 
 TEST_F(PassLockTest, WaitingThreadRunsItsHookAndNestedLocksDoNotDeadlock) {

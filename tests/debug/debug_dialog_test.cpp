@@ -17,7 +17,7 @@
 
 #include "core/debug_log.h"
 #include "core/host_hooks.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "shell/debug/debug_dialog.h"
 #include "shell/debug/debug_fields.h"
 #include "shell/debug/dialog_template.h"
@@ -34,7 +34,7 @@ namespace {
 using namespace debug_dialog;
 
 void StoreFlagMasks() {
-  for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
+  for (int i = 0; i < 8; ++i) C64.cpu.flagMasks[i] = static_cast<std::uint8_t>(1 << i);
 }
 
 std::size_t CountOccurrences(const std::string& text, const std::string& part) {
@@ -132,8 +132,8 @@ TEST(DialogUnits, FollowTheFontsAverageWidthAndHeight) {
 TEST_F(DebugDialogTest, OpensWithEmptyBoxesAndTheCurrentSwitchStates) {
   AppendDebugLog("before opening");  // refreshes the open window of this fixture
   dialog_.reset();
-  EmulationRunning = 0;
-  SpeedLimitOn = 1;
+  C64.run.emulationRunning = 0;
+  C64.throttle.speedLimitOn = 1;
   ForceBitmap = 1;
   SetDebugStepCountText("12");
   dialog_ = std::make_unique<CDebugDialog>();
@@ -204,17 +204,18 @@ TEST_F(DebugDialogTest, LogBoxTakesNewLinesInFrontWithoutRebuilding) {
 }
 
 TEST_F(DebugDialogTest, StopBuildsTheMemoryDumpAndTheFields) {
-  Cpu = CpuRegisters{.A = 0x3, .X = 0x0, .Y = 0x1, .SP = 0xF6, .PC = 0x080D, .P = 0x02 | 0x01};
-  Ram[0x0001] = 0x37;
-  Ram[0x080D] = 0xA9;
-  for (int i = 0; i < 16; ++i) Ram[i] = static_cast<std::uint8_t>(0x10 + i);
-  Ram[0x01FF] = 0x7;
-  IoImage[0xD020] = 0xFE;
+  C64.cpu.SetRegisters(
+      CpuRegisters{.A = 0x3, .X = 0x0, .Y = 0x1, .SP = 0xF6, .PC = 0x080D, .P = 0x02 | 0x01});
+  C64.memory.ram[0x0001] = 0x37;
+  C64.memory.ram[0x080D] = 0xA9;
+  for (int i = 0; i < 16; ++i) C64.memory.ram[i] = static_cast<std::uint8_t>(0x10 + i);
+  C64.memory.ram[0x01FF] = 0x7;
+  C64.memory.ioImage[0xD020] = 0xFE;
   ScreenOffset = 0x400;
-  EmulationRunning = 1;
+  C64.run.emulationRunning = 1;
 
   Click(dialog(), kStopRunButton);
-  EXPECT_EQ(EmulationRunning.load(), 0);
+  EXPECT_EQ(C64.run.emulationRunning.load(), 0);
   EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Run");
 
   const std::string dump = TextOf(dialog(), kDumpBox);
@@ -250,70 +251,70 @@ TEST_F(DebugDialogTest, StopBuildsTheMemoryDumpAndTheFields) {
 }
 
 TEST_F(DebugDialogTest, WhileRunningRefreshesKeepTheLastDump) {
-  EmulationRunning = 1;
+  C64.run.emulationRunning = 1;
   Click(dialog(), kStopRunButton);
   const std::string dump = TextOf(dialog(), kDumpBox);
   ASSERT_FALSE(dump.empty());
-  EmulationRunning = 1;  // as the Run button leaves it
-  Ram[0x0000] = 0xAB;
-  Cpu.X = 0x42;
+  C64.run.emulationRunning = 1;  // as the Run button leaves it
+  C64.memory.ram[0x0000] = 0xAB;
+  C64.cpu.X = 0x42;
   AppendDebugLog("a log line refreshes");
   EXPECT_EQ(TextOf(dialog(), kRegXBox), "0x42");
   EXPECT_EQ(TextOf(dialog(), kDumpBox), dump);
 }
 
 TEST_F(DebugDialogTest, StepWhileStoppedExecutesNothingAndRunResumes) {
-  EmulationRunning = 0;
+  C64.run.emulationRunning = 0;
   const std::size_t lines = DebugLogLineCount();
   Click(dialog(), kStepButton);
   EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Step");
-  EXPECT_EQ(InstructionCount, 0);
+  EXPECT_EQ(C64.cpu.instructionCount, 0);
   EXPECT_EQ(DebugLogLineCount(), lines);
-  EXPECT_EQ(StepBudget.load(), 1);
+  EXPECT_EQ(C64.run.stepBudget.load(), 1);
   Click(dialog(), kStopRunButton);
-  EXPECT_EQ(EmulationRunning.load(), 1);
-  EXPECT_EQ(StepBudget.load(), -1);
+  EXPECT_EQ(C64.run.emulationRunning.load(), 1);
+  EXPECT_EQ(C64.run.stepBudget.load(), -1);
   EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Stop");
 }
 
 TEST_F(DebugDialogTest, StepCountIsReadLikeAtoiAndKept) {
-  EmulationRunning = 0;  // only the budget is of interest here
+  C64.run.emulationRunning = 0;  // only the budget is of interest here
   TypeStepCount(dialog(), "abc");
   Click(dialog(), kStepButton);
-  EXPECT_EQ(StepBudget.load(), 0);
+  EXPECT_EQ(C64.run.stepBudget.load(), 0);
   EXPECT_EQ(DebugStepCountText(), "abc");
   TypeStepCount(dialog(), " 5x");
   Click(dialog(), kStepButton);
-  EXPECT_EQ(StepBudget.load(), 5);
+  EXPECT_EQ(C64.run.stepBudget.load(), 5);
   TypeStepCount(dialog(), "-1");
   Click(dialog(), kStepButton);
-  EXPECT_EQ(StepBudget.load(), -1);
+  EXPECT_EQ(C64.run.stepBudget.load(), -1);
   TypeStepCount(dialog(), "-30");
   Click(dialog(), kStepButton);
-  EXPECT_EQ(StepBudget.load(), -1);
-  EXPECT_EQ(InstructionCount, 0);  // stopped: the passes end before any fetch
+  EXPECT_EQ(C64.run.stepBudget.load(), -1);
+  EXPECT_EQ(C64.cpu.instructionCount, 0);  // stopped: the passes end before any fetch
 }
 
 TEST_F(DebugDialogTest, SpeedLimitBoxRoundTrip) {
-  SpeedLimitOn = 1;
-  ThrottleDelay = 23.0f;
+  C64.throttle.speedLimitOn = 1;
+  C64.throttle.delay = 23.0f;
   auto* box = qobject_cast<QCheckBox*>(dialog().Control(kSpeedLimitBox));
   box->setChecked(true);
   Click(dialog(), kSpeedLimitBox);
   EXPECT_FALSE(box->isChecked());
-  EXPECT_EQ(SpeedLimitOn.load(), 0);
-  EXPECT_EQ(ThrottleDelay.load(), 0.0f);
+  EXPECT_EQ(C64.throttle.speedLimitOn.load(), 0);
+  EXPECT_EQ(C64.throttle.delay.load(), 0.0f);
   Click(dialog(), kSpeedLimitBox);
   EXPECT_TRUE(box->isChecked());
-  EXPECT_EQ(SpeedLimitOn.load(), 1);
-  EXPECT_EQ(ThrottleDelay.load(), 23.0f);
+  EXPECT_EQ(C64.throttle.speedLimitOn.load(), 1);
+  EXPECT_EQ(C64.throttle.delay.load(), 23.0f);
 
   // The box follows the limit, not its own toggle: unchecked while the limit is on,
   // a click still turns the limit off.
   box->setChecked(false);
   Click(dialog(), kSpeedLimitBox);
   EXPECT_FALSE(box->isChecked());
-  EXPECT_EQ(SpeedLimitOn.load(), 0);
+  EXPECT_EQ(C64.throttle.speedLimitOn.load(), 0);
 }
 
 TEST_F(DebugDialogTest, PointerButtonsStepFollowAndDoNotRefresh) {
@@ -395,7 +396,7 @@ TEST(RunDebugDialogTest, OpensModallyAndFreshEachTime) {
     EXPECT_EQ(TextOf(dialog, kStepCountBox), "1");
     AppendDebugLog("shown in the first window");
     TypeStepCount(dialog, "7");
-    EmulationRunning = 0;
+    C64.run.emulationRunning = 0;
     Click(dialog, kStepButton);
   });
   RunDebugDialog(nullptr);

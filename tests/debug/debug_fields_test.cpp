@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "shell/debug/debug_box_text.h"
 #include "shell/debug/debug_commands.h"
 #include "shell/debug/debug_fields.h"
@@ -61,16 +61,17 @@ TEST(DebugFieldFormat, StackShowsFifteenBytesFromTheTopOfPageOneDown) {
 
 TEST(DebugFieldFormat, CaptureReadsTheMachineAndBuildsTheDumpOnlyWhileStopped) {
   ZeroWholeMachine();
-  for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
-  Cpu = CpuRegisters{.A = 0x3, .X = 0x0, .Y = 0x1, .SP = 0xF6, .PC = 0x080D, .P = 0x80 | 0x01};
-  Ram[0x0001] = 0x37;
-  Ram[0x080D] = 0xA9;
+  for (int i = 0; i < 8; ++i) C64.cpu.flagMasks[i] = static_cast<std::uint8_t>(1 << i);
+  C64.cpu.SetRegisters(
+      CpuRegisters{.A = 0x3, .X = 0x0, .Y = 0x1, .SP = 0xF6, .PC = 0x080D, .P = 0x80 | 0x01});
+  C64.memory.ram[0x0001] = 0x37;
+  C64.memory.ram[0x080D] = 0xA9;
   VicBank = 0x4000;
   CharBaseOffset = 0x1800;
   ScreenOffset = 0x0400;
   DebugFieldTexts texts;
 
-  EmulationRunning = 1;
+  C64.run.emulationRunning = 1;
   CaptureDebugFields(texts);
   EXPECT_FALSE(texts.hasDump);
   EXPECT_TRUE(texts.dump.empty());
@@ -88,7 +89,7 @@ TEST(DebugFieldFormat, CaptureReadsTheMachineAndBuildsTheDumpOnlyWhileStopped) {
   EXPECT_EQ(texts.charBase, "0x1800");
   EXPECT_EQ(texts.screen, "0x400");
 
-  EmulationRunning = 0;
+  C64.run.emulationRunning = 0;
   CaptureDebugFields(texts);
   EXPECT_TRUE(texts.hasDump);
   EXPECT_EQ(texts.dump.size(), MemoryDumpLength());
@@ -97,15 +98,15 @@ TEST(DebugFieldFormat, CaptureReadsTheMachineAndBuildsTheDumpOnlyWhileStopped) {
 
 TEST(DebugFieldFormat, ProgramCounterByteIsWhatTheProcessorFetches) {
   ZeroWholeMachine();
-  for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
-  RomMap[0xE000] = 0x85;
-  Ram[0xE000] = 0x11;
-  Cpu.PC = 0xE000;
+  for (int i = 0; i < 8; ++i) C64.cpu.flagMasks[i] = static_cast<std::uint8_t>(1 << i);
+  C64.memory.romMap[0xE000] = 0x85;
+  C64.memory.ram[0xE000] = 0x11;
+  C64.cpu.PC = 0xE000;
   DebugFieldTexts texts;
-  Ram[0x0001] = 0x37;  // KERNAL visible
+  C64.memory.ram[0x0001] = 0x37;  // KERNAL visible
   CaptureDebugFields(texts);
   EXPECT_EQ(texts.programCounter, "0xE000 (0x85)");
-  Ram[0x0001] = 0x35;  // HIRAM clear: RAM under the KERNAL
+  C64.memory.ram[0x0001] = 0x35;  // HIRAM clear: RAM under the KERNAL
   CaptureDebugFields(texts);
   EXPECT_EQ(texts.programCounter, "0xE000 (0x11)");
   ZeroWholeMachine();
@@ -187,16 +188,16 @@ class MachineCommands : public testing::Test {
 };
 
 TEST_F(MachineCommands, SpeedLimitOffKeepsTheDelayAndOnRestoresIt) {
-  SpeedLimitOn = 1;
-  ThrottleDelay = 37.0f;
+  C64.throttle.speedLimitOn = 1;
+  C64.throttle.delay = 37.0f;
   EXPECT_FALSE(ToggleSpeedLimit());
-  EXPECT_EQ(SpeedLimitOn.load(), 0);
-  EXPECT_EQ(ThrottleDelay.load(), 0.0f);
-  EXPECT_EQ(SavedThrottleDelay.load(), 37.0f);
-  ThrottleDelay = 5.0f;  // whatever happened meanwhile is replaced
+  EXPECT_EQ(C64.throttle.speedLimitOn.load(), 0);
+  EXPECT_EQ(C64.throttle.delay.load(), 0.0f);
+  EXPECT_EQ(C64.throttle.savedDelay.load(), 37.0f);
+  C64.throttle.delay = 5.0f;  // whatever happened meanwhile is replaced
   EXPECT_TRUE(ToggleSpeedLimit());
-  EXPECT_EQ(SpeedLimitOn.load(), 1);
-  EXPECT_EQ(ThrottleDelay.load(), 37.0f);
+  EXPECT_EQ(C64.throttle.speedLimitOn.load(), 1);
+  EXPECT_EQ(C64.throttle.delay.load(), 37.0f);
 }
 
 TEST_F(MachineCommands, PointerCyclesWrapBothWays) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/debug_log.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_dialog.h"
@@ -60,34 +60,37 @@ class DebugMachineTest : public testing::Test {
 
   // As the display window would: passes until the step budget is used up.
   static void FinishSteps() {
-    while (StepBudget.load() > 0 && EmulationRunning.load() != 0) RunPassIfIdle();
+    while (C64.run.stepBudget.load() > 0 && C64.run.emulationRunning.load() != 0) RunPassIfIdle();
   }
 
   // The booted machine, restored before every case so that each starts alike.
   struct Snapshot {
-    Snapshot() : cpu(Cpu), instructions(InstructionCount), stall(StallCycles) {
-      std::copy(std::begin(Ram), std::end(Ram), ram.begin());
-      std::copy(std::begin(IoImage), std::end(IoImage), io.begin());
-      lineCycles = LineCyclesLeft;
-      raster = RasterLine;
-      frames = FramesLeft;
-      irq = IrqPending;
+    Snapshot()
+        : cpu(C64.cpu.Registers()),
+          instructions(C64.cpu.instructionCount),
+          stall(C64.cpu.stallCycles) {
+      std::copy(std::begin(C64.memory.ram), std::end(C64.memory.ram), ram.begin());
+      std::copy(std::begin(C64.memory.ioImage), std::end(C64.memory.ioImage), io.begin());
+      lineCycles = C64.vic.lineCyclesLeft;
+      raster = C64.vic.rasterLine;
+      frames = C64.run.framesLeft;
+      irq = C64.vic.irq;
     }
     void Restore() const {
-      std::copy(ram.begin(), ram.end(), std::begin(Ram));
-      std::copy(io.begin(), io.end(), std::begin(IoImage));
-      Cpu = cpu;
-      InstructionCount = instructions;
-      StallCycles = stall;
-      LineCyclesLeft = lineCycles;
-      RasterLine = raster;
-      FramesLeft = frames;
-      IrqPending = irq;
-      EmulationRunning = 1;
-      StepBudget = -1;
-      RunFlag = 0;
-      SpeedLimitOn = 0;
-      ThrottleDelay = 0.0f;
+      std::copy(ram.begin(), ram.end(), std::begin(C64.memory.ram));
+      std::copy(io.begin(), io.end(), std::begin(C64.memory.ioImage));
+      C64.cpu.SetRegisters(cpu);
+      C64.cpu.instructionCount = instructions;
+      C64.cpu.stallCycles = stall;
+      C64.vic.lineCyclesLeft = lineCycles;
+      C64.vic.rasterLine = raster;
+      C64.run.framesLeft = frames;
+      C64.vic.irq = irq;
+      C64.run.emulationRunning = 1;
+      C64.run.stepBudget = -1;
+      C64.run.runFlag = 0;
+      C64.throttle.speedLimitOn = 0;
+      C64.throttle.delay = 0.0f;
     }
     std::array<std::uint8_t, kMemorySize> ram{}, io{};
     CpuRegisters cpu;
@@ -105,12 +108,12 @@ class DebugMachineTest : public testing::Test {
 std::unique_ptr<DebugMachineTest::Snapshot> DebugMachineTest::booted_;
 
 TEST_F(DebugMachineTest, StepFiveExecutesFiveInstructionsWithTraceLines) {
-  const std::int64_t before = InstructionCount;
+  const std::int64_t before = C64.cpu.instructionCount;
   TypeStepCount(dialog(), "5");
   Click(dialog(), kStepButton);
   FinishSteps();
-  EXPECT_EQ(InstructionCount, before + 5);
-  EXPECT_EQ(StepBudget.load(), 0);
+  EXPECT_EQ(C64.cpu.instructionCount, before + 5);
+  EXPECT_EQ(C64.run.stepBudget.load(), 0);
   EXPECT_EQ(DebugLogLineCount(), 5u);
   EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Step");
 
@@ -133,30 +136,30 @@ TEST_F(DebugMachineTest, StepFiveExecutesFiveInstructionsWithTraceLines) {
 }
 
 TEST_F(DebugMachineTest, StepWithoutDigitsExecutesNothing) {
-  const std::int64_t before = InstructionCount;
-  const CpuRegisters cpu = Cpu;
+  const std::int64_t before = C64.cpu.instructionCount;
+  const CpuRegisters cpu = C64.cpu.Registers();
   TypeStepCount(dialog(), "abc");
   Click(dialog(), kStepButton);
-  EXPECT_EQ(InstructionCount, before);
-  EXPECT_EQ(Cpu.PC, cpu.PC);
+  EXPECT_EQ(C64.cpu.instructionCount, before);
+  EXPECT_EQ(C64.cpu.PC, cpu.PC);
   EXPECT_EQ(DebugLogLineCount(), 0u);
 }
 
 TEST_F(DebugMachineTest, StepMinusOneRunsFreelyWithoutTrace) {
-  const std::int64_t before = InstructionCount;
-  const std::uint64_t frames = FrameCounter.load();
+  const std::int64_t before = C64.cpu.instructionCount;
+  const std::uint64_t frames = C64.run.frameCounter.load();
   TypeStepCount(dialog(), "-1");
   Click(dialog(), kStepButton);
-  EXPECT_EQ(StepBudget.load(), -1);
-  EXPECT_GE(FrameCounter.load(), frames + 7);  // a whole pass of eight frames
-  EXPECT_GT(InstructionCount, before + 1000);
+  EXPECT_EQ(C64.run.stepBudget.load(), -1);
+  EXPECT_GE(C64.run.frameCounter.load(), frames + 7);  // a whole pass of eight frames
+  EXPECT_GT(C64.cpu.instructionCount, before + 1000);
   EXPECT_EQ(DebugLogLineCount(), 0u);
 }
 
 TEST_F(DebugMachineTest, StoppedStepDoesNothingThenRunResumes) {
   Click(dialog(), kStopRunButton);
-  ASSERT_EQ(EmulationRunning.load(), 0);
-  const std::int64_t before = InstructionCount;
+  ASSERT_EQ(C64.run.emulationRunning.load(), 0);
+  const std::int64_t before = C64.cpu.instructionCount;
   // The dump shows the booted machine: the port bytes and BASIC's start-up screen.
   const std::string dump = TextOf(dialog(), kDumpBox);
   EXPECT_EQ(dump.rfind("- RAM - \r\n\r\n\r\n0x0000:  2F 37 ", 0), 0u) << dump.substr(0, 80);
@@ -167,26 +170,26 @@ TEST_F(DebugMachineTest, StoppedStepDoesNothingThenRunResumes) {
   TypeStepCount(dialog(), "3");
   Click(dialog(), kStepButton);
   FinishSteps();
-  EXPECT_EQ(InstructionCount, before);
+  EXPECT_EQ(C64.cpu.instructionCount, before);
   EXPECT_EQ(DebugLogLineCount(), 0u);
   EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Step");
 
   Click(dialog(), kStopRunButton);
   EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Stop");
-  EXPECT_EQ(EmulationRunning.load(), 1);
-  EXPECT_EQ(StepBudget.load(), -1);
+  EXPECT_EQ(C64.run.emulationRunning.load(), 1);
+  EXPECT_EQ(C64.run.stepBudget.load(), -1);
   RunPassIfIdle();  // the display window's next pass
-  EXPECT_GT(InstructionCount, before);
+  EXPECT_GT(C64.cpu.instructionCount, before);
 }
 
 TEST_F(DebugMachineTest, ResetPowersOnAndRunsOnePass) {
-  Ram[0x0400] = 0x01;
+  C64.memory.ram[0x0400] = 0x01;
   Click(dialog(), kResetButton);
   // Power-on filled memory again and one pass of eight frames ran from the reset vector.
-  EXPECT_LT(InstructionCount, 100000);
-  EXPECT_GT(InstructionCount, 0);
-  EXPECT_EQ(StepBudget.load(), -1);
-  EXPECT_EQ(RunFlag.load(), 0);
+  EXPECT_LT(C64.cpu.instructionCount, 100000);
+  EXPECT_GT(C64.cpu.instructionCount, 0);
+  EXPECT_EQ(C64.run.stepBudget.load(), -1);
+  EXPECT_EQ(C64.run.runFlag.load(), 0);
 }
 
 // The log box takes only the new lines in front; after a thousand of them it still shows
@@ -206,7 +209,7 @@ TEST_F(DebugMachineTest, AThousandSingleStepsOverALongLogKeepTheLogBoxWhole) {
 
 TEST_F(DebugMachineTest, StopShowsTheMemoryDumpOfTheBootedMachine) {
   std::string expected;
-  BuildMemoryDump(Ram, IoImage, expected);
+  BuildMemoryDump(C64.memory.ram, C64.memory.ioImage, expected);
   Click(dialog(), kStopRunButton);
   EXPECT_EQ(TextOf(dialog(), kDumpBox), expected);
 }

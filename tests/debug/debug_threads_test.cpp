@@ -15,7 +15,7 @@
 
 #include "core/debug_log.h"
 #include "core/host_hooks.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_dialog.h"
@@ -87,7 +87,7 @@ class DebugThreadsTest : public testing::Test {
  protected:
   void SetUp() override {
     ZeroWholeMachine();
-    for (int i = 0; i < 8; ++i) StatusFlagMasks[i] = static_cast<std::uint8_t>(1 << i);
+    for (int i = 0; i < 8; ++i) C64.cpu.flagMasks[i] = static_cast<std::uint8_t>(1 << i);
   }
   void TearDown() override { ZeroWholeMachine(); }
 };
@@ -168,7 +168,7 @@ TEST_F(DebugThreadsTest, ButtonsWorkWhileTheOtherThreadRunsPasses) {
   EXPECT_EQ(TextOf(*dialog, kStopRunButton), "Stop");
   for (int round = 1; round <= 5; ++round) {
     Click(*dialog, kStepButton);
-    ASSERT_TRUE(ServeUntil([] { return StepBudget.load() == 0; }));
+    ASSERT_TRUE(ServeUntil([] { return C64.run.stepBudget.load() == 0; }));
     // Whichever thread ran them, the four instructions were traced.
     EXPECT_EQ(DebugLogLineCount(), 4u * round);
   }

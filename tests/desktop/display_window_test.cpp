@@ -1,7 +1,7 @@
 // The display window under a private X server: the picture as drawn (2 x 2 window pixels
 // per emulated pixel, row 0 at the top, palette colours), the keyboard glue through real
 // X key events (the German shifted digits, Shift+Space, the special keys reaching
-// JoystickState, the release log line), and the reporting of X errors on the window's
+// C64.input.joystick, the release log line), and the reporting of X errors on the window's
 // connection while Qt's own error handler is installed.
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@
 #include <X11/keysym.h>
 
 #include "core/debug_log.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
 #include "platform/qt/x11_session.h"
@@ -38,10 +38,10 @@ using namespace input;
 namespace {
 
 bool Pressed(int row, int column) {
-  return (KeyMatrix[row].load() & (1 << column)) == 0;
+  return (C64.input.keyMatrix[row].load() & (1 << column)) == 0;
 }
 bool JoystickPressed(int bit) {
-  return (JoystickState.load() & (1 << bit)) == 0;
+  return (C64.input.joystick.load() & (1 << bit)) == 0;
 }
 
 // One window for the whole program: freeglut can be initialised only once.
@@ -61,7 +61,7 @@ class DisplayWindowTest : public testing::Test {
 
     ZeroWholeMachine();
     // The machine stays stopped: every pass returns at once and the tests own the matrix.
-    EmulationRunning.store(0);
+    C64.run.emulationRunning.store(0);
     CreateDisplayWindow();
     glutDisplay_ = glXGetCurrentDisplay();
 
@@ -266,7 +266,7 @@ TEST_F(DisplayWindowTest, LosingTheFocusLetsGoOfTheKeysHeldDown) {
   XSync(probe_, False);
   EXPECT_TRUE(PumpUntil([] {
     TwoInterrupts();
-    return !Pressed(1, 2) && JoystickState.load() == 0xFF;
+    return !Pressed(1, 2) && C64.input.joystick.load() == 0xFF;
   }));
   Key(Code(XK_a), false);
   Key(Code(XK_Left), false);
@@ -279,14 +279,15 @@ TEST_F(DisplayWindowTest, CursorKeysAndInsertDriveTheJoystickNotTheMatrix) {
   EXPECT_TRUE(PumpUntil([] { return JoystickPressed(2) && JoystickPressed(0); }));
   Key(Code(XK_Insert), true);
   EXPECT_TRUE(PumpUntil([] { return JoystickPressed(4); }));
-  for (int row = 0; row < 8; ++row) EXPECT_EQ(KeyMatrix[row].load(), 0xFF) << "row " << row;
+  for (int row = 0; row < 8; ++row)
+    EXPECT_EQ(C64.input.keyMatrix[row].load(), 0xFF) << "row " << row;
 
   Key(Code(XK_Left), false);
   Key(Code(XK_Up), false);
   Key(Code(XK_Insert), false);
   PumpUntil([] { return DebugLogLineCount() >= 3; });
   TwoInterrupts();
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF);
 }
 
 TEST_F(DisplayWindowTest, ReleasingASpecialKeyLogsItsCodeWithTheWindows1252UUmlaut) {
@@ -301,7 +302,7 @@ TEST_F(DisplayWindowTest, ReleasingASpecialKeyLogsItsCodeWithTheWindows1252UUmla
 TEST_F(DisplayWindowTest, HomePressesInstDelInTheMatrix) {
   Key(Code(XK_Home), true);
   EXPECT_TRUE(PumpUntil([] { return Pressed(0, 0); }));
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF);
   Key(Code(XK_Home), false);
   PumpUntil([] { return false; });
 }
@@ -324,12 +325,13 @@ TEST_F(DisplayWindowTest, TheKeypadIsTheJoystickWhenTheCursorKeysAreTheCursor) {
   for (int numLockPresses = 0; numLockPresses < 2; ++numLockPresses) {
     SCOPED_TRACE(numLockPresses);
     tap(keypad8, [] { return JoystickPressed(0); });
-    for (int row = 0; row < 8; ++row) EXPECT_EQ(KeyMatrix[row].load(), 0xFF) << "row " << row;
+    for (int row = 0; row < 8; ++row)
+      EXPECT_EQ(C64.input.keyMatrix[row].load(), 0xFF) << "row " << row;
     Key(numLock, true);
     Key(numLock, false);
   }
   tap(Code(XK_8), [] { return Pressed(3, 3); });  // the main 8 stays a digit
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF);
   SetCursorKeysAsJoystick(true);
 }
 

@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
 #include "media/d64_image.h"
@@ -94,7 +94,7 @@ void AnswerNextFileDialog(const QString& path, QStringList* filters = nullptr) {
 }
 
 bool RamHoldsSumProgram() {
-  return std::equal(kSumProgram.begin() + 2, kSumProgram.end(), Ram + 0x0801);
+  return std::equal(kSumProgram.begin() + 2, kSumProgram.end(), C64.memory.ram + 0x0801);
 }
 
 // After a typed RUN: no box, and RUN with the program's output on the screen.
@@ -116,8 +116,11 @@ TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
   ASSERT_EQ(menus.size(), 2);
   EXPECT_EQ(menus[0]->text().toStdString(), "File");
   EXPECT_EQ(menus[1]->text().toStdString(), "Extras");
-  EXPECT_EQ(EntriesOf(menus[0]->menu()),
-            (std::vector<MenuEntry>{{"Open .PRG", 32771}, {"Mount .D64", 32775}, {"Quit", 32772}}));
+  EXPECT_EQ(EntriesOf(menus[0]->menu()), (std::vector<MenuEntry>{{"Open .PRG", 32771},
+                                                                 {"Mount .D64", 32775},
+                                                                 {"Save Snapshot...", 32778},
+                                                                 {"Load Snapshot...", 32779},
+                                                                 {"Quit", 32772}}));
   EXPECT_EQ(EntriesOf(menus[1]->menu()), (std::vector<MenuEntry>{{"Reset", 32774},
                                                                  {"Debug...", 32773},
                                                                  {"", 0},
@@ -140,14 +143,14 @@ TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItem
     dialog.OnCommand(CMainDialog::kJoystickInPort2);
     EXPECT_FALSE(cursorKeys->isChecked());
     EXPECT_FALSE(CursorKeysAsJoystick());
-    EXPECT_EQ(JoystickPort.load(), 2);
+    EXPECT_EQ(C64.input.joystickPort.load(), 2);
   }
   CMainDialog dialog;  // a window made now shows the settings as they are
   const auto [cursorKeys, port2] = settingItems(dialog);
   EXPECT_FALSE(cursorKeys->isChecked());
   EXPECT_TRUE(port2->isChecked());
   port2->trigger();
-  EXPECT_EQ(JoystickPort.load(), 1);
+  EXPECT_EQ(C64.input.joystickPort.load(), 1);
   ZeroWholeMachine();
 }
 
@@ -164,7 +167,7 @@ TEST(DesktopOptions, TakenOutOfTheCommandLineWhichKeepsItsOtherArguments) {
   EXPECT_STREQ(argv[1], "game.prg");
   EXPECT_STREQ(argv[2], "--other");
   EXPECT_EQ(argv[3], nullptr);
-  EXPECT_EQ(JoystickPort.load(), 2);
+  EXPECT_EQ(C64.input.joystickPort.load(), 2);
   EXPECT_FALSE(CursorKeysAsJoystick());
 
   for (const char* bad : {"--joystick-port=3", "--cursor-keys=mouse", "--joystick-port"}) {
@@ -176,7 +179,7 @@ TEST(DesktopOptions, TakenOutOfTheCommandLineWhichKeepsItsOtherArguments) {
     EXPECT_NE(error.find(" takes "), std::string::npos) << error;
     EXPECT_EQ(count, 2);
   }
-  EXPECT_EQ(JoystickPort.load(), 2) << "a bad value changes nothing";
+  EXPECT_EQ(C64.input.joystickPort.load(), 2) << "a bad value changes nothing";
   ZeroWholeMachine();
 }
 
@@ -222,7 +225,7 @@ QStringList RunFileCommand(int command, const std::string& path) {
 // without waiting for scans.
 TEST(MainWindow, OpenPrgLoadsTheChosenFileFromItsFolder) {
   LoadTestRoms();
-  EmulationRunning.store(0);
+  C64.run.emulationRunning.store(0);
   RecordMessageBoxes();
   ScratchFolder folder;
   const std::string path = WriteTestFile(folder.Path(), "sum.prg", kSumProgram);
@@ -231,12 +234,12 @@ TEST(MainWindow, OpenPrgLoadsTheChosenFileFromItsFolder) {
   EXPECT_TRUE(RamHoldsSumProgram());
   EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(folder.Path()));
   EXPECT_TRUE(RecordedMessageBoxes().empty());
-  for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
+  for (const auto& row : C64.input.keyMatrix) EXPECT_EQ(row.load(), 0xFF);
 }
 
 TEST(MainWindow, CancellingOpenPrgLoadsNothing) {
   LoadTestRoms();
-  EmulationRunning.store(0);
+  C64.run.emulationRunning.store(0);
   RecordMessageBoxes();
   RunFileCommand(CMainDialog::kOpenPrg, "");
   EXPECT_FALSE(RamHoldsSumProgram());
@@ -308,13 +311,13 @@ TEST(ProgramLoading, AMissingFileShowsItsBoxAndTypesNothing) {
   ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
   EXPECT_EQ(RecordedMessageBoxes()[0].text, "File not found: missing.prg");
   EXPECT_EQ(RecordedMessageBoxes()[0].title, "Error");
-  for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
+  for (const auto& row : C64.input.keyMatrix) EXPECT_EQ(row.load(), 0xFF);
 }
 
 TEST(ProgramLoading, ALoadedProgramRunsWhileTheMachineRunsOnAnotherThread) {
   BootToBasic();
   RecordMessageBoxes();
-  SpeedLimitOn.store(0);
+  C64.throttle.speedLimitOn.store(0);
   ScratchFolder folder;
   const std::string path = WriteTestFile(folder.Path(), "sum.prg", kSumProgram);
 
@@ -334,7 +337,7 @@ TEST(ProgramLoading, ALoadedProgramRunsWhileTheMachineRunsOnAnotherThread) {
 TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPrompt) {
   PowerOnTestMachine();
   RecordMessageBoxes();
-  SpeedLimitOn.store(0);
+  C64.throttle.speedLimitOn.store(0);
   ScratchFolder folder;
   const std::string path = WriteTestFile(folder.Path(), "sum.prg", kSumProgram);
 
@@ -352,7 +355,7 @@ TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPrompt) {
 TEST(ProgramLoading, ACommandLineDiskIsMountedAndItsFirstProgramStarted) {
   PowerOnTestMachine();
   RecordMessageBoxes();
-  SpeedLimitOn.store(0);
+  C64.throttle.speedLimitOn.store(0);
   ScratchFolder folder;
   const std::vector<std::uint8_t> image = MakeD64Image("", {{"SUM", kSumProgram, ""}});
   ASSERT_FALSE(image.empty());

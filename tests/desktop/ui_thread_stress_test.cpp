@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/power_on.h"
 #include "core/run_loop.h"
 #include "platform/host_services.h"
@@ -91,7 +91,7 @@ TEST(UiThreadHandOver, BoxesTextsAndPassesOnBothThreadsNeverDeadlock) {
   Application();
   MarkUiThread();
   PowerOnTestMachine();
-  SpeedLimitOn.store(0);
+  C64.throttle.speedLimitOn.store(0);
   InstallQtMessageBoxHandler();
   SetPassWaitHookForThisThread(&ProcessPendingUiEvents);
 
@@ -118,7 +118,7 @@ TEST(UiThreadHandOver, BoxesTextsAndPassesOnBothThreadsNeverDeadlock) {
 
   std::thread emulator([&] {
     for (int round = 0; round < kRounds; ++round) {
-      RunFlag.store(1);
+      C64.run.runFlag.store(1);
       RunLoop();
       const QString text = QString::number(round);
       if (round % 2 == 0) {
@@ -143,9 +143,9 @@ TEST(UiThreadHandOver, BoxesTextsAndPassesOnBothThreadsNeverDeadlock) {
     {
       // A load's copy into memory, kept from interleaving with a pass.
       PassLock pass;
-      Ram[0xC000] = static_cast<std::uint8_t>(Ram[0xC000] + 1);
+      C64.memory.ram[0xC000] = static_cast<std::uint8_t>(C64.memory.ram[0xC000] + 1);
     }
-    RunFlag.store(1);
+    C64.run.runFlag.store(1);
     RunLoop();
     ++uiPasses;
     if (uiPasses % 25 == 0 && resets < 3) {

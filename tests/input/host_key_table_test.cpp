@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/debug_log.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "input/key_matrix.h"
 #include "tests/support/test_machine.h"
 
@@ -40,7 +40,7 @@ class HostKeyTableTest : public ::testing::Test {
       expected[p.row] = static_cast<std::uint8_t>(expected[p.row] & ~(1u << p.column));
     }
     for (int row = 0; row < 8; ++row) {
-      EXPECT_EQ(KeyMatrix[row].load(), expected[row]) << "row " << row;
+      EXPECT_EQ(C64.input.keyMatrix[row].load(), expected[row]) << "row " << row;
     }
   }
 
@@ -160,10 +160,10 @@ TEST_F(HostKeyTableTest, HashAndStarShareTheStarPosition) {
 TEST_F(HostKeyTableTest, CharacterCodesOfSpecialEntriesReachOnlyTheMatrix) {
   HoldKey(0xB5);  // micro sign: entry 55's code, row 0 column 0
   ExpectPressedExactly({{0, 0}});
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF);
   HoldKey(0xB4);  // the Left entry's code: its matrix position, not the joystick
   ExpectPressedExactly({{0, 0}, {0, 2}});
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF);
 }
 
 TEST_F(HostKeyTableTest, UnmatchedKeysChangeNothing) {
@@ -174,25 +174,25 @@ TEST_F(HostKeyTableTest, UnmatchedKeysChangeNothing) {
   LetMachineScan();
   OnKeyUp(0xE4, 0);
   ExpectPressedExactly({});
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF);
 }
 
 TEST_F(HostKeyTableTest, CursorKeysAndInsertDriveTheJoystick) {
   OnSpecialKeyDown(kLeft);
   OnSpecialKeyDown(kUp);
-  EXPECT_EQ(JoystickState.load(), 0xFF & ~0x04 & ~0x01);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF & ~0x04 & ~0x01);
   OnSpecialKeyDown(kRight);
   OnSpecialKeyDown(kDown);
   OnSpecialKeyDown(kInsert);
-  EXPECT_EQ(JoystickState.load(), 0xE0);
+  EXPECT_EQ(C64.input.joystick.load(), 0xE0);
   ExpectPressedExactly({});  // the matrix is not touched
   LetMachineScan();
   OnSpecialKeyUp(kLeft);
   OnSpecialKeyUp(kInsert);
-  EXPECT_EQ(JoystickState.load(), 0xE0 | 0x04 | 0x10);
+  EXPECT_EQ(C64.input.joystick.load(), 0xE0 | 0x04 | 0x10);
   // Only the low byte of the toolkit code counts.
   OnSpecialKeyDown(0x100 | kLeft);
-  EXPECT_EQ(JoystickState.load(), 0xE0 | 0x10);
+  EXPECT_EQ(C64.input.joystick.load(), 0xE0 | 0x10);
 }
 
 TEST_F(HostKeyTableTest, FunctionKeysAndHomeReachTheMatrix) {
@@ -204,7 +204,7 @@ TEST_F(HostKeyTableTest, FunctionKeysAndHomeReachTheMatrix) {
   ExpectPressedExactly({{6, 4}, {1, 2}, {0, 4}, {0, 5}, {0, 3}, {0, 0}});
   OnSpecialKeyUp(kF1);  // special keys leave SHIFT alone
   ExpectPressedExactly({{6, 4}, {1, 2}, {0, 5}, {0, 3}, {0, 0}});
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF);
 }
 
 TEST_F(HostKeyTableTest, KeysWithoutEntriesChangeNothingButTheirReleaseIsLogged) {
@@ -213,7 +213,7 @@ TEST_F(HostKeyTableTest, KeysWithoutEntriesChangeNothingButTheirReleaseIsLogged)
     OnSpecialKeyUp(key);
   }
   ExpectPressedExactly({});
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF);
   EXPECT_EQ(DebugLogLineCount(), 6u);
 }
 
@@ -253,10 +253,10 @@ TEST_F(HostKeyTableTest, QuickTapSurvivesUntilTheMachineHasScannedIt) {
 
   OnSpecialKeyDown(kInsert);  // a tap of fire as well
   OnSpecialKeyUp(kInsert);
-  EXPECT_EQ(JoystickState.load(), 0xEF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xEF);
   NoteInterruptEntry();
   NoteInterruptEntry();
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF);
 }
 
 // Every mapping beyond the table: what one key event presses, and that its release lets
@@ -335,8 +335,9 @@ TEST_F(HostKeyTableTest, EveryKeyBeyondTheTableReachesItsPosition) {
     for (const MatrixPosition& p : c.pressed) expected[p.row] &= ~(1u << p.column);
     c.special ? OnSpecialKeyDown(c.code, c.source)
               : OnKeyDown(static_cast<unsigned char>(c.code), c.modifiers, c.source);
-    for (int row = 0; row < 8; ++row) EXPECT_EQ(KeyMatrix[row].load(), expected[row]) << row;
-    EXPECT_EQ(JoystickState.load(), c.joystick);
+    for (int row = 0; row < 8; ++row)
+      EXPECT_EQ(C64.input.keyMatrix[row].load(), expected[row]) << row;
+    EXPECT_EQ(C64.input.joystick.load(), c.joystick);
     TwoScans();
     c.special ? OnSpecialKeyUp(c.code, c.source)
               : OnKeyUp(static_cast<unsigned char>(c.code), c.modifiers, c.source);
@@ -344,9 +345,10 @@ TEST_F(HostKeyTableTest, EveryKeyBeyondTheTableReachesItsPosition) {
     // A release with Shift held keeps the right SHIFT down, as every character event does.
     const std::uint8_t shiftRow = c.modifiers == kShift ? 0xEF : 0xFF;
     for (int row = 0; row < 8; ++row) {
-      EXPECT_EQ(KeyMatrix[row].load(), row == kShiftR.row ? shiftRow : 0xFF) << "released " << row;
+      EXPECT_EQ(C64.input.keyMatrix[row].load(), row == kShiftR.row ? shiftRow : 0xFF)
+          << "released " << row;
     }
-    EXPECT_EQ(JoystickState.load(), 0xFF);
+    EXPECT_EQ(C64.input.joystick.load(), 0xFF);
   }
   SetCursorKeysAsJoystick(true);
 }
@@ -408,7 +410,7 @@ TEST_F(HostKeyTableTest, SwitchingTheCursorKeysLetsGoOfEveryKey) {
   HoldKey('a');
   SetCursorKeysAsJoystick(false);
   ExpectPressedExactly({});
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF);
   EXPECT_FALSE(CursorKeysAsJoystick());
   SetCursorKeysAsJoystick(true);
 }
@@ -424,7 +426,7 @@ TEST_F(HostKeyTableTest, FocusLossLetsGoOfWhatPcKeysHoldButNotTheAutostartsKeys)
   ReleaseHostKeys();
   TwoScans();
   ExpectPressedExactly({{2, 1}});
-  EXPECT_EQ(JoystickState.load(), 0xFF);
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF);
 }
 
 TEST(HostKeyTableDeathTest, EscapeEndsTheProgramWithStatusOne) {

@@ -16,17 +16,18 @@ using namespace input;
 namespace {
 
 bool MatrixPressed(int row, int column) {
-  return (core::KeyMatrix[row].load() & (1u << column)) == 0;
+  return (core::C64.input.keyMatrix[row].load() & (1u << column)) == 0;
 }
 bool JoystickPressed(int bit) {
-  return (core::JoystickState.load() & (1u << bit)) == 0;
+  return (core::C64.input.joystick.load() & (1u << bit)) == 0;
 }
 
 // All pressed matrix positions, bit row * 8 + column.
 std::uint64_t PressedPositions() {
   std::uint64_t pressed = 0;
   for (int row = 0; row < 8; ++row) {
-    pressed |= std::uint64_t{static_cast<std::uint8_t>(~core::KeyMatrix[row].load())} << (row * 8);
+    pressed |= std::uint64_t{static_cast<std::uint8_t>(~core::C64.input.keyMatrix[row].load())}
+               << (row * 8);
   }
   return pressed;
 }
@@ -58,18 +59,18 @@ TEST_F(KeyMatrixTest, PressAndReleaseAreIdempotentBitUpdates) {
   PressMatrixKey(3, 5);
   PressMatrixKey(3, 5);
   PressMatrixKey(3, 0);
-  EXPECT_EQ(core::KeyMatrix[3].load(), 0xFF & ~0x20 & ~0x01);
+  EXPECT_EQ(core::C64.input.keyMatrix[3].load(), 0xFF & ~0x20 & ~0x01);
   ReleaseMatrixKey(3, 5);
   ReleaseMatrixKey(3, 5);
-  EXPECT_EQ(core::KeyMatrix[3].load(), 0xFE);
+  EXPECT_EQ(core::C64.input.keyMatrix[3].load(), 0xFE);
   PressJoystickBit(4);
   PressJoystickBit(0);
-  EXPECT_EQ(core::JoystickState.load(), 0xEE);
+  EXPECT_EQ(core::C64.input.joystick.load(), 0xEE);
   ReleaseJoystickBit(4);
-  EXPECT_EQ(core::JoystickState.load(), 0xFE);
+  EXPECT_EQ(core::C64.input.joystick.load(), 0xFE);
   ReleaseAllKeys();
-  EXPECT_EQ(core::KeyMatrix[3].load(), 0xFF);
-  EXPECT_EQ(core::JoystickState.load(), 0xFF);
+  EXPECT_EQ(core::C64.input.keyMatrix[3].load(), 0xFF);
+  EXPECT_EQ(core::C64.input.joystick.load(), 0xFF);
 }
 
 TEST_F(KeyMatrixTest, ReleaseWaitsUntilAnInterruptHasSeenThePress) {
@@ -81,7 +82,7 @@ TEST_F(KeyMatrixTest, ReleaseWaitsUntilAnInterruptHasSeenThePress) {
   NoteInterruptEntry();
   EXPECT_FALSE(MatrixPressed(2, 7));
   NoteInterruptEntry();  // nothing left to do
-  EXPECT_EQ(core::KeyMatrix[2].load(), 0xFF);
+  EXPECT_EQ(core::C64.input.keyMatrix[2].load(), 0xFF);
 }
 
 TEST_F(KeyMatrixTest, ReleaseOfAScannedPressIsImmediate) {
@@ -90,9 +91,9 @@ TEST_F(KeyMatrixTest, ReleaseOfAScannedPressIsImmediate) {
   ReleaseMatrixKeyAfterScan(1, 1);
   EXPECT_FALSE(MatrixPressed(1, 1));
   // A position nobody pressed is simply released.
-  core::KeyMatrix[5].store(0x00);
+  core::C64.input.keyMatrix[5].store(0x00);
   ReleaseMatrixKeyAfterScan(5, 3);
-  EXPECT_EQ(core::KeyMatrix[5].load(), 0x08);
+  EXPECT_EQ(core::C64.input.keyMatrix[5].load(), 0x08);
 }
 
 TEST_F(KeyMatrixTest, RepressCancelsAWaitingRelease) {
@@ -119,11 +120,11 @@ TEST_F(KeyMatrixTest, WaitingReleasesAreIndependentPerPosition) {
   PressMatrixKey(0, 2);  // same row, pressed one frame later
   ReleaseMatrixKeyAfterScan(0, 1);
   ReleaseMatrixKeyAfterScan(0, 2);
-  EXPECT_EQ(core::KeyMatrix[0].load(), 0xFB);
+  EXPECT_EQ(core::C64.input.keyMatrix[0].load(), 0xFB);
   NoteInterruptEntry();
-  EXPECT_EQ(core::KeyMatrix[0].load(), 0xFB);
+  EXPECT_EQ(core::C64.input.keyMatrix[0].load(), 0xFB);
   NoteInterruptEntry();
-  EXPECT_EQ(core::KeyMatrix[0].load(), 0xFF);
+  EXPECT_EQ(core::C64.input.keyMatrix[0].load(), 0xFF);
 }
 
 TEST_F(KeyMatrixTest, JoystickReleaseWaitsLikewise) {
@@ -138,7 +139,7 @@ TEST_F(KeyMatrixTest, JoystickReleaseWaitsLikewise) {
   NoteInterruptEntry();
   ReleaseJoystickBitAfterScan(4);
   EXPECT_FALSE(JoystickPressed(4));
-  EXPECT_EQ(core::JoystickState.load(), 0xFF);
+  EXPECT_EQ(core::C64.input.joystick.load(), 0xFF);
 }
 
 TEST_F(KeyMatrixTest, TapsWithinOnePassReachConsecutiveScansOneKeyEach) {
@@ -296,8 +297,8 @@ TEST_F(KeyMatrixTest, ConcurrentUpdatesNeverUndoEachOther) {
 
   EXPECT_EQ(failures.load(), 0);
   for (int i = 0; i < 2; ++i) NoteInterruptEntry();
-  EXPECT_EQ(core::KeyMatrix[7].load(), 0xFF & ~0x02 & ~0x40);
-  EXPECT_EQ(core::JoystickState.load(), 0xFF);
+  EXPECT_EQ(core::C64.input.keyMatrix[7].load(), 0xFF & ~0x02 & ~0x40);
+  EXPECT_EQ(core::C64.input.joystick.load(), 0xFF);
 }
 
 // Key events from the emulator thread while another thread runs a pass: every tap goes

@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "input/host_key_table.h"
 #include "media/prg_loader.h"
 #include "tests/support/test_machine.h"
@@ -115,7 +115,7 @@ TEST(TypingTest, CursorKeysEditAListedLineAndTheProgramChanges) {
   const std::vector<std::string> lines = ScreenLines();
   EXPECT_EQ(lines[12].substr(0, 5), "LIST ") << ScreenText();
   EXPECT_EQ(lines[14].substr(0, 11), "10 PRINT 2 ") << "the program itself changed";
-  EXPECT_EQ(JoystickState.load(), 0xFF) << "the cursor keys left the joystick alone";
+  EXPECT_EQ(C64.input.joystick.load(), 0xFF) << "the cursor keys left the joystick alone";
   SetCursorKeysAsJoystick(true);
 }
 
@@ -129,10 +129,10 @@ TEST(TypingTest, CtrlWithAColourDigitChangesTheCursorColour) {
   RunFrames(FramesPerPass);
   TapKeys("x");
   RunFrames(FramesPerPass);
-  EXPECT_EQ(Ram[0x0286], 2) << "red";
+  EXPECT_EQ(C64.memory.ram[0x0286], 2) << "red";
   // The x at the start of row 6, below READY., in red in colour RAM.
-  EXPECT_EQ(Ram[0x0400 + 6 * 40], 0x18);
-  EXPECT_EQ(IoImage[0xD800 + 6 * 40] & 0x0F, 2);
+  EXPECT_EQ(C64.memory.ram[0x0400 + 6 * 40], 0x18);
+  EXPECT_EQ(C64.memory.ioImage[0xD800 + 6 * 40] & 0x0F, 2);
 }
 
 TEST(TypingTest, LoadedProgramRunsFromTheTypedRun) {
@@ -150,8 +150,8 @@ TEST(TypingTest, LoadedProgramRunsFromTheTypedRun) {
   ASSERT_TRUE(LoadPrg(path.string()));
   std::filesystem::remove(path);
   SetBasicVariablesToLoadEnd();
-  EXPECT_EQ(Ram[0x2D], 0x0D);  // variables start behind the program at $080D
-  EXPECT_EQ(Ram[0x2E], 0x08);
+  EXPECT_EQ(C64.memory.ram[0x2D], 0x0D);  // variables start behind the program at $080D
+  EXPECT_EQ(C64.memory.ram[0x2E], 0x08);
 
   TapKeys("run\r");
   RunFrames(4 * FramesPerPass);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "input/key_matrix.h"
 #include "media/prg_loader.h"
 #include "platform/host_services.h"
@@ -50,7 +50,7 @@ class AutostartThreadsTest : public ::testing::Test {
 TEST_F(AutostartThreadsTest, EveryKeyIsScannedWhenPicturesTakeLongerThanAHold) {
   BootToBasic();
   LoadSumProgram();
-  SpeedLimitOn.store(0);
+  C64.throttle.speedLimitOn.store(0);
   {
     BackgroundMachine machine(milliseconds(150));
     AutostartProgram();
@@ -60,14 +60,14 @@ TEST_F(AutostartThreadsTest, EveryKeyIsScannedWhenPicturesTakeLongerThanAHold) {
   const std::string screen = ScreenText();
   EXPECT_TRUE(ScreenHasLine(screen, "RUN ")) << screen;
   EXPECT_TRUE(ScreenHasLine(screen, " 4321 ")) << screen;
-  for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
+  for (const auto& row : C64.input.keyMatrix) EXPECT_EQ(row.load(), 0xFF);
 }
 
 // RUN typed at power-on: the KERNAL scans the keyboard only once its start-up has
 // enabled the frame interrupt, after the memory test; the keys wait for that.
 TEST_F(AutostartThreadsTest, KeysTypedDuringStartUpWaitForTheFirstScan) {
   PowerOnTestMachine();
-  SpeedLimitOn.store(0);
+  C64.throttle.speedLimitOn.store(0);
   {
     // About four times the machine's own speed: start-up takes some 400 ms.
     BackgroundMachine machine(milliseconds(40));
@@ -83,12 +83,12 @@ TEST_F(AutostartThreadsTest, KeysTypedDuringStartUpWaitForTheFirstScan) {
 // and nothing is typed when it runs again.
 TEST_F(AutostartThreadsTest, AStoppedMachineTypesNothingWhenItRunsAgain) {
   BootToBasic();
-  EmulationRunning.store(0);
+  C64.run.emulationRunning.store(0);
   {
     BackgroundMachine machine;
     AutostartProgram();
-    for (const auto& row : KeyMatrix) EXPECT_EQ(row.load(), 0xFF);
-    EmulationRunning.store(1);
+    for (const auto& row : C64.input.keyMatrix) EXPECT_EQ(row.load(), 0xFF);
+    C64.run.emulationRunning.store(1);
     machine.WaitForFrames(25);
   }
   const std::string screen = ScreenText();

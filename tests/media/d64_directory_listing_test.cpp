@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "tests/support/test_machine.h"
 
 using namespace core;
@@ -46,13 +46,13 @@ D64Directory TestDirectory() {
 TEST(DirectoryListing, ListShowsTheDrivesLayout) {
   const std::vector<std::uint8_t> program = DirectoryListingProgram(TestDirectory());
   BootToBasic();
-  std::copy(program.begin() + 2, program.end(), &Ram[0x0801]);
+  std::copy(program.begin() + 2, program.end(), &C64.memory.ram[0x0801]);
   const std::size_t end = 0x0801 + program.size() - 2;
-  Ram[0x2D] = static_cast<std::uint8_t>(end & 0xFF);
-  Ram[0x2E] = static_cast<std::uint8_t>(end >> 8);
+  C64.memory.ram[0x2D] = static_cast<std::uint8_t>(end & 0xFF);
+  C64.memory.ram[0x2E] = static_cast<std::uint8_t>(end >> 8);
   const std::string_view list = "LIST\r";
-  std::copy(list.begin(), list.end(), &Ram[0x0277]);  // the KERNAL's keyboard buffer
-  Ram[0xC6] = static_cast<std::uint8_t>(list.size());
+  std::copy(list.begin(), list.end(), &C64.memory.ram[0x0277]);  // the KERNAL's keyboard buffer
+  C64.memory.ram[0xC6] = static_cast<std::uint8_t>(list.size());
   RunFrames(50);
 
   const std::vector<std::string> expected = {

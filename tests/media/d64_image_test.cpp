@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "platform/host_services.h"
 #include "tests/support/test_machine.h"
 
@@ -60,11 +60,11 @@ class D64ImageTest : public ::testing::Test {
 TEST_F(D64ImageTest, StandardImageIsHeldAndItsNameConfirmed) {
   const std::vector<std::uint8_t> image = Image(kD64ImageSize);
   ZeroWholeMachine();
-  Ram[0x0801] = 0x77;
+  C64.memory.ram[0x0801] = 0x77;
   ASSERT_TRUE(MountD64(WriteFile("disk.d64", image)));
   ExpectOneBox("0x41", "Info");
   EXPECT_EQ(std::memcmp(D64Image, image.data(), kD64ImageSize), 0);
-  EXPECT_EQ(Ram[0x0801], 0x77);  // the machine is not touched
+  EXPECT_EQ(C64.memory.ram[0x0801], 0x77);  // the machine is not touched
 }
 
 // Sizes other than the four of a D64 image are refused and leave the mounted disk.

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "media/d64_image.h"
 #include "media/host_file_names.h"
 #include "platform/host_services.h"
@@ -68,7 +68,7 @@ TEST_F(NamedFileLoaderTest, DiskNamesLoadAtBasicsStartOrTheirOwnAddress) {
   for (const auto& row : kNames) {
     for (const std::uint8_t secondary : {0, 1}) {
       SCOPED_TRACE(testing::Message() << row.name << "," << int(secondary));
-      std::memset(Ram, 0, kMemorySize);
+      std::memset(C64.memory.ram, 0, kMemorySize);
       const NamedFileResult result = Load(row.name, secondary);
       if (row.file < 0) {
         EXPECT_EQ(result.outcome, NamedFileOutcome::kNotFound);
@@ -79,13 +79,13 @@ TEST_F(NamedFileLoaderTest, DiskNamesLoadAtBasicsStartOrTheirOwnAddress) {
       const std::uint32_t end = at + static_cast<std::uint32_t>(file.size() - 2);
       if (end > 0x10000) {  // TOP at BASIC's start: refused, nothing written
         EXPECT_EQ(result.outcome, NamedFileOutcome::kNotFound);
-        EXPECT_EQ(std::count(Ram, Ram + kMemorySize, 0), kMemorySize);
+        EXPECT_EQ(std::count(C64.memory.ram, C64.memory.ram + kMemorySize, 0), kMemorySize);
         continue;
       }
       ASSERT_EQ(result.outcome, NamedFileOutcome::kLoaded);
-      EXPECT_TRUE(std::equal(file.begin() + 2, file.end(), Ram + at));
+      EXPECT_TRUE(std::equal(file.begin() + 2, file.end(), C64.memory.ram + at));
       EXPECT_EQ(result.end, static_cast<std::uint16_t>(end));
-      EXPECT_EQ(Ram[at - 1] | Ram[end & 0xFFFF], 0);
+      EXPECT_EQ(C64.memory.ram[at - 1] | C64.memory.ram[end & 0xFFFF], 0);
     }
   }
   EXPECT_EQ(Load("HELLO", 1, 9).outcome, NamedFileOutcome::kNotFound);  // drive 8 only
@@ -115,12 +115,12 @@ TEST_F(NamedFileLoaderTest, ADamagedDiskReportsItsErrorAndLoadsNothing) {
     image[row.link] = row.track;
     image[row.link + 1] = row.sector;
     Mount(image);
-    std::memset(Ram, 0, kMemorySize);
+    std::memset(C64.memory.ram, 0, kMemorySize);
     EXPECT_EQ(Load(row.name, 1).outcome, NamedFileOutcome::kNotFound);
     ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
     EXPECT_EQ(RecordedMessageBoxes()[0].text.rfind(row.error, 0), 0u)
         << RecordedMessageBoxes()[0].text;
-    EXPECT_EQ(Ram[0xC000], 0);
+    EXPECT_EQ(C64.memory.ram[0xC000], 0);
   }
 }
 
@@ -165,13 +165,13 @@ TEST_F(NamedFileLoaderTest, HostNamesFollowTheDrivesRulesAndStayInTheFolder) {
 TEST_F(NamedFileLoaderTest, HostFilesLoadAtTheirOwnAddressWithEitherSecondaryAddress) {
   WriteTestFile(directory_, "CODE", Program(0xC000, 3, 7));
   for (const std::uint8_t secondary : {0, 1}) {
-    std::fill(Ram + 0x0801, Ram + 0x0810, 0);
-    std::fill(Ram + 0xC000, Ram + 0xC010, 0);
+    std::fill(C64.memory.ram + 0x0801, C64.memory.ram + 0x0810, 0);
+    std::fill(C64.memory.ram + 0xC000, C64.memory.ram + 0xC010, 0);
     const NamedFileResult result = Load("CODE", secondary);
     EXPECT_EQ(result.outcome, NamedFileOutcome::kLoaded);
     EXPECT_EQ(result.end, 0xC003) << int{secondary};
-    EXPECT_EQ(Ram[0xC000], 7) << int{secondary};
-    EXPECT_EQ(Ram[0x0801], 0) << int{secondary};
+    EXPECT_EQ(C64.memory.ram[0xC000], 7) << int{secondary};
+    EXPECT_EQ(C64.memory.ram[0x0801], 0) << int{secondary};
   }
 }
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/debug_log.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "input/key_matrix.h"
 #include "platform/host_services.h"
 #include "tests/support/test_machine.h"
@@ -49,53 +49,54 @@ class PrgLoaderTest : public ::testing::Test {
 
   // Fills RAM with a pattern and remembers it, to prove a failed load left it alone.
   void FillRam() {
-    for (std::uint32_t a = 0; a < kMemorySize; ++a) Ram[a] = static_cast<std::uint8_t>(a * 7);
-    std::memcpy(before_, Ram, sizeof before_);
+    for (std::uint32_t a = 0; a < kMemorySize; ++a)
+      C64.memory.ram[a] = static_cast<std::uint8_t>(a * 7);
+    std::memcpy(before_, C64.memory.ram, sizeof before_);
   }
-  bool RamUnchanged() const { return std::memcmp(before_, Ram, sizeof before_) == 0; }
+  bool RamUnchanged() const { return std::memcmp(before_, C64.memory.ram, sizeof before_) == 0; }
 
   std::filesystem::path dir_;
   std::uint8_t before_[kMemorySize];
 };
 
 TEST_F(PrgLoaderTest, CopiesTheProgramToBasicStartAndSetsTheLoadEnd) {
-  Ram[0x2D] = 0x11;
-  Ram[0x2E] = 0x22;
-  Ram[0x0800] = 0x5A;
+  C64.memory.ram[0x2D] = 0x11;
+  C64.memory.ram[0x2E] = 0x22;
+  C64.memory.ram[0x0800] = 0x5A;
   const std::string path = WriteFile("hello.prg", {0x01, 0x08, 0x0B, 0x08, 0x0A, 0x00, 0x9E});
   ASSERT_TRUE(LoadPrg(path));
   EXPECT_TRUE(RecordedMessageBoxes().empty());
-  EXPECT_EQ(Ram[0x0800], 0x5A);
-  EXPECT_EQ(Ram[0x0801], 0x0B);
-  EXPECT_EQ(Ram[0x0805], 0x9E);
-  EXPECT_EQ(Ram[0x0806], 0x00);
-  EXPECT_EQ(Ram[0xAE], 0x06);  // end of load: $0806
-  EXPECT_EQ(Ram[0xAF], 0x08);
+  EXPECT_EQ(C64.memory.ram[0x0800], 0x5A);
+  EXPECT_EQ(C64.memory.ram[0x0801], 0x0B);
+  EXPECT_EQ(C64.memory.ram[0x0805], 0x9E);
+  EXPECT_EQ(C64.memory.ram[0x0806], 0x00);
+  EXPECT_EQ(C64.memory.ram[0xAE], 0x06);  // end of load: $0806
+  EXPECT_EQ(C64.memory.ram[0xAF], 0x08);
   // BASIC's own pointers stay until the caller asks for them.
-  EXPECT_EQ(Ram[0x2D], 0x11);
-  EXPECT_EQ(Ram[0x2E], 0x22);
+  EXPECT_EQ(C64.memory.ram[0x2D], 0x11);
+  EXPECT_EQ(C64.memory.ram[0x2E], 0x22);
   SetBasicVariablesToLoadEnd();
-  EXPECT_EQ(Ram[0x2D], 0x06);
-  EXPECT_EQ(Ram[0x2E], 0x08);
+  EXPECT_EQ(C64.memory.ram[0x2D], 0x06);
+  EXPECT_EQ(C64.memory.ram[0x2E], 0x08);
 }
 
 TEST_F(PrgLoaderTest, SecondLoadCopiesOverTheFirstOnly) {
   ASSERT_TRUE(LoadPrg(WriteProgram("long.prg", 300)));
   ASSERT_TRUE(LoadPrg(WriteFile("short.prg", {0x01, 0x08, 0xEE})));
-  EXPECT_EQ(Ram[0x0801], 0xEE);
-  EXPECT_EQ(Ram[0x0802], 2);  // left from the first program
-  EXPECT_EQ(Ram[0xAE], 0x02);
-  EXPECT_EQ(Ram[0xAF], 0x08);
+  EXPECT_EQ(C64.memory.ram[0x0801], 0xEE);
+  EXPECT_EQ(C64.memory.ram[0x0802], 2);  // left from the first program
+  EXPECT_EQ(C64.memory.ram[0xAE], 0x02);
+  EXPECT_EQ(C64.memory.ram[0xAF], 0x08);
 }
 
 TEST_F(PrgLoaderTest, HeaderOnlyFileLoadsNothingAndSucceeds) {
   FillRam();
   ASSERT_TRUE(LoadPrg(WriteFile("empty.prg", {0x01, 0x08})));
   EXPECT_TRUE(RecordedMessageBoxes().empty());
-  EXPECT_EQ(Ram[0xAE], 0x01);
-  EXPECT_EQ(Ram[0xAF], 0x08);
-  Ram[0xAE] = before_[0xAE];
-  Ram[0xAF] = before_[0xAF];
+  EXPECT_EQ(C64.memory.ram[0xAE], 0x01);
+  EXPECT_EQ(C64.memory.ram[0xAF], 0x08);
+  C64.memory.ram[0xAE] = before_[0xAE];
+  C64.memory.ram[0xAF] = before_[0xAF];
   EXPECT_TRUE(RamUnchanged());
 }
 
@@ -142,12 +143,12 @@ TEST_F(PrgLoaderTest, ProgramsLoadAtTheirOwnAddress) {
     EXPECT_EQ(range->start, row.address);
     EXPECT_EQ(range->end, row.address + row.dataBytes);
     for (std::size_t i = 0; i < row.dataBytes; ++i) {
-      ASSERT_EQ(Ram[row.address + i], bytes[2 + i]) << i;
+      ASSERT_EQ(C64.memory.ram[row.address + i], bytes[2 + i]) << i;
     }
-    EXPECT_EQ(Ram[row.address - 1], before_[row.address - 1]);
-    EXPECT_EQ(Ram[0xAE] | Ram[0xAF] << 8, row.loadEnd);
+    EXPECT_EQ(C64.memory.ram[row.address - 1], before_[row.address - 1]);
+    EXPECT_EQ(C64.memory.ram[0xAE] | C64.memory.ram[0xAF] << 8, row.loadEnd);
     EXPECT_EQ(PrepareLoadedProgramForStart(*range), row.run);
-    EXPECT_EQ(Ram[0x2D] | Ram[0x2E] << 8,
+    EXPECT_EQ(C64.memory.ram[0x2D] | C64.memory.ram[0x2E] << 8,
               row.run ? row.loadEnd : before_[0x2D] | before_[0x2E] << 8);
     if (row.log != nullptr) {
       EXPECT_EQ(DebugLogText(), row.log);
@@ -167,10 +168,10 @@ TEST_F(PrgLoaderTest, ProgramsUpToTheEndOfRamLoadLargerOnesAreRejected) {
 
   // Exactly $0801-$FFFF: the end of load wraps to $0000 as on the machine.
   ASSERT_TRUE(LoadPrg(WriteProgram("full.prg", 63487)));
-  EXPECT_EQ(Ram[0x0801], 1);
-  EXPECT_EQ(Ram[0xFFFF], static_cast<std::uint8_t>(63487));
-  EXPECT_EQ(Ram[0xAE], 0x00);
-  EXPECT_EQ(Ram[0xAF], 0x00);
+  EXPECT_EQ(C64.memory.ram[0x0801], 1);
+  EXPECT_EQ(C64.memory.ram[0xFFFF], static_cast<std::uint8_t>(63487));
+  EXPECT_EQ(C64.memory.ram[0xAE], 0x00);
+  EXPECT_EQ(C64.memory.ram[0xAF], 0x00);
 }
 
 TEST_F(PrgLoaderTest, MissingFilesAndDirectories) {
@@ -197,7 +198,7 @@ TEST_F(PrgLoaderTest, NamesOfOneCharacterOrNoneFailQuietly) {
 
 TEST_F(PrgLoaderTest, AutostartTypesRunAndReturnOneAfterAnother) {
   // No machine runs here: as with a stopped machine, each key goes up after its hold.
-  EmulationRunning.store(0);
+  C64.run.emulationRunning.store(0);
   const MatrixPosition keys[] = {{2, 1}, {3, 6}, {4, 7}, {0, 1}};
   std::vector<int> order;  // index of each key as it is first seen pressed
   std::atomic<bool> done{false};
@@ -209,19 +210,19 @@ TEST_F(PrgLoaderTest, AutostartTypesRunAndReturnOneAfterAnother) {
   while (!done) {
     int pressedCount = 0;
     for (int k = 0; k < 4; ++k) {
-      if ((KeyMatrix[keys[k].row].load() & (1u << keys[k].column)) == 0) {
+      if ((C64.input.keyMatrix[keys[k].row].load() & (1u << keys[k].column)) == 0) {
         ++pressedCount;
         if (order.empty() || order.back() != k) order.push_back(k);
       }
     }
     EXPECT_LE(pressedCount, 1) << "keys are held one at a time";
-    EXPECT_EQ(KeyMatrix[6].load() & 0x10, 0x10) << "SHIFT is never touched";
+    EXPECT_EQ(C64.input.keyMatrix[6].load() & 0x10, 0x10) << "SHIFT is never touched";
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   typist.join();
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3}));
-  for (int row = 0; row < 8; ++row) EXPECT_EQ(KeyMatrix[row].load(), 0xFF);
+  for (int row = 0; row < 8; ++row) EXPECT_EQ(C64.input.keyMatrix[row].load(), 0xFF);
 }
 
 }  // namespace

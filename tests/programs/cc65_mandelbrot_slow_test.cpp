@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "tests/programs/hires_driver.h"
 #include "tests/programs/sample_run.h"
 

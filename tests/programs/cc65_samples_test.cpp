@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "tests/programs/bank3_picture.h"
 #include "tests/programs/hires_driver.h"
 #include "tests/programs/sample_run.h"
@@ -38,7 +38,7 @@ TEST_F(Cc65Samples, HelloFramesItsGreetingAndReturnsToBasicOnAKey) {
   middle.front() = middle.back() = '.';
   EXPECT_EQ(lines[12], middle);
   // The frame of line-drawing characters around the whole screen, in white on black.
-  auto code = [](int column, int row) { return Ram[0x0400 + row * 40 + column]; };
+  auto code = [](int column, int row) { return C64.memory.ram[0x0400 + row * 40 + column]; };
   EXPECT_EQ(code(0, 0), 0x70);
   EXPECT_EQ(code(39, 0), 0x6E);
   EXPECT_EQ(code(0, 24), 0x6D);
@@ -51,9 +51,9 @@ TEST_F(Cc65Samples, HelloFramesItsGreetingAndReturnsToBasicOnAKey) {
     EXPECT_EQ(code(0, row), 0x5D);
     EXPECT_EQ(code(39, row), 0x5D);
   }
-  EXPECT_EQ(IoImage[0xD800 + 12 * 40 + 14] & 0x0F, 1);
-  EXPECT_EQ(IoImage[0xD020] & 0x0F, 0);
-  EXPECT_EQ(IoImage[0xD021] & 0x0F, 0);
+  EXPECT_EQ(C64.memory.ioImage[0xD800 + 12 * 40 + 14] & 0x0F, 1);
+  EXPECT_EQ(C64.memory.ioImage[0xD020] & 0x0F, 0);
+  EXPECT_EQ(C64.memory.ioImage[0xD021] & 0x0F, 0);
 
   // The program ends through BASIC's warm start; the mixed-case set stays selected.
   TypeKey(' ');
@@ -104,12 +104,13 @@ TEST_F(Cc65Samples, SieveTimesItselfAndListsThePrimes) {
 TEST_F(Cc65Samples, PlasmaAnimatesInBankThreeUntilAKey) {
   StartSample("plasma", 0);
   auto showsAPage = [] {
-    return (IoImage[0xDD00] & 0x03) == 0 && (IoImage[0xD018] == 0x8A || IoImage[0xD018] == 0x9A);
+    return (C64.memory.ioImage[0xDD00] & 0x03) == 0 &&
+           (C64.memory.ioImage[0xD018] == 0x8A || C64.memory.ioImage[0xD018] == 0x9A);
   };
   ASSERT_GE(RunUntil(showsAPage, 500), 0) << ScreenText();
   auto glyphBits = [](int code) {
     int bits = 0;
-    for (int i = 0; i < 8; ++i) bits += __builtin_popcount(Ram[0xE800 + code * 8 + i]);
+    for (int i = 0; i < 8; ++i) bits += __builtin_popcount(C64.memory.ram[0xE800 + code * 8 + i]);
     return bits;
   };
   EXPECT_EQ(glyphBits(192), 0);  // the sine's top: no random byte exceeds $FF
@@ -120,7 +121,7 @@ TEST_F(Cc65Samples, PlasmaAnimatesInBankThreeUntilAKey) {
   for (int sample = 0; sample < 3; ++sample) {
     RunFrames(7);
     RenderPicture();
-    EXPECT_TRUE(bank3::FrameMatchesRam(Ram)) << "sample " << sample;
+    EXPECT_TRUE(bank3::FrameMatchesRam(C64.memory.ram)) << "sample " << sample;
     if (!previous.empty()) {
       EXPECT_NE(CopyOfFrame(), previous) << "the plasma stood still";
     }
@@ -129,7 +130,7 @@ TEST_F(Cc65Samples, PlasmaAnimatesInBankThreeUntilAKey) {
 
   TypeKey(' ');
   ASSERT_GE(RunUntil([] { return ScreenShows("fps   : "); }, 100), 0) << ScreenText();
-  EXPECT_EQ(IoImage[0xDD00] & 0x03, 3) << "back in bank 0";
+  EXPECT_EQ(C64.memory.ioImage[0xDD00] & 0x03, 3) << "back in bank 0";
   const std::string screen = ScreenText();
   unsigned fps = 0;
   unsigned tenths = 0;
@@ -146,7 +147,7 @@ TEST_F(Cc65Samples, PlasmaAnimatesInBankThreeUntilAKey) {
 // finished drawing.
 std::function<bool()> DrawingEnded() {
   return [before = std::vector<std::uint8_t>()]() mutable {
-    const std::uint8_t* bitmap = Ram + hires::kBitmap;
+    const std::uint8_t* bitmap = C64.memory.ram + hires::kBitmap;
     const bool same = std::equal(before.begin(), before.end(), bitmap, bitmap + 8000);
     before.assign(bitmap, bitmap + 8000);
     return same;
@@ -160,7 +161,8 @@ TEST_F(Cc65Samples, GraphicsDemoDrawsEachStageAfterAKey) {
   StartSample("tgidemo", 0);
   // Circles: orange lines and ellipses on white (palette white, orange), drawn again and
   // again; the second crossing line ends at the top right corner.
-  ASSERT_GE(RunUntil([] { return Ram[hires::kMatrix] == 0x81 && PixelSet(319, 0); }, 500), 0);
+  ASSERT_GE(
+      RunUntil([] { return C64.memory.ram[hires::kMatrix] == 0x81 && PixelSet(319, 0); }, 500), 0);
   RunFrames(100);
   hires::ExpectDriverMode(0x81);
   hires::ExpectPictureOfRam();
@@ -169,7 +171,7 @@ TEST_F(Cc65Samples, GraphicsDemoDrawsEachStageAfterAKey) {
   // The checkerboard, black on white from here on, is redrawn until a key; the key is
   // seen after the current round of circles.
   TypeKey(' ');
-  ASSERT_GE(RunUntil([] { return Ram[hires::kMatrix] == 0x01; }, 500), 0);
+  ASSERT_GE(RunUntil([] { return C64.memory.ram[hires::kMatrix] == 0x01; }, 500), 0);
   RunFrames(100);
   hires::ExpectDriverMode(0x01);
   hires::ExpectPictureOfRam();

@@ -13,7 +13,7 @@
 
 #include "apps/headless_runner.h"
 #include "apps/screen_text.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/power_on.h"
 #include "core/rom_images.h"
 #include "core/run_control.h"
@@ -128,9 +128,9 @@ BackgroundMachine::~BackgroundMachine() {
 }
 
 void BackgroundMachine::WaitForFrames(int frames) {
-  const std::uint64_t target = FrameCounter.load() + static_cast<std::uint64_t>(frames);
+  const std::uint64_t target = C64.run.frameCounter.load() + static_cast<std::uint64_t>(frames);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-  while (FrameCounter.load() < target && std::chrono::steady_clock::now() < deadline) {
+  while (C64.run.frameCounter.load() < target && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }

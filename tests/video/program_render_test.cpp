@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "media/prg_loader.h"
 #include "tests/support/test_machine.h"
 #include "tests/video/reference_picture.h"
@@ -31,8 +31,8 @@ void PrintTo(const ProgramCase& c, std::ostream* out) {
 // RUN and RETURN through the KERNAL's keyboard buffer, as if typed at the prompt.
 void TypeRun() {
   const char keys[] = {'R', 'U', 'N', '\r'};
-  for (int i = 0; i < 4; ++i) Ram[0x0277 + i] = static_cast<std::uint8_t>(keys[i]);
-  Ram[0x00C6] = 4;
+  for (int i = 0; i < 4; ++i) C64.memory.ram[0x0277 + i] = static_cast<std::uint8_t>(keys[i]);
+  C64.memory.ram[0x00C6] = 4;
 }
 
 class ProgramRenderTest : public ::testing::TestWithParam<ProgramCase> {
@@ -48,7 +48,7 @@ TEST_P(ProgramRenderTest, PictureMatchesTheModel) {
   SetBasicVariablesToLoadEnd();
   TypeRun();
   RunFrames(40);
-  ASSERT_EQ(Ram[0x0002], 0xA5) << "the program did not finish its set-up";
+  ASSERT_EQ(C64.memory.ram[0x0002], 0xA5) << "the program did not finish its set-up";
   EXPECT_TRUE(RecordedMessageBoxes().empty());
 
   RenderFrame();

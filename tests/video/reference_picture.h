@@ -1,7 +1,7 @@
 // An independent model of the emulated picture for the video tests: every pixel is worked
-// out on its own, straight from Ram, RomMap and IoImage, with none of the renderers' code.
-// The expected picture is row-major (index y * 320 + x), unlike the column-major
-// FrameBuffer, so that a mix-up of the two layouts cannot cancel out.
+// out on its own, straight from C64.memory.ram, C64.memory.romMap and C64.memory.ioImage, with none
+// of the renderers' code. The expected picture is row-major (index y * 320 + x), unlike the
+// column-major FrameBuffer, so that a mix-up of the two layouts cannot cancel out.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 #include <iterator>
 #include <vector>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "tests/support/frame_compare.h"
 #include "video/frame_buffer.h"
 #include "video/vic_state.h"
@@ -29,13 +29,13 @@ using Picture = std::vector<std::uint32_t>;
 inline std::uint8_t VideoView(unsigned address) {
   address &= 0xFFFF;
   if ((address >= 0x1000 && address < 0x2000) || (address >= 0x9000 && address < 0xA000)) {
-    return core::RomMap[address];
+    return core::C64.memory.romMap[address];
   }
-  return core::Ram[address];
+  return core::C64.memory.ram[address];
 }
 
 inline std::uint8_t Register(unsigned number) {
-  return core::IoImage[0xD000 + number];
+  return core::C64.memory.ioImage[0xD000 + number];
 }
 inline bool Bit(unsigned value, int bit) {
   return ((value >> bit) & 1) != 0;
@@ -54,7 +54,7 @@ inline Setup CurrentSetup() {
   Setup setup{};
   setup.bank = video::BankOverride != video::FollowRegister
                    ? video::BankOverride.load()
-                   : kBankBySelect[core::IoImage[0xDD00] % 4];
+                   : kBankBySelect[core::C64.memory.ioImage[0xDD00] % 4];
   setup.screen = video::ScreenOverride != video::FollowRegister ? video::ScreenOverride.load()
                                                                 : (Register(0x18) / 16) * 1024u;
   setup.charBase = video::CharBaseOverride != video::FollowRegister
@@ -76,7 +76,7 @@ inline std::uint32_t BackgroundPixel(const Setup& s, int x, int y) {
   const int row = y % 8;
   const int column = x % 8;
   const int pair = (x % 8) / 2;
-  const unsigned colourRam = core::IoImage[0xD800 + cell] % 16;
+  const unsigned colourRam = core::C64.memory.ioImage[0xD800 + cell] % 16;
   if (!s.bitmap) {
     const unsigned code = VideoView(s.bank + s.screen + cell);
     const unsigned pattern = VideoView(s.bank + s.charBase + code * 8 + row);
@@ -179,7 +179,7 @@ inline void LoadCharacterRom() {
   ASSERT_EQ(bytes.size(), 4096u);
   for (unsigned base : {0x1000u, 0x9000u, 0xD000u}) {
     for (unsigned i = 0; i < 4096; ++i)
-      core::RomMap[base + i] = static_cast<std::uint8_t>(bytes[i]);
+      core::C64.memory.romMap[base + i] = static_cast<std::uint8_t>(bytes[i]);
   }
 }
 

@@ -33,9 +33,9 @@ class RenderFrameTest : public VideoTest {
     SetRegister(0x22, 2);
     SetRegister(0x23, 5);
     // Text screen, bitmap and colours all filled, so that every mode has something to show.
-    FillNoise(Ram, 0x0000, 0x1000, 40);
-    FillNoise(Ram, 0x2000, 0xC000, 41);
-    FillNoise(IoImage, 0xD800, 1000, 42);
+    FillNoise(C64.memory.ram, 0x0000, 0x1000, 40);
+    FillNoise(C64.memory.ram, 0x2000, 0xC000, 41);
+    FillNoise(C64.memory.ioImage, 0xD800, 1000, 42);
   }
   void TearDown() override {
     SetDebugWindowView(nullptr);
@@ -85,7 +85,7 @@ TEST_F(RenderFrameTest, Dd00SelectsTheBankInvertedAndAddedPointersAreReported) {
                 {0x01, 0x8000, "0x9000"},
                 {0x00, 0xC000, "0xd000"}};
   for (const auto& c : kCases) {
-    IoImage[0xDD00] = c.port;
+    C64.memory.ioImage[0xDD00] = c.port;
     RenderAndCompare();
     EXPECT_EQ(VicBank, c.bank);
     EXPECT_EQ(Field(DebugField::kBaseAddress), c.charBase);
@@ -108,11 +108,11 @@ TEST_F(RenderFrameTest, OverridesHoldPointersWhateverTheRegistersSay) {
 
 TEST_F(RenderFrameTest, RenderingNeverWritesMemory) {
   SetRegister(0x15, 0xFF);
-  std::vector<std::uint8_t> ram(Ram, Ram + kMemorySize);
-  std::vector<std::uint8_t> io(IoImage, IoImage + kMemorySize);
+  std::vector<std::uint8_t> ram(C64.memory.ram, C64.memory.ram + kMemorySize);
+  std::vector<std::uint8_t> io(C64.memory.ioImage, C64.memory.ioImage + kMemorySize);
   RenderFrame();
-  EXPECT_EQ(std::memcmp(ram.data(), Ram, kMemorySize), 0);
-  EXPECT_EQ(std::memcmp(io.data(), IoImage, kMemorySize), 0);
+  EXPECT_EQ(std::memcmp(ram.data(), C64.memory.ram, kMemorySize), 0);
+  EXPECT_EQ(std::memcmp(io.data(), C64.memory.ioImage, kMemorySize), 0);
 }
 
 // ---- mode choice and force flags ---------------------------------------------------------

@@ -18,13 +18,13 @@ class SpriteRenderTest : public VideoTest {
     SetRegister(0x18, 0x15);  // text: matrix $0400, characters from the ROM copy
     SetRegister(0x21, 6);
     for (unsigned cell = 0; cell < 1000; ++cell)
-      Ram[0x0400 + cell] = static_cast<std::uint8_t>(cell);
-    FillNoise(IoImage, 0xD800, 1000, 20);
+      C64.memory.ram[0x0400 + cell] = static_cast<std::uint8_t>(cell);
+    FillNoise(C64.memory.ioImage, 0xD800, 1000, 20);
     SetRegister(0x25, 10);
     SetRegister(0x26, 13);
     for (int n = 0; n < 8; ++n) {
-      Ram[0x07F8 + n] = static_cast<std::uint8_t>(0x80 + n);  // data at $2000 + 64n
-      FillNoise(Ram, 0x2000 + 64 * n, 63, 30 + n);
+      C64.memory.ram[0x07F8 + n] = static_cast<std::uint8_t>(0x80 + n);  // data at $2000 + 64n
+      FillNoise(C64.memory.ram, 0x2000 + 64 * n, 63, 30 + n);
       SetRegister(0x27 + n, static_cast<std::uint8_t>(n + 1));
     }
   }
@@ -32,12 +32,12 @@ class SpriteRenderTest : public VideoTest {
   static void Place(int n, int x, int y) {
     SetRegister(2 * n, static_cast<std::uint8_t>(x & 0xFF));
     SetRegister(2 * n + 1, static_cast<std::uint8_t>(y));
-    const std::uint8_t high = IoImage[0xD010];
+    const std::uint8_t high = C64.memory.ioImage[0xD010];
     SetRegister(0x10, static_cast<std::uint8_t>(x > 255 ? high | (1 << n) : high & ~(1 << n)));
   }
-  static void Enable(int n) { IoImage[0xD015] |= static_cast<std::uint8_t>(1 << n); }
+  static void Enable(int n) { C64.memory.ioImage[0xD015] |= static_cast<std::uint8_t>(1 << n); }
   static void FillSprite(int n, std::uint8_t value) {
-    for (int i = 0; i < 63; ++i) Ram[0x2000 + 64 * n + i] = value;
+    for (int i = 0; i < 63; ++i) C64.memory.ram[0x2000 + 64 * n + i] = value;
   }
 };
 
@@ -100,7 +100,7 @@ TEST_F(SpriteRenderTest, XAbove255UsesD010AndClipsAtTheRightEdge) {
   FillSprite(0, 0xFF);
   SetRegister(0x27, 0x41);
   Place(0, 330, 60);  // $D000 = 74 with $D010 bit 0: left 306
-  ASSERT_EQ(IoImage[0xD000], 74);
+  ASSERT_EQ(C64.memory.ioImage[0xD000], 74);
   Enable(0);
   RenderFrame();
   for (int x = 306; x < 320; ++x) EXPECT_EQ(FramePixel(x, 10), 0x41u) << x;
@@ -149,7 +149,8 @@ TEST_F(SpriteRenderTest, MulticolourZeroIsTransparentButStandardColourZeroIsBlac
   SetRegister(0x1C, 0x01);
   SetRegister(0x28, 0);
   SetRegister(0x21, 7);
-  for (unsigned cell = 0; cell < 1000; ++cell) Ram[0x0400 + cell] = 0x20;  // blank screen
+  for (unsigned cell = 0; cell < 1000; ++cell)
+    C64.memory.ram[0x0400 + cell] = 0x20;  // blank screen
   Place(0, 24, 50);
   Place(1, 100, 100);
   Enable(0);
@@ -183,8 +184,8 @@ TEST_F(SpriteRenderTest, ColourValuesAboveFifteenAreKeptWhole) {
 }
 
 TEST_F(SpriteRenderTest, PointerAt07F8SelectsDataAt0340) {
-  Ram[0x07F8] = 0x0D;
-  for (int i = 0; i < 63; ++i) Ram[0x0340 + i] = 0xFF;
+  C64.memory.ram[0x07F8] = 0x0D;
+  for (int i = 0; i < 63; ++i) C64.memory.ram[0x0340 + i] = 0xFF;
   Place(0, 24, 50);
   Enable(0);
   RenderFrame();
@@ -193,13 +194,13 @@ TEST_F(SpriteRenderTest, PointerAt07F8SelectsDataAt0340) {
 }
 
 TEST_F(SpriteRenderTest, BankThreeSpriteDataUnderTheIoAreaIsReadFromRam) {
-  IoImage[0xDD00] = 0x00;   // bank $C000, matrix $C400
-  SetRegister(0x18, 0x10);  // matrix $C400, characters $C000
-  FillNoise(Ram, 0xC000, 0x800, 40);
-  Ram[0xC7F8] = 0x40;  // data at $D000, under the video registers
-  Ram[0xC7F9] = 0x61;  // data at $D840, under colour RAM
-  FillNoise(Ram, 0xD000, 63, 41);
-  FillNoise(Ram, 0xD840, 63, 42);
+  C64.memory.ioImage[0xDD00] = 0x00;  // bank $C000, matrix $C400
+  SetRegister(0x18, 0x10);            // matrix $C400, characters $C000
+  FillNoise(C64.memory.ram, 0xC000, 0x800, 40);
+  C64.memory.ram[0xC7F8] = 0x40;  // data at $D000, under the video registers
+  C64.memory.ram[0xC7F9] = 0x61;  // data at $D840, under colour RAM
+  FillNoise(C64.memory.ram, 0xD000, 63, 41);
+  FillNoise(C64.memory.ram, 0xD840, 63, 42);
   Place(0, 24, 50);
   Place(1, 100, 50);
   Enable(0);

@@ -17,8 +17,8 @@ class TextRenderTest : public VideoTest {
     VideoTest::SetUp();
     SetRegister(0x18, 0x15);  // matrix $0400, characters $1000 (the ROM copy)
     for (unsigned cell = 0; cell < 1000; ++cell)
-      Ram[0x0400 + cell] = static_cast<std::uint8_t>(cell * 7);
-    FillNoise(IoImage, 0xD800, 1000, 1);  // colour RAM, upper nibbles included
+      C64.memory.ram[0x0400 + cell] = static_cast<std::uint8_t>(cell * 7);
+    FillNoise(C64.memory.ioImage, 0xD800, 1000, 1);  // colour RAM, upper nibbles included
     SetRegister(0x21, 6);
     SetRegister(0x22, 2);
     SetRegister(0x23, 5);
@@ -31,11 +31,11 @@ TEST_F(TextRenderTest, StandardTextMatchesTheModelAndCountsEveryCell) {
 }
 
 TEST_F(TextRenderTest, FirstCellShowsGlyphOneInColourRamColourOnBackground) {
-  Ram[0x0400] = 1;
-  IoImage[0xD800] = 0x0E;
+  C64.memory.ram[0x0400] = 1;
+  C64.memory.ioImage[0xD800] = 0x0E;
   RenderFrame();
   for (int row = 0; row < 8; ++row) {
-    const std::uint8_t pattern = RomMap[0x1000 + 8 + row];
+    const std::uint8_t pattern = C64.memory.romMap[0x1000 + 8 + row];
     for (int column = 0; column < 8; ++column) {
       const std::uint32_t wanted = (pattern & (0x80 >> column)) ? 14u : 6u;
       EXPECT_EQ(FramePixel(column, row), wanted) << column << "," << row;
@@ -44,8 +44,8 @@ TEST_F(TextRenderTest, FirstCellShowsGlyphOneInColourRamColourOnBackground) {
 }
 
 TEST_F(TextRenderTest, ColourRamUpperNibbleNeverMatters) {
-  Ram[0x0400] = 0xA0;  // reversed space: every pixel foreground
-  IoImage[0xD800] = 0xF3;
+  C64.memory.ram[0x0400] = 0xA0;  // reversed space: every pixel foreground
+  C64.memory.ioImage[0xD800] = 0xF3;
   RenderFrame();
   EXPECT_EQ(FramePixel(0, 0), 3u);
   EXPECT_EQ(FramePixel(7, 7), 3u);
@@ -57,26 +57,29 @@ TEST_F(TextRenderTest, UpperCharacterSetAt1800) {
 }
 
 TEST_F(TextRenderTest, BankOneReadsGlyphsFromRamNotTheRomCopy) {
-  IoImage[0xDD00] = 0x02;  // %10: bank $4000
-  for (unsigned cell = 0; cell < 1000; ++cell) Ram[0x4400 + cell] = static_cast<std::uint8_t>(cell);
-  FillNoise(Ram, 0x5000, 0x800, 2);
+  C64.memory.ioImage[0xDD00] = 0x02;  // %10: bank $4000
+  for (unsigned cell = 0; cell < 1000; ++cell)
+    C64.memory.ram[0x4400 + cell] = static_cast<std::uint8_t>(cell);
+  FillNoise(C64.memory.ram, 0x5000, 0x800, 2);
   RenderAndCompare();
   // Cell 0 is code 0: its first row is the RAM byte at $5000.
-  const bool set = (Ram[0x5000] & 0x80) != 0;
-  EXPECT_EQ(FramePixel(0, 0), set ? static_cast<std::uint32_t>(IoImage[0xD800] & 0x0F) : 6u);
+  const bool set = (C64.memory.ram[0x5000] & 0x80) != 0;
+  EXPECT_EQ(FramePixel(0, 0),
+            set ? static_cast<std::uint32_t>(C64.memory.ioImage[0xD800] & 0x0F) : 6u);
 }
 
 TEST_F(TextRenderTest, BankThreeGlyphsAndMatrixUnderTheIoAreaComeFromRam) {
-  IoImage[0xDD00] = 0x00;  // %00: bank $C000, characters at $D000
-  FillNoise(Ram, 0xC400, 1000, 3);
-  FillNoise(Ram, 0xD000, 0x800, 4);      // RAM under I/O: what the video chip sees
-  FillNoise(IoImage, 0xD400, 0x400, 5);  // the I/O bytes beside it must not show
-  for (unsigned n = 0x24; n < 0x40; ++n) IoImage[0xD000 + n] = static_cast<std::uint8_t>(n * 37);
+  C64.memory.ioImage[0xDD00] = 0x00;  // %00: bank $C000, characters at $D000
+  FillNoise(C64.memory.ram, 0xC400, 1000, 3);
+  FillNoise(C64.memory.ram, 0xD000, 0x800, 4);      // RAM under I/O: what the video chip sees
+  FillNoise(C64.memory.ioImage, 0xD400, 0x400, 5);  // the I/O bytes beside it must not show
+  for (unsigned n = 0x24; n < 0x40; ++n)
+    C64.memory.ioImage[0xD000 + n] = static_cast<std::uint8_t>(n * 37);
   RenderAndCompare();
 
   SetRegister(0x18, 0x40);  // the matrix at $D000, the characters at $C000
-  FillNoise(Ram, 0xC000, 0x800, 6);
-  FillNoise(Ram, 0xD000, 1000, 7);
+  FillNoise(C64.memory.ram, 0xC000, 0x800, 6);
+  FillNoise(C64.memory.ram, 0xD000, 1000, 7);
   RenderAndCompare();
 }
 
@@ -88,11 +91,11 @@ TEST_F(TextRenderTest, MulticolourTextMixesBothCellKindsAndCountsEveryCell) {
 
 TEST_F(TextRenderTest, MulticolourCellWithNibbleDPaintsPairsFromTheFourColours) {
   SetRegister(0x16, 0x10);
-  FillNoise(Ram, 0x2000, 0x800, 6);
+  FillNoise(C64.memory.ram, 0x2000, 0x800, 6);
   SetRegister(0x18, 0x18);  // characters at $2000 in RAM
-  Ram[0x0400] = 0;
-  Ram[0x2000] = 0b00011011;  // pairs %00 %01 %10 %11
-  IoImage[0xD800] = 0x0D;
+  C64.memory.ram[0x0400] = 0;
+  C64.memory.ram[0x2000] = 0b00011011;  // pairs %00 %01 %10 %11
+  C64.memory.ioImage[0xD800] = 0x0D;
   RenderFrame();
   const std::uint32_t wanted[8] = {6, 6, 2, 2, 5, 5, 13, 13};
   for (int column = 0; column < 8; ++column) EXPECT_EQ(FramePixel(column, 0), wanted[column]);
@@ -100,7 +103,7 @@ TEST_F(TextRenderTest, MulticolourCellWithNibbleDPaintsPairsFromTheFourColours) 
 
 TEST_F(TextRenderTest, ColourValuesAboveFifteenReachTheFrameBufferWhole) {
   SetRegister(0x21, 0xF6);
-  Ram[0x0400] = 0x20;  // space: background only
+  C64.memory.ram[0x0400] = 0x20;  // space: background only
   RenderFrame();
   EXPECT_EQ(FramePixel(0, 0), 0xF6u);
   const RgbColour& shown = PaletteColour(FramePixel(0, 0));

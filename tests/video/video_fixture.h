@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "tests/support/test_machine.h"
 #include "tests/video/reference_picture.h"
 #include "video/frame_buffer.h"
@@ -16,18 +16,18 @@ class VideoTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ZeroWholeMachine();
-    for (int n = 0; n < 8; ++n) core::StatusFlagMasks[n] = static_cast<std::uint8_t>(1u << n);
+    for (int n = 0; n < 8; ++n) core::C64.cpu.flagMasks[n] = static_cast<std::uint8_t>(1u << n);
     reference::LoadCharacterRom();
-    core::IoImage[0xDD00] = 0x03;  // CIA 2 port A %11: bank 0
+    core::C64.memory.ioImage[0xDD00] = 0x03;  // CIA 2 port A %11: bank 0
   }
   void TearDown() override { ZeroWholeMachine(); }
 
   static void SetRegister(unsigned number, std::uint8_t value) {
-    core::IoImage[0xD000 + number] = value;
+    core::C64.memory.ioImage[0xD000 + number] = value;
   }
 
-  // Fills Ram (or IoImage) with a reproducible byte sequence, so that every cell, glyph
-  // and colour differs from its neighbours.
+  // Fills C64.memory.ram (or C64.memory.ioImage) with a reproducible byte sequence, so that every
+  // cell, glyph and colour differs from its neighbours.
   static void FillNoise(std::uint8_t* image, unsigned from, unsigned count, std::uint32_t seed) {
     std::uint32_t state = seed * 2654435761u + 1;
     for (unsigned i = 0; i < count; ++i) {

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "core/debug_log.h"
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
 #include "input/host_key_table.h"

@@ -1,0 +1,164 @@
+// The emulated C64 as one record: the processor, memory, each chip, the input lines, the
+// run state and the KERNAL traps' state. One instance, C64, lives for the whole process;
+// power-on, reset and the tests' return to zero all start from it, and a snapshot is
+// its sections written one by one.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "core/chips/cia1_state.h"
+#include "core/chips/video_chip_state.h"
+
+namespace core {
+
+inline constexpr std::uint32_t kMemorySize = 0x10000;
+
+// ---- Processor -----------------------------------------------------------------------
+
+struct CpuRegisters {
+  std::uint8_t A;
+  std::uint8_t X;
+  std::uint8_t Y;
+  std::uint8_t SP;
+  std::uint16_t PC;
+  std::uint8_t P;
+};
+
+enum StatusFlag : int {
+  kFlagC = 0,
+  kFlagZ = 1,
+  kFlagI = 2,
+  kFlagD = 3,
+  kFlagB = 4,
+  kFlagBit5 = 5,
+  kFlagV = 6,
+  kFlagN = 7,
+};
+// The processor port bits share the mask entries: LORAM 0, HIRAM 1, CHAREN 2.
+enum PortBit : int { kPortLoram = 0, kPortHiram = 1, kPortCharen = 2 };
+
+struct Cpu6510 : CpuRegisters {
+  // Entry n holds 1 << n once PowerOn has stored them; until then all are zero, so every
+  // flag test finds the bit clear and every flag update does nothing.
+  std::uint8_t flagMasks[8];
+  std::int64_t instructionCount;  // incremented before every fetch; never wraps
+  std::uint8_t stallCycles;       // idle steps owed by the last instruction
+
+  CpuRegisters Registers() const { return *this; }
+  void SetRegisters(const CpuRegisters& registers) {
+    static_cast<CpuRegisters&>(*this) = registers;
+  }
+};
+
+// ---- Memory --------------------------------------------------------------------------
+
+struct Memory {
+  // The machine's RAM, including the RAM under the ROMs and the I/O window.
+  // $0000 is the port's data-direction register, $0001 the effective port value.
+  std::uint8_t ram[kMemorySize];
+  // BASIC at $A000, KERNAL at $E000, the character generator at $D000 and its two copies
+  // at $1000 and $9000 (the video chip's view). Written only when the ROMs are placed.
+  std::uint8_t romMap[kMemorySize];
+  // The I/O registers at $D000-$DFFF (video, sound, colour RAM, CIA 1, CIA 2, I/O areas).
+  std::uint8_t ioImage[kMemorySize];
+  // The last value the processor wrote to $0001.
+  std::uint8_t portLatch;
+};
+
+// ---- Input lines ---------------------------------------------------------------------
+
+// The lines CIA 1 reads at its ports, changed by the keyboard mapping with atomic bit
+// operations (presses come from two threads). Bit c of keyMatrix row r is the key at row
+// r, column c: 1 released, 0 pressed. The joystick is active low: bit 0 up, 1 down,
+// 2 left, 3 right, 4 fire; $FF when idle.
+struct InputLines {
+  std::atomic<std::uint8_t> keyMatrix[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  std::atomic<std::uint8_t> joystick{0xFF};
+  // The control port the joystick is plugged into, 1 or 2. A setting of the host (menu and
+  // command line), not of the machine: power-on and reset leave it alone.
+  std::atomic<std::uint8_t> joystickPort{1};
+};
+
+// ---- Run state -----------------------------------------------------------------------
+
+inline constexpr int FramesPerPass = 8;
+
+// Flags written by the user-interface thread and read by the loop at every instruction
+// boundary are atomics with relaxed access: a plain load on the hot path.
+struct RunState {
+  std::atomic<std::uint8_t> runFlag{0};           // a pass may run
+  std::atomic<std::uint8_t> emulationRunning{1};  // Stop/Run
+  std::atomic<std::int32_t> stepBudget{-1};       // -1 unlimited, 0 paused, N single steps
+  std::uint32_t framesLeft = FramesPerPass;       // frames before the pass's picture
+  // Frames begun since the process started (one per raster wrap); the headless runner and
+  // the keyboard's deferred releases count emulated time with it.
+  std::atomic<std::uint64_t> frameCounter{0};
+};
+
+// The busy-wait throttle and the frames-per-second window that steers it.
+struct Throttle {
+  std::atomic<float> delay{0.0f};
+  std::atomic<float> savedDelay{0.0f};
+  std::atomic<std::uint8_t> speedLimitOn{0};
+  std::int32_t fpsCounter;
+  std::int32_t fpsDeadline;
+  std::int32_t fpsLastSample;
+  std::atomic<std::int32_t> framesPerSecond{0};
+};
+
+// ---- KERNAL traps --------------------------------------------------------------------
+
+struct TrapState {
+  // The file name last set through the KERNAL, kept until a load routine reaches its
+  // device trap (a save or an open with a name loads nothing).
+  char fileName[256];
+  std::uint16_t fileNameLength;
+  std::uint8_t loadSucceeded;
+};
+
+// ---- The machine ---------------------------------------------------------------------
+
+struct Machine {
+  Cpu6510 cpu;
+  Memory memory;
+  VideoChip vic;
+  Cia1Classic cia1;
+  InputLines input;
+  RunState run;
+  Throttle throttle;
+  TrapState traps;
+};
+
+extern Machine C64;
+
+// Brings the whole record back to the all-zero state of process start, with the run
+// loop's flags at their initial values, every key up, and the debug log empty. The layers
+// above have their own (the tests' support zeroes them all in one call).
+void ZeroMachineState();
+
+// ---- Status flags --------------------------------------------------------------------
+
+inline bool FlagSet(int flag) {
+  return (C64.cpu.P & C64.cpu.flagMasks[flag]) != 0;
+}
+inline void SetFlag(int flag) {
+  C64.cpu.P |= C64.cpu.flagMasks[flag];
+}
+inline void ClearFlag(int flag) {
+  C64.cpu.P &= static_cast<std::uint8_t>(~C64.cpu.flagMasks[flag]);
+}
+inline void PutFlag(int flag, bool on) {
+  on ? SetFlag(flag) : ClearFlag(flag);
+}
+inline void SetNZ(std::uint8_t value) {
+  PutFlag(kFlagN, (value & 0x80) != 0);
+  PutFlag(kFlagZ, value == 0);
+}
+
+// The interrupt request the processor sees: the OR of the chips' lines.
+inline bool InterruptRequested() {
+  return (C64.vic.irq | C64.cia1.irq) != 0;
+}
+
+}  // namespace core
