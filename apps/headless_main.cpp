@@ -79,6 +79,10 @@ int Run(int argc, char** argv) {
   app.add_flag("--log", echoLog, "Print the debug log's lines on standard error as they arrive");
   // The joystick and the cursor keys, as the desktop program takes them.
   std::string cursorKeys = "joystick";
+  std::string model = "classic";
+  app.add_option("--model", model,
+                 "The machine: classic (as designed) or accurate (the chips' own timing)")
+      ->check(CLI::IsMember({"classic", "accurate"}));
   app.add_option("--joystick-port", options.joystickPort, "Control port of the joystick")
       ->check(CLI::IsMember({1, 2}));
   app.add_option("--cursor-keys", cursorKeys, "The PC cursor keys as the joystick or the cursor")
@@ -109,6 +113,8 @@ int Run(int argc, char** argv) {
     options.program = positionalProgram;
   }
   options.cursorKeysAsJoystick = cursorKeys == "joystick";
+  options.model =
+      model == "accurate" ? core::MachineModel::kAccurate : core::MachineModel::kClassic;
 
   std::string error;
   if (!core::LoadRomImages(core::RomSearchDirectories(platform::ExecutablePath()), error)) {

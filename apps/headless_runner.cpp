@@ -147,7 +147,7 @@ int FinishRun(const RunRecord& run) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - run.started).count();
     // PowerOn started the instruction count at 0 (a snapshot keeps the count it had).
     run.out << StatsLine(core::C64.run.frameCounter.load() - run.firstFrame,
-                         core::C64.cpu.instructionCount, seconds)
+                         core::C64.cpu.instructionCount, seconds, core::C64.model)
             << "\n";
   }
   run.out.flush();
@@ -235,11 +235,14 @@ void ReleaseHostCharacter(unsigned char character) {
   input::OnKeyUp(character, TypedShifted(character) ? input::kModifierShift : 0);
 }
 
-std::string StatsLine(std::uint64_t frames, std::int64_t instructions, double seconds) {
-  char line[160];
+std::string StatsLine(std::uint64_t frames, std::int64_t instructions, double seconds,
+                      core::MachineModel model) {
+  char line[192];
   std::snprintf(line, sizeof line,
-                "stats: frames=%" PRIu64 " instructions=%" PRId64 " seconds=%.3f fps=%.1f", frames,
-                instructions, seconds, seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+                "stats: frames=%" PRIu64 " instructions=%" PRId64 " seconds=%.3f fps=%.1f model=%s",
+                frames, instructions, seconds,
+                seconds > 0 ? static_cast<double>(frames) / seconds : 0.0,
+                model == core::MachineModel::kAccurate ? "accurate" : "classic");
   return line;
 }
 
@@ -266,7 +269,10 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
   core::C64.input.joystickPort.store(static_cast<std::uint8_t>(options.joystickPort));
   input::SetCursorKeysAsJoystick(options.cursorKeysAsJoystick);
   core::SetSpeedLimit(options.speedLimit);
-  if (options.loadState.empty()) core::PowerOn(true);
+  if (options.loadState.empty()) {
+    core::C64.model = options.model;
+    core::PowerOn(true);
+  }
 
   // Frames count from power-on, or from the snapshot's frame.
   const RunRecord run{options, out, err, std::chrono::steady_clock::now(),

@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "core/machine.h"
+
 namespace apps {
 
 struct HeadlessOptions {
@@ -30,6 +32,8 @@ struct HeadlessOptions {
   // {JOY1 ...} or {JOY2 ...} step of typeText puts the joystick into its port.
   int joystickPort = 1;
   bool cursorKeysAsJoystick = true;
+  // The machine model powered on (a snapshot brings its own).
+  core::MachineModel model = core::MachineModel::kClassic;
 };
 
 // Runs the machine (already holding its ROM images) as the options say and returns the
@@ -40,8 +44,9 @@ struct HeadlessOptions {
 // A halting opcode ends the process from inside the run, after the outputs are written.
 int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
 
-// The --stats line: "stats: frames=F instructions=I seconds=S fps=R".
-std::string StatsLine(std::uint64_t frames, std::int64_t instructions, double seconds);
+// The --stats line: "stats: frames=F instructions=I seconds=S fps=R model=M".
+std::string StatsLine(std::uint64_t frames, std::int64_t instructions, double seconds,
+                      core::MachineModel model);
 
 // Whether a command-line path names a disk image: it ends in ".d64" or ".D64".
 bool NamesDiskImage(const std::string& path);

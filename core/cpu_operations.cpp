@@ -77,14 +77,14 @@ void Arr(std::uint16_t address, std::uint8_t length) {
   AdvancePc(length);
 }
 
-void EnterHandler(std::uint8_t pushedStatus) {
+void EnterHandler(std::uint8_t pushedStatus, std::uint16_t vector) {
   Push(static_cast<std::uint8_t>(C64.cpu.PC >> 8));
   Push(static_cast<std::uint8_t>(C64.cpu.PC));
   Push(pushedStatus);
   // The vector is read from the images directly: the KERNAL ROM's while HIRAM is set,
   // else the RAM's.
   const std::uint8_t* image = PortBitSet(kPortHiram) ? C64.memory.romMap : C64.memory.ram;
-  C64.cpu.PC = static_cast<std::uint16_t>(image[0xFFFF] << 8 | image[0xFFFE]);
+  C64.cpu.PC = static_cast<std::uint16_t>(image[vector + 1] << 8 | image[vector]);
   SetFlag(kFlagI);
 }
 

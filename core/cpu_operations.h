@@ -15,6 +15,7 @@
 
 #include "core/machine.h"
 #include "core/memory_map.h"
+#include "core/opcode_table.h"
 
 namespace core {
 
@@ -380,6 +381,81 @@ inline void Isc(std::uint16_t address, std::uint8_t length) {
   AdvancePc(length);
 }
 
+// ---- The chip's read-modify-write (accurate machine) ---------------------------------
+// The byte is read, written back unchanged while the new one is formed (that first write
+// is what acknowledges the video chip's interrupt in `dec $d019`), then the new byte is
+// written. Flags come from the new byte itself, never from a read-back.
+
+template <typename Change>
+inline std::uint8_t ModifyMemory(std::uint16_t address, Change change) {
+  const std::uint8_t old = ReadByte(address);
+  WriteByte(address, old);
+  const std::uint8_t result = change(old);
+  WriteByte(address, result);
+  return result;
+}
+inline std::uint8_t ShiftedLeft(std::uint8_t value) {
+  PutFlag(kFlagC, (value & 0x80) != 0);
+  return static_cast<std::uint8_t>(value << 1);
+}
+inline std::uint8_t ShiftedRight(std::uint8_t value) {
+  PutFlag(kFlagC, (value & 0x01) != 0);
+  return static_cast<std::uint8_t>(value >> 1);
+}
+inline std::uint8_t RotatedLeft(std::uint8_t value) {
+  const std::uint8_t carryIn = CarryIn();
+  PutFlag(kFlagC, (value & 0x80) != 0);
+  return static_cast<std::uint8_t>(value << 1 | carryIn);
+}
+inline std::uint8_t RotatedRight(std::uint8_t value) {
+  const std::uint8_t carryIn = CarryIn();
+  PutFlag(kFlagC, (value & 0x01) != 0);
+  return static_cast<std::uint8_t>(value >> 1 | carryIn << 7);
+}
+inline std::uint8_t Incremented(std::uint8_t value) {
+  return static_cast<std::uint8_t>(value + 1);
+}
+inline std::uint8_t Decremented(std::uint8_t value) {
+  return static_cast<std::uint8_t>(value - 1);
+}
+
+// The read-modify-write operations on memory, and the undocumented ones that go on with
+// the accumulator: SLO is ASL then ORA, RLA ROL then AND, SRE LSR then EOR, RRA ROR then
+// ADC, DCP DEC then CMP, ISC INC then SBC.
+template <Operation kOperation>
+inline void ChipReadModifyWrite(std::uint16_t address, std::uint8_t length) {
+  if constexpr (kOperation == Operation::INC) {
+    SetNZ(ModifyMemory(address, Incremented));
+  } else if constexpr (kOperation == Operation::DEC) {
+    SetNZ(ModifyMemory(address, Decremented));
+  } else if constexpr (kOperation == Operation::ASL) {
+    SetNZ(ModifyMemory(address, ShiftedLeft));
+  } else if constexpr (kOperation == Operation::LSR) {
+    SetNZ(ModifyMemory(address, ShiftedRight));
+  } else if constexpr (kOperation == Operation::ROL) {
+    SetNZ(ModifyMemory(address, RotatedLeft));
+  } else if constexpr (kOperation == Operation::ROR) {
+    SetNZ(ModifyMemory(address, RotatedRight));
+  } else if constexpr (kOperation == Operation::SLO) {
+    C64.cpu.A |= ModifyMemory(address, ShiftedLeft);
+    SetNZ(C64.cpu.A);
+  } else if constexpr (kOperation == Operation::RLA) {
+    C64.cpu.A &= ModifyMemory(address, RotatedLeft);
+    SetNZ(C64.cpu.A);
+  } else if constexpr (kOperation == Operation::SRE) {
+    C64.cpu.A ^= ModifyMemory(address, ShiftedRight);
+    SetNZ(C64.cpu.A);
+  } else if constexpr (kOperation == Operation::RRA) {
+    AddWithCarry(ModifyMemory(address, RotatedRight));
+  } else if constexpr (kOperation == Operation::DCP) {
+    Compare(C64.cpu.A, ModifyMemory(address, Decremented));
+  } else {
+    static_assert(kOperation == Operation::ISC);
+    SubtractWithBorrow(ModifyMemory(address, Incremented));
+  }
+  AdvancePc(length);
+}
+
 // ---- Accumulator shifts --------------------------------------------------------------
 
 inline void AslAccumulator(std::uint8_t length) {
@@ -554,10 +630,12 @@ inline void Rti() {
   const std::uint8_t high = Pull();
   C64.cpu.PC = static_cast<std::uint16_t>(high << 8 | low);
 }
-// Entering a handler, as BRK and the interrupt entry both do: pushes PC and the given
-// status byte, takes the vector at $FFFE straight from the image the processor would see
-// there and sets I (cpu_operations.cpp).
-void EnterHandler(std::uint8_t pushedStatus);
+// Entering a handler, as BRK and the interrupt entries do: pushes PC and the given status
+// byte, takes the vector ($FFFE, or $FFFA for the NMI) straight from the image the
+// processor would see there and sets I (cpu_operations.cpp).
+inline constexpr std::uint16_t kIrqVector = 0xFFFE;
+inline constexpr std::uint16_t kNmiVector = 0xFFFA;
+void EnterHandler(std::uint8_t pushedStatus, std::uint16_t vector = kIrqVector);
 // BRK: pushes PC + 2 and P with B set (B stays set) and enters the handler.
 void Brk();
 

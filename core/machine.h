@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/chips/cia1_state.h"
+#include "core/chips/cia6526.h"
 #include "core/chips/video_chip_state.h"
 
 namespace core {
@@ -44,6 +45,13 @@ struct Cpu6510 : CpuRegisters {
   std::uint8_t flagMasks[8];
   std::int64_t instructionCount;  // incremented before every fetch; never wraps
   std::uint8_t stallCycles;       // idle steps owed by the last instruction
+  // The accurate machine polls the interrupt input in an instruction's next-to-last cycle
+  // (earlier in a taken branch that stays on its page): when the owed cycles come down to
+  // pollAt it notes whether an IRQ is to be taken at the next boundary, with I as it was
+  // before CLI, SEI or PLP changed it. pollAt 0xFF polls nothing (an interrupt entry).
+  std::uint8_t pollAt;
+  std::uint8_t pollWithI;
+  std::uint8_t irqPolled;
 
   CpuRegisters Registers() const { return *this; }
   void SetRegisters(const CpuRegisters& registers) {
@@ -66,6 +74,16 @@ struct Memory {
   std::uint8_t portLatch;
 };
 
+// ---- Interrupts of the accurate machine ----------------------------------------------
+
+// The NMI input is edge-triggered: a change of CIA 2's interrupt output (or a RESTORE
+// press) from inactive to active latches a request, which the processor takes at its next
+// instruction boundary whatever I says.
+struct NmiInput {
+  std::uint8_t level;    // the line as last seen: CIA 2's output
+  std::uint8_t pending;  // an edge not yet taken
+};
+
 // ---- Input lines ---------------------------------------------------------------------
 
 // The lines CIA 1 reads at its ports, changed by the keyboard mapping with atomic bit
@@ -78,6 +96,9 @@ struct InputLines {
   // The control port the joystick is plugged into, 1 or 2. A setting of the host (menu and
   // command line), not of the machine: power-on and reset leave it alone.
   std::atomic<std::uint8_t> joystickPort{1};
+  // RESTORE is not on the matrix: a press sends one pulse to the NMI input (the accurate
+  // machine takes it at its next instruction boundary; the classic one has no NMI).
+  std::atomic<std::uint8_t> restorePressed{0};
 };
 
 // ---- Run state -----------------------------------------------------------------------
@@ -119,11 +140,20 @@ struct TrapState {
 
 // ---- The machine ---------------------------------------------------------------------
 
+// The machine as designed (one interrupt per frame, its own cycle charges, a reduced
+// CIA 1), or as the chips are: the 6510's cycles, two complete CIAs, raster interrupts.
+enum class MachineModel : std::uint8_t { kClassic, kAccurate };
+
 struct Machine {
+  // A setting that power-on and reset keep; a change takes effect with the next reset.
+  MachineModel model;
   Cpu6510 cpu;
   Memory memory;
   VideoChip vic;
-  Cia1Classic cia1;
+  Cia1Classic classicCia1;  // the classic machine's CIA 1
+  Cia6526 cia1;             // the accurate machine's: keyboard, joysticks, IRQ
+  Cia6526 cia2;             // the accurate machine's: video bank, serial bus, NMI
+  NmiInput nmi;
   InputLines input;
   RunState run;
   Throttle throttle;
@@ -158,7 +188,10 @@ inline void SetNZ(std::uint8_t value) {
 
 // The interrupt request the processor sees: the OR of the chips' lines.
 inline bool InterruptRequested() {
-  return (C64.vic.irq | C64.cia1.irq) != 0;
+  return (C64.vic.irq | C64.classicCia1.irq) != 0;
+}
+inline bool AccurateInterruptRequested() {
+  return C64.vic.irq != 0 || C64.cia1.interrupt;
 }
 
 }  // namespace core

@@ -40,6 +40,9 @@ void SaveMachine(const Machine& machine, StateWriter& writer) {
   writer.PutBytes(cpu.flagMasks);
   writer.PutU64(static_cast<std::uint64_t>(cpu.instructionCount));
   writer.PutU8(cpu.stallCycles);
+  writer.PutU8(cpu.pollAt);
+  writer.PutU8(cpu.pollWithI);
+  writer.PutU8(cpu.irqPolled);
   writer.EndSection();
 
   writer.BeginSection("MEM ");
@@ -52,10 +55,13 @@ void SaveMachine(const Machine& machine, StateWriter& writer) {
   writer.PutU16(machine.vic.rasterLine);
   PutI32(writer, machine.vic.lineCyclesLeft);
   writer.PutU8(machine.vic.irq);
+  writer.PutU16(machine.vic.rasterCompare);
+  writer.PutU8(machine.vic.interruptLatch);
+  writer.PutU8(machine.vic.interruptMask);
   writer.EndSection();
 
-  const Cia1Classic& cia = machine.cia1;
-  writer.BeginSection("CIA1");
+  const Cia1Classic& cia = machine.classicCia1;
+  writer.BeginSection("CIAC");
   writer.PutU16(cia.timerACounter);
   writer.PutU8(cia.timerARunning);
   PutI32(writer, cia.todTenths);
@@ -66,12 +72,20 @@ void SaveMachine(const Machine& machine, StateWriter& writer) {
   writer.PutU8(cia.irq);
   writer.EndSection();
 
+  machine.cia1.Save(writer, "CIA1");
+  machine.cia2.Save(writer, "CIA2");
+  writer.BeginSection("NMI ");
+  writer.PutU8(machine.nmi.level);
+  writer.PutU8(machine.nmi.pending);
+  writer.EndSection();
+
   writer.BeginSection("INPT");
   for (const auto& row : machine.input.keyMatrix) writer.PutU8(row.load());
   writer.PutU8(machine.input.joystick.load());
   writer.EndSection();
 
   writer.BeginSection("RUN ");
+  writer.PutU8(static_cast<std::uint8_t>(machine.model));
   writer.PutU32(machine.run.framesLeft);
   writer.PutU64(machine.run.frameCounter.load());
   writer.EndSection();
@@ -93,7 +107,11 @@ bool LoadMachine(StateReader& reader, Machine& machine) {
   reader.Bytes(cpu.flagMasks);
   cpu.instructionCount = static_cast<std::int64_t>(reader.U64());
   cpu.stallCycles = reader.U8();
+  cpu.pollAt = reader.U8();
+  cpu.pollWithI = reader.U8();
+  cpu.irqPolled = reader.U8();
   reader.EndSection();
+  if (cpu.irqPolled > 1) reader.Fail();
   // The masks are either all zero (before the first power-on) or 1 << n.
   for (int n = 0; n < 8; ++n) {
     if (cpu.flagMasks[n] != 0 && cpu.flagMasks[n] != (1u << n)) reader.Fail();
@@ -111,14 +129,19 @@ bool LoadMachine(StateReader& reader, Machine& machine) {
   machine.vic.rasterLine = reader.U16();
   machine.vic.lineCyclesLeft = GetI32(reader);
   machine.vic.irq = reader.U8();
+  machine.vic.rasterCompare = reader.U16();
+  machine.vic.interruptLatch = reader.U8();
+  machine.vic.interruptMask = reader.U8();
   reader.EndSection();
   if (machine.vic.rasterLine > LinesPerFrame || machine.vic.lineCyclesLeft < 0 ||
-      machine.vic.lineCyclesLeft > CyclesPerLine || machine.vic.irq > 1) {
+      machine.vic.lineCyclesLeft > CyclesPerLine || machine.vic.irq > 1 ||
+      machine.vic.rasterCompare > 0x1FF || machine.vic.interruptLatch > 0x0F ||
+      machine.vic.interruptMask > 0x0F) {
     reader.Fail();
   }
 
-  Cia1Classic& cia = machine.cia1;
-  reader.BeginSection("CIA1");
+  Cia1Classic& cia = machine.classicCia1;
+  reader.BeginSection("CIAC");
   cia.timerACounter = reader.U16();
   cia.timerARunning = reader.U8();
   cia.todTenths = GetI32(reader);
@@ -132,12 +155,23 @@ bool LoadMachine(StateReader& reader, Machine& machine) {
     reader.Fail();
   }
 
+  machine.cia1.Load(reader, "CIA1");
+  machine.cia2.Load(reader, "CIA2");
+  reader.BeginSection("NMI ");
+  machine.nmi.level = reader.U8();
+  machine.nmi.pending = reader.U8();
+  reader.EndSection();
+  if (machine.nmi.level > 1 || machine.nmi.pending > 1) reader.Fail();
+
   reader.BeginSection("INPT");
   for (auto& row : machine.input.keyMatrix) row.store(reader.U8());
   machine.input.joystick.store(reader.U8());
   reader.EndSection();
 
   reader.BeginSection("RUN ");
+  const std::uint8_t model = reader.U8();
+  if (model > static_cast<std::uint8_t>(MachineModel::kAccurate)) reader.Fail();
+  machine.model = static_cast<MachineModel>(model);
   machine.run.framesLeft = reader.U32();
   machine.run.frameCounter.store(reader.U64());
   reader.EndSection();

@@ -1,5 +1,6 @@
 // The machine record in a snapshot: one section per part (processor, memory, video chip,
-// CIA 1, input lines, run counters, traps), each field written explicitly. The ROM map
+// the classic CIA 1, the two 6526s, the NMI input, input lines, the model and run
+// counters, traps), each field written explicitly. The ROM map
 // is not stored: it follows from the ROM images, which a snapshot only names by checksum.
 #pragma once
 

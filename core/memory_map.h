@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/chips/cia1.h"
+#include "core/chips/cia_ports.h"
 #include "core/chips/video_chip.h"
 #include "core/machine.h"
 #include "core/processor_port.h"
@@ -14,26 +15,32 @@
 namespace core {
 
 // The I/O area as the processor reaches it: one dispatch by page to the chip that answers
-// there. The sound chip's registers, colour RAM and the two I/O areas are plain bytes.
+// there, as the running model has it. The sound chip's registers, colour RAM and the two
+// I/O areas are plain bytes.
 inline std::uint8_t ReadIo(std::uint16_t address) {
+  const bool accurate = C64.model == MachineModel::kAccurate;
   switch ((address >> 8) & 0x0F) {
     case 0x0:
     case 0x1:
     case 0x2:
-    case 0x3: return VicRead(address);
-    case 0xC: return Cia1Read(address);
-    case 0xD: return Cia2Read(address);
+    case 0x3: return accurate ? VicReadAccurate(address) : VicRead(address);
+    case 0xC: return accurate ? Cia1ReadAccurate(address) : Cia1Read(address);
+    case 0xD: return accurate ? Cia2ReadAccurate(address) : Cia2Read(address);
     default: return C64.memory.ioImage[address];
   }
 }
 
 inline void WriteIo(std::uint16_t address, std::uint8_t value) {
+  const bool accurate = C64.model == MachineModel::kAccurate;
   switch ((address >> 8) & 0x0F) {
     case 0x0:
     case 0x1:
     case 0x2:
-    case 0x3: VicWrite(address, value); break;
-    case 0xC: Cia1Write(address, value); break;
+    case 0x3: accurate ? VicWriteAccurate(address, value) : VicWrite(address, value); break;
+    case 0xC: accurate ? Cia1WriteAccurate(address, value) : Cia1Write(address, value); break;
+    case 0xD:
+      accurate ? Cia2WriteAccurate(address, value) : void(C64.memory.ioImage[address] = value);
+      break;
     default: C64.memory.ioImage[address] = value; break;
   }
 }
@@ -60,12 +67,17 @@ inline std::uint8_t ReadByte(std::uint16_t address) {
 // show their bytes but do not acknowledge the interrupt. For the host looking at memory as the
 // processor would (a file name the KERNAL was given), never for the processor itself.
 inline std::uint8_t PeekByte(std::uint16_t address) {
-  // The acknowledge ($DC0D, its mirrors, $DD0D) is the only side effect of a read.
+  // Reads change only the chips: the classic acknowledge ($DC0D, its mirrors, $DD0D), and
+  // the 6526s' interrupt control and time-of-day latch.
   const std::uint8_t videoLine = C64.vic.irq;
-  const std::uint8_t ciaLine = C64.cia1.irq;
+  const std::uint8_t ciaLine = C64.classicCia1.irq;
+  const Cia6526 cia1 = C64.cia1;
+  const Cia6526 cia2 = C64.cia2;
   const std::uint8_t byte = ReadByte(address);
   C64.vic.irq = videoLine;
-  C64.cia1.irq = ciaLine;
+  C64.classicCia1.irq = ciaLine;
+  C64.cia1 = cia1;
+  C64.cia2 = cia2;
   return byte;
 }
 

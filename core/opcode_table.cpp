@@ -31,267 +31,267 @@ constexpr AddressingMode Rel = AddressingMode::kRelative;
 
 }  // namespace
 
-#define ROW(name, mode, length, cycles) \
-  { #name, mode, length, cycles, Operation::name }
+#define ROW(name, mode, length, cycles, chipCycles) \
+  { #name, mode, length, cycles, chipCycles, Operation::name }
 
 // clang-format off
 constexpr OpcodeInfo OpcodeTable[256] = {
-    /* $00 */ ROW(BRK, Imp, 1, 6),
-    /* $01 */ ROW(ORA, IzX, 2, 5),
-    /* $02 */ ROW(JAM, Imp, 1, 0),
-    /* $03 */ ROW(SLO, IzX, 2, 5),
-    /* $04 */ ROW(NOP, Zp, 2, 1),
-    /* $05 */ ROW(ORA, Zp, 2, 2),
-    /* $06 */ ROW(ASL, Zp, 2, 4),
-    /* $07 */ ROW(SLO, Zp, 2, 2),
-    /* $08 */ ROW(PHP, Imp, 1, 2),
-    /* $09 */ ROW(ORA, Imm, 2, 1),
-    /* $0A */ ROW(ASL, Acc, 1, 1),
-    /* $0B */ ROW(ANC, Imm, 2, 2),
-    /* $0C */ ROW(NOP, Abs, 3, 1),
-    /* $0D */ ROW(ORA, Abs, 3, 3),
-    /* $0E */ ROW(ASL, Abs, 3, 5),
-    /* $0F */ ROW(SLO, Abs, 3, 3),
-    /* $10 */ ROW(BPL, Rel, 2, 2),
-    /* $11 */ ROW(ORA, IzY, 2, 4),
-    /* $12 */ ROW(JAM, Imp, 1, 0),
-    /* $13 */ ROW(SLO, IzY, 2, 4),
-    /* $14 */ ROW(NOP, ZpX, 2, 1),
-    /* $15 */ ROW(ORA, ZpX, 2, 3),
-    /* $16 */ ROW(ASL, ZpX, 2, 5),
-    /* $17 */ ROW(SLO, ZpX, 2, 3),
-    /* $18 */ ROW(CLC, Imp, 1, 1),
-    /* $19 */ ROW(ORA, AbsY, 3, 5),
-    /* $1A */ ROW(NOP, Imp, 1, 1),
-    /* $1B */ ROW(SLO, AbsY, 3, 4),
-    /* $1C */ ROW(NOP, AbsX, 3, 1),
-    /* $1D */ ROW(ORA, AbsX, 3, 5),
-    /* $1E */ ROW(ASL, AbsX, 3, 6),
-    /* $1F */ ROW(SLO, AbsX, 3, 4),
-    /* $20 */ ROW(JSR, Abs, 3, 1),
-    /* $21 */ ROW(AND, IzX, 2, 5),
-    /* $22 */ ROW(JAM, Imp, 1, 0),
-    /* $23 */ ROW(RLA, IzX, 2, 5),
-    /* $24 */ ROW(BIT, Zp, 2, 3),
-    /* $25 */ ROW(AND, Zp, 2, 2),
-    /* $26 */ ROW(ROL, Zp, 2, 4),
-    /* $27 */ ROW(RLA, Zp, 2, 2),
-    /* $28 */ ROW(PLP, Imp, 1, 3),
-    /* $29 */ ROW(AND, Imm, 2, 1),
-    /* $2A */ ROW(ROL, Acc, 1, 1),
-    /* $2B */ ROW(ANC, Imm, 2, 2),
-    /* $2C */ ROW(BIT, Abs, 3, 3),
-    /* $2D */ ROW(AND, Abs, 3, 3),
-    /* $2E */ ROW(ROL, Abs, 3, 5),
-    /* $2F */ ROW(RLA, Abs, 3, 3),
-    /* $30 */ ROW(BMI, Rel, 2, 2),
-    /* $31 */ ROW(AND, IzY, 2, 4),
-    /* $32 */ ROW(JAM, Imp, 1, 0),
-    /* $33 */ ROW(RLA, IzY, 2, 4),
-    /* $34 */ ROW(NOP, ZpX, 2, 1),
-    /* $35 */ ROW(AND, ZpX, 2, 3),
-    /* $36 */ ROW(ROL, ZpX, 2, 4),
-    /* $37 */ ROW(RLA, ZpX, 2, 3),
-    /* $38 */ ROW(SEC, Imp, 1, 1),
-    /* $39 */ ROW(AND, AbsY, 3, 4),
-    /* $3A */ ROW(NOP, Imp, 1, 1),
-    /* $3B */ ROW(RLA, AbsY, 3, 4),
-    /* $3C */ ROW(NOP, AbsX, 3, 1),
-    /* $3D */ ROW(AND, AbsX, 3, 4),
-    /* $3E */ ROW(ROL, AbsX, 3, 5),
-    /* $3F */ ROW(RLA, AbsX, 3, 4),
-    /* $40 */ ROW(RTI, Imp, 1, 5),
-    /* $41 */ ROW(EOR, IzX, 2, 5),
-    /* $42 */ ROW(JAM, Imp, 1, 0),
-    /* $43 */ ROW(SRE, IzX, 2, 5),
-    /* $44 */ ROW(NOP, Zp, 2, 1),
-    /* $45 */ ROW(EOR, Zp, 2, 2),
-    /* $46 */ ROW(LSR, Zp, 2, 4),
-    /* $47 */ ROW(SRE, Zp, 2, 2),
-    /* $48 */ ROW(PHA, Imp, 1, 2),
-    /* $49 */ ROW(EOR, Imm, 2, 1),
-    /* $4A */ ROW(LSR, Acc, 1, 1),
-    /* $4B */ ROW(ALR, Imm, 2, 2),
-    /* $4C */ ROW(JMP, Abs, 3, 2),
-    /* $4D */ ROW(EOR, Abs, 3, 3),
-    /* $4E */ ROW(LSR, Abs, 3, 5),
-    /* $4F */ ROW(SRE, Abs, 3, 3),
-    /* $50 */ ROW(BVC, Rel, 2, 2),
-    /* $51 */ ROW(EOR, IzY, 2, 4),
-    /* $52 */ ROW(JAM, Imp, 1, 0),
-    /* $53 */ ROW(SRE, IzY, 2, 4),
-    /* $54 */ ROW(NOP, ZpX, 2, 1),
-    /* $55 */ ROW(EOR, ZpX, 2, 3),
-    /* $56 */ ROW(LSR, ZpX, 2, 5),
-    /* $57 */ ROW(SRE, ZpX, 2, 3),
-    /* $58 */ ROW(CLI, Imp, 1, 1),
-    /* $59 */ ROW(EOR, AbsY, 3, 5),
-    /* $5A */ ROW(NOP, Imp, 1, 1),
-    /* $5B */ ROW(SRE, AbsY, 3, 4),
-    /* $5C */ ROW(NOP, AbsX, 3, 1),
-    /* $5D */ ROW(EOR, AbsX, 3, 5),
-    /* $5E */ ROW(LSR, AbsX, 3, 5),
-    /* $5F */ ROW(SRE, AbsX, 3, 4),
-    /* $60 */ ROW(RTS, Imp, 1, 5),
-    /* $61 */ ROW(ADC, IzX, 2, 5),
-    /* $62 */ ROW(JAM, Imp, 1, 0),
-    /* $63 */ ROW(RRA, IzX, 2, 5),
-    /* $64 */ ROW(NOP, Zp, 2, 1),
-    /* $65 */ ROW(ADC, Zp, 2, 2),
-    /* $66 */ ROW(ROR, Zp, 2, 4),
-    /* $67 */ ROW(RRA, Zp, 2, 2),
-    /* $68 */ ROW(PLA, Imp, 1, 3),
-    /* $69 */ ROW(ADC, Imm, 2, 1),
-    /* $6A */ ROW(ROR, Acc, 1, 1),
-    /* $6B */ ROW(ARR, Imm, 2, 2),
-    /* $6C */ ROW(JMP, Ind, 3, 4),
-    /* $6D */ ROW(ADC, Abs, 3, 3),
-    /* $6E */ ROW(ROR, Abs, 3, 5),
-    /* $6F */ ROW(RRA, Abs, 3, 3),
-    /* $70 */ ROW(BVS, Rel, 2, 3),
-    /* $71 */ ROW(ADC, IzY, 2, 4),
-    /* $72 */ ROW(JAM, Imp, 1, 0),
-    /* $73 */ ROW(RRA, IzY, 2, 4),
-    /* $74 */ ROW(NOP, ZpX, 2, 1),
-    /* $75 */ ROW(ADC, ZpX, 2, 3),
-    /* $76 */ ROW(ROR, ZpX, 2, 4),
-    /* $77 */ ROW(RRA, ZpX, 2, 3),
-    /* $78 */ ROW(SEI, Imp, 1, 1),
-    /* $79 */ ROW(ADC, AbsY, 3, 4),
-    /* $7A */ ROW(NOP, Imp, 1, 1),
-    /* $7B */ ROW(RRA, AbsY, 3, 4),
-    /* $7C */ ROW(NOP, AbsX, 3, 1),
-    /* $7D */ ROW(ADC, AbsX, 3, 4),
-    /* $7E */ ROW(ROR, AbsX, 3, 5),
-    /* $7F */ ROW(RRA, AbsX, 3, 4),
-    /* $80 */ ROW(NOP, Imm, 2, 1),
-    /* $81 */ ROW(STA, IzX, 2, 5),
-    /* $82 */ ROW(NOP, Imm, 2, 1),
-    /* $83 */ ROW(SAX, IzX, 2, 5),
-    /* $84 */ ROW(STY, Zp, 2, 2),
-    /* $85 */ ROW(STA, Zp, 2, 2),
-    /* $86 */ ROW(STX, Zp, 2, 2),
-    /* $87 */ ROW(SAX, Zp, 2, 2),
-    /* $88 */ ROW(DEY, Imp, 1, 1),
-    /* $89 */ ROW(NOP, Imm, 2, 1),
-    /* $8A */ ROW(TXA, Imp, 1, 1),
-    /* $8B */ ROW(ANE, Imm, 2, 2),
-    /* $8C */ ROW(STY, Abs, 3, 3),
-    /* $8D */ ROW(STA, Abs, 3, 3),
-    /* $8E */ ROW(STX, Abs, 3, 3),
-    /* $8F */ ROW(SAX, Abs, 3, 3),
-    /* $90 */ ROW(BCC, Rel, 2, 2),
-    /* $91 */ ROW(STA, IzY, 2, 5),
-    /* $92 */ ROW(JAM, Imp, 1, 0),
-    /* $93 */ ROW(SHA, IzY, 2, 4),
-    /* $94 */ ROW(STY, ZpX, 2, 3),
-    /* $95 */ ROW(STA, ZpX, 2, 3),
-    /* $96 */ ROW(STX, ZpY, 2, 3),
-    /* $97 */ ROW(SAX, ZpY, 2, 3),
-    /* $98 */ ROW(TYA, Imp, 1, 1),
-    /* $99 */ ROW(STA, AbsY, 3, 4),
-    /* $9A */ ROW(TXS, Imp, 1, 1),
-    /* $9B */ ROW(SHS, AbsY, 3, 4),
-    /* $9C */ ROW(SHY, AbsX, 3, 4),
-    /* $9D */ ROW(STA, AbsX, 3, 4),
-    /* $9E */ ROW(SHX, AbsY, 3, 4),
-    /* $9F */ ROW(SHA, AbsY, 3, 4),
-    /* $A0 */ ROW(LDY, Imm, 2, 1),
-    /* $A1 */ ROW(LDA, IzX, 2, 5),
-    /* $A2 */ ROW(LDX, Imm, 2, 1),
-    /* $A3 */ ROW(LAX, IzX, 2, 5),
-    /* $A4 */ ROW(LDY, Zp, 2, 2),
-    /* $A5 */ ROW(LDA, Zp, 2, 2),
-    /* $A6 */ ROW(LDX, Zp, 2, 2),
-    /* $A7 */ ROW(LAX, Zp, 2, 2),
-    /* $A8 */ ROW(TAY, Imp, 1, 1),
-    /* $A9 */ ROW(LDA, Imm, 2, 1),
-    /* $AA */ ROW(TAX, Imp, 1, 1),
-    /* $AB */ ROW(LXA, Imm, 2, 2),
-    /* $AC */ ROW(LDY, Abs, 3, 3),
-    /* $AD */ ROW(LDA, Abs, 3, 3),
-    /* $AE */ ROW(LDX, Abs, 3, 3),
-    /* $AF */ ROW(LAX, Abs, 3, 3),
-    /* $B0 */ ROW(BCS, Rel, 2, 2),
-    /* $B1 */ ROW(LDA, IzY, 2, 4),
-    /* $B2 */ ROW(JAM, Imp, 1, 0),
-    /* $B3 */ ROW(LAX, IzY, 2, 4),
-    /* $B4 */ ROW(LDY, ZpX, 2, 3),
-    /* $B5 */ ROW(LDA, ZpX, 2, 3),
-    /* $B6 */ ROW(LDX, ZpY, 2, 3),
-    /* $B7 */ ROW(LAX, ZpY, 2, 3),
-    /* $B8 */ ROW(CLV, Imp, 1, 1),
-    /* $B9 */ ROW(LDA, AbsY, 3, 4),
-    /* $BA */ ROW(TSX, Imp, 1, 1),
-    /* $BB */ ROW(LAS, AbsY, 3, 5),
-    /* $BC */ ROW(LDY, AbsX, 3, 4),
-    /* $BD */ ROW(LDA, AbsX, 3, 4),
-    /* $BE */ ROW(LDX, AbsY, 3, 4),
-    /* $BF */ ROW(LAX, AbsY, 3, 4),
-    /* $C0 */ ROW(CPY, Imm, 2, 1),
-    /* $C1 */ ROW(CMP, IzX, 2, 5),
-    /* $C2 */ ROW(NOP, Imm, 2, 1),
-    /* $C3 */ ROW(DCP, IzX, 2, 5),
-    /* $C4 */ ROW(CPY, Zp, 2, 3),
-    /* $C5 */ ROW(CMP, Zp, 2, 2),
-    /* $C6 */ ROW(DEC, Zp, 2, 4),
-    /* $C7 */ ROW(DCP, Zp, 2, 2),
-    /* $C8 */ ROW(INY, Imp, 1, 1),
-    /* $C9 */ ROW(CMP, Imm, 2, 1),
-    /* $CA */ ROW(DEX, Imp, 1, 1),
-    /* $CB */ ROW(SBX, Imm, 2, 2),
-    /* $CC */ ROW(CPY, Abs, 3, 3),
-    /* $CD */ ROW(CMP, Abs, 3, 3),
-    /* $CE */ ROW(DEC, Abs, 3, 5),
-    /* $CF */ ROW(DCP, Abs, 3, 3),
-    /* $D0 */ ROW(BNE, Rel, 2, 2),
-    /* $D1 */ ROW(CMP, IzY, 2, 4),
-    /* $D2 */ ROW(JAM, Imp, 1, 0),
-    /* $D3 */ ROW(DCP, IzY, 2, 4),
-    /* $D4 */ ROW(NOP, ZpX, 2, 1),
-    /* $D5 */ ROW(CMP, ZpX, 2, 3),
-    /* $D6 */ ROW(DEC, ZpX, 2, 5),
-    /* $D7 */ ROW(DCP, ZpX, 2, 3),
-    /* $D8 */ ROW(CLD, Imp, 1, 1),
-    /* $D9 */ ROW(CMP, AbsY, 3, 3),
-    /* $DA */ ROW(NOP, Imp, 1, 1),
-    /* $DB */ ROW(DCP, AbsY, 3, 4),
-    /* $DC */ ROW(NOP, AbsX, 3, 1),
-    /* $DD */ ROW(CMP, AbsX, 3, 3),
-    /* $DE */ ROW(DEC, AbsX, 3, 6),
-    /* $DF */ ROW(DCP, AbsX, 3, 4),
-    /* $E0 */ ROW(CPX, Imm, 2, 1),
-    /* $E1 */ ROW(SBC, IzX, 2, 5),
-    /* $E2 */ ROW(NOP, Imm, 2, 1),
-    /* $E3 */ ROW(ISC, IzX, 2, 5),
-    /* $E4 */ ROW(CPX, Zp, 2, 2),
-    /* $E5 */ ROW(SBC, Zp, 2, 2),
-    /* $E6 */ ROW(INC, Zp, 2, 4),
-    /* $E7 */ ROW(ISC, Zp, 2, 2),
-    /* $E8 */ ROW(INX, Imp, 1, 1),
-    /* $E9 */ ROW(SBC, Imm, 2, 1),
-    /* $EA */ ROW(NOP, Imp, 1, 1),
-    /* $EB */ ROW(SBC, Imm, 2, 1),
-    /* $EC */ ROW(CPX, Abs, 3, 3),
-    /* $ED */ ROW(SBC, Abs, 3, 3),
-    /* $EE */ ROW(INC, Abs, 3, 5),
-    /* $EF */ ROW(ISC, Abs, 3, 3),
-    /* $F0 */ ROW(BEQ, Rel, 2, 2),
-    /* $F1 */ ROW(SBC, IzY, 2, 4),
-    /* $F2 */ ROW(JAM, Imp, 1, 0),
-    /* $F3 */ ROW(ISC, IzY, 2, 4),
-    /* $F4 */ ROW(NOP, ZpX, 2, 1),
-    /* $F5 */ ROW(SBC, ZpX, 2, 3),
-    /* $F6 */ ROW(INC, ZpX, 2, 5),
-    /* $F7 */ ROW(ISC, ZpX, 2, 3),
-    /* $F8 */ ROW(SED, Imp, 1, 1),
-    /* $F9 */ ROW(SBC, AbsY, 3, 5),
-    /* $FA */ ROW(NOP, Imp, 1, 1),
-    /* $FB */ ROW(ISC, AbsY, 3, 4),
-    /* $FC */ ROW(NOP, AbsX, 3, 1),
-    /* $FD */ ROW(SBC, AbsX, 3, 5),
-    /* $FE */ ROW(INC, AbsX, 3, 6),
-    /* $FF */ ROW(ISC, AbsX, 3, 4),
+    /* $00 */ ROW(BRK, Imp, 1, 6, 7),
+    /* $01 */ ROW(ORA, IzX, 2, 5, 6),
+    /* $02 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $03 */ ROW(SLO, IzX, 2, 5, 8),
+    /* $04 */ ROW(NOP, Zp, 2, 1, 3),
+    /* $05 */ ROW(ORA, Zp, 2, 2, 3),
+    /* $06 */ ROW(ASL, Zp, 2, 4, 5),
+    /* $07 */ ROW(SLO, Zp, 2, 2, 5),
+    /* $08 */ ROW(PHP, Imp, 1, 2, 3),
+    /* $09 */ ROW(ORA, Imm, 2, 1, 2),
+    /* $0A */ ROW(ASL, Acc, 1, 1, 2),
+    /* $0B */ ROW(ANC, Imm, 2, 2, 2),
+    /* $0C */ ROW(NOP, Abs, 3, 1, 4),
+    /* $0D */ ROW(ORA, Abs, 3, 3, 4),
+    /* $0E */ ROW(ASL, Abs, 3, 5, 6),
+    /* $0F */ ROW(SLO, Abs, 3, 3, 6),
+    /* $10 */ ROW(BPL, Rel, 2, 2, 2),
+    /* $11 */ ROW(ORA, IzY, 2, 4, 5),
+    /* $12 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $13 */ ROW(SLO, IzY, 2, 4, 8),
+    /* $14 */ ROW(NOP, ZpX, 2, 1, 4),
+    /* $15 */ ROW(ORA, ZpX, 2, 3, 4),
+    /* $16 */ ROW(ASL, ZpX, 2, 5, 6),
+    /* $17 */ ROW(SLO, ZpX, 2, 3, 6),
+    /* $18 */ ROW(CLC, Imp, 1, 1, 2),
+    /* $19 */ ROW(ORA, AbsY, 3, 5, 4),
+    /* $1A */ ROW(NOP, Imp, 1, 1, 2),
+    /* $1B */ ROW(SLO, AbsY, 3, 4, 7),
+    /* $1C */ ROW(NOP, AbsX, 3, 1, 4),
+    /* $1D */ ROW(ORA, AbsX, 3, 5, 4),
+    /* $1E */ ROW(ASL, AbsX, 3, 6, 7),
+    /* $1F */ ROW(SLO, AbsX, 3, 4, 7),
+    /* $20 */ ROW(JSR, Abs, 3, 1, 6),
+    /* $21 */ ROW(AND, IzX, 2, 5, 6),
+    /* $22 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $23 */ ROW(RLA, IzX, 2, 5, 8),
+    /* $24 */ ROW(BIT, Zp, 2, 3, 3),
+    /* $25 */ ROW(AND, Zp, 2, 2, 3),
+    /* $26 */ ROW(ROL, Zp, 2, 4, 5),
+    /* $27 */ ROW(RLA, Zp, 2, 2, 5),
+    /* $28 */ ROW(PLP, Imp, 1, 3, 4),
+    /* $29 */ ROW(AND, Imm, 2, 1, 2),
+    /* $2A */ ROW(ROL, Acc, 1, 1, 2),
+    /* $2B */ ROW(ANC, Imm, 2, 2, 2),
+    /* $2C */ ROW(BIT, Abs, 3, 3, 4),
+    /* $2D */ ROW(AND, Abs, 3, 3, 4),
+    /* $2E */ ROW(ROL, Abs, 3, 5, 6),
+    /* $2F */ ROW(RLA, Abs, 3, 3, 6),
+    /* $30 */ ROW(BMI, Rel, 2, 2, 2),
+    /* $31 */ ROW(AND, IzY, 2, 4, 5),
+    /* $32 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $33 */ ROW(RLA, IzY, 2, 4, 8),
+    /* $34 */ ROW(NOP, ZpX, 2, 1, 4),
+    /* $35 */ ROW(AND, ZpX, 2, 3, 4),
+    /* $36 */ ROW(ROL, ZpX, 2, 4, 6),
+    /* $37 */ ROW(RLA, ZpX, 2, 3, 6),
+    /* $38 */ ROW(SEC, Imp, 1, 1, 2),
+    /* $39 */ ROW(AND, AbsY, 3, 4, 4),
+    /* $3A */ ROW(NOP, Imp, 1, 1, 2),
+    /* $3B */ ROW(RLA, AbsY, 3, 4, 7),
+    /* $3C */ ROW(NOP, AbsX, 3, 1, 4),
+    /* $3D */ ROW(AND, AbsX, 3, 4, 4),
+    /* $3E */ ROW(ROL, AbsX, 3, 5, 7),
+    /* $3F */ ROW(RLA, AbsX, 3, 4, 7),
+    /* $40 */ ROW(RTI, Imp, 1, 5, 6),
+    /* $41 */ ROW(EOR, IzX, 2, 5, 6),
+    /* $42 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $43 */ ROW(SRE, IzX, 2, 5, 8),
+    /* $44 */ ROW(NOP, Zp, 2, 1, 3),
+    /* $45 */ ROW(EOR, Zp, 2, 2, 3),
+    /* $46 */ ROW(LSR, Zp, 2, 4, 5),
+    /* $47 */ ROW(SRE, Zp, 2, 2, 5),
+    /* $48 */ ROW(PHA, Imp, 1, 2, 3),
+    /* $49 */ ROW(EOR, Imm, 2, 1, 2),
+    /* $4A */ ROW(LSR, Acc, 1, 1, 2),
+    /* $4B */ ROW(ALR, Imm, 2, 2, 2),
+    /* $4C */ ROW(JMP, Abs, 3, 2, 3),
+    /* $4D */ ROW(EOR, Abs, 3, 3, 4),
+    /* $4E */ ROW(LSR, Abs, 3, 5, 6),
+    /* $4F */ ROW(SRE, Abs, 3, 3, 6),
+    /* $50 */ ROW(BVC, Rel, 2, 2, 2),
+    /* $51 */ ROW(EOR, IzY, 2, 4, 5),
+    /* $52 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $53 */ ROW(SRE, IzY, 2, 4, 8),
+    /* $54 */ ROW(NOP, ZpX, 2, 1, 4),
+    /* $55 */ ROW(EOR, ZpX, 2, 3, 4),
+    /* $56 */ ROW(LSR, ZpX, 2, 5, 6),
+    /* $57 */ ROW(SRE, ZpX, 2, 3, 6),
+    /* $58 */ ROW(CLI, Imp, 1, 1, 2),
+    /* $59 */ ROW(EOR, AbsY, 3, 5, 4),
+    /* $5A */ ROW(NOP, Imp, 1, 1, 2),
+    /* $5B */ ROW(SRE, AbsY, 3, 4, 7),
+    /* $5C */ ROW(NOP, AbsX, 3, 1, 4),
+    /* $5D */ ROW(EOR, AbsX, 3, 5, 4),
+    /* $5E */ ROW(LSR, AbsX, 3, 5, 7),
+    /* $5F */ ROW(SRE, AbsX, 3, 4, 7),
+    /* $60 */ ROW(RTS, Imp, 1, 5, 6),
+    /* $61 */ ROW(ADC, IzX, 2, 5, 6),
+    /* $62 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $63 */ ROW(RRA, IzX, 2, 5, 8),
+    /* $64 */ ROW(NOP, Zp, 2, 1, 3),
+    /* $65 */ ROW(ADC, Zp, 2, 2, 3),
+    /* $66 */ ROW(ROR, Zp, 2, 4, 5),
+    /* $67 */ ROW(RRA, Zp, 2, 2, 5),
+    /* $68 */ ROW(PLA, Imp, 1, 3, 4),
+    /* $69 */ ROW(ADC, Imm, 2, 1, 2),
+    /* $6A */ ROW(ROR, Acc, 1, 1, 2),
+    /* $6B */ ROW(ARR, Imm, 2, 2, 2),
+    /* $6C */ ROW(JMP, Ind, 3, 4, 5),
+    /* $6D */ ROW(ADC, Abs, 3, 3, 4),
+    /* $6E */ ROW(ROR, Abs, 3, 5, 6),
+    /* $6F */ ROW(RRA, Abs, 3, 3, 6),
+    /* $70 */ ROW(BVS, Rel, 2, 3, 2),
+    /* $71 */ ROW(ADC, IzY, 2, 4, 5),
+    /* $72 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $73 */ ROW(RRA, IzY, 2, 4, 8),
+    /* $74 */ ROW(NOP, ZpX, 2, 1, 4),
+    /* $75 */ ROW(ADC, ZpX, 2, 3, 4),
+    /* $76 */ ROW(ROR, ZpX, 2, 4, 6),
+    /* $77 */ ROW(RRA, ZpX, 2, 3, 6),
+    /* $78 */ ROW(SEI, Imp, 1, 1, 2),
+    /* $79 */ ROW(ADC, AbsY, 3, 4, 4),
+    /* $7A */ ROW(NOP, Imp, 1, 1, 2),
+    /* $7B */ ROW(RRA, AbsY, 3, 4, 7),
+    /* $7C */ ROW(NOP, AbsX, 3, 1, 4),
+    /* $7D */ ROW(ADC, AbsX, 3, 4, 4),
+    /* $7E */ ROW(ROR, AbsX, 3, 5, 7),
+    /* $7F */ ROW(RRA, AbsX, 3, 4, 7),
+    /* $80 */ ROW(NOP, Imm, 2, 1, 2),
+    /* $81 */ ROW(STA, IzX, 2, 5, 6),
+    /* $82 */ ROW(NOP, Imm, 2, 1, 2),
+    /* $83 */ ROW(SAX, IzX, 2, 5, 6),
+    /* $84 */ ROW(STY, Zp, 2, 2, 3),
+    /* $85 */ ROW(STA, Zp, 2, 2, 3),
+    /* $86 */ ROW(STX, Zp, 2, 2, 3),
+    /* $87 */ ROW(SAX, Zp, 2, 2, 3),
+    /* $88 */ ROW(DEY, Imp, 1, 1, 2),
+    /* $89 */ ROW(NOP, Imm, 2, 1, 2),
+    /* $8A */ ROW(TXA, Imp, 1, 1, 2),
+    /* $8B */ ROW(ANE, Imm, 2, 2, 2),
+    /* $8C */ ROW(STY, Abs, 3, 3, 4),
+    /* $8D */ ROW(STA, Abs, 3, 3, 4),
+    /* $8E */ ROW(STX, Abs, 3, 3, 4),
+    /* $8F */ ROW(SAX, Abs, 3, 3, 4),
+    /* $90 */ ROW(BCC, Rel, 2, 2, 2),
+    /* $91 */ ROW(STA, IzY, 2, 5, 6),
+    /* $92 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $93 */ ROW(SHA, IzY, 2, 4, 6),
+    /* $94 */ ROW(STY, ZpX, 2, 3, 4),
+    /* $95 */ ROW(STA, ZpX, 2, 3, 4),
+    /* $96 */ ROW(STX, ZpY, 2, 3, 4),
+    /* $97 */ ROW(SAX, ZpY, 2, 3, 4),
+    /* $98 */ ROW(TYA, Imp, 1, 1, 2),
+    /* $99 */ ROW(STA, AbsY, 3, 4, 5),
+    /* $9A */ ROW(TXS, Imp, 1, 1, 2),
+    /* $9B */ ROW(SHS, AbsY, 3, 4, 5),
+    /* $9C */ ROW(SHY, AbsX, 3, 4, 5),
+    /* $9D */ ROW(STA, AbsX, 3, 4, 5),
+    /* $9E */ ROW(SHX, AbsY, 3, 4, 5),
+    /* $9F */ ROW(SHA, AbsY, 3, 4, 5),
+    /* $A0 */ ROW(LDY, Imm, 2, 1, 2),
+    /* $A1 */ ROW(LDA, IzX, 2, 5, 6),
+    /* $A2 */ ROW(LDX, Imm, 2, 1, 2),
+    /* $A3 */ ROW(LAX, IzX, 2, 5, 6),
+    /* $A4 */ ROW(LDY, Zp, 2, 2, 3),
+    /* $A5 */ ROW(LDA, Zp, 2, 2, 3),
+    /* $A6 */ ROW(LDX, Zp, 2, 2, 3),
+    /* $A7 */ ROW(LAX, Zp, 2, 2, 3),
+    /* $A8 */ ROW(TAY, Imp, 1, 1, 2),
+    /* $A9 */ ROW(LDA, Imm, 2, 1, 2),
+    /* $AA */ ROW(TAX, Imp, 1, 1, 2),
+    /* $AB */ ROW(LXA, Imm, 2, 2, 2),
+    /* $AC */ ROW(LDY, Abs, 3, 3, 4),
+    /* $AD */ ROW(LDA, Abs, 3, 3, 4),
+    /* $AE */ ROW(LDX, Abs, 3, 3, 4),
+    /* $AF */ ROW(LAX, Abs, 3, 3, 4),
+    /* $B0 */ ROW(BCS, Rel, 2, 2, 2),
+    /* $B1 */ ROW(LDA, IzY, 2, 4, 5),
+    /* $B2 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $B3 */ ROW(LAX, IzY, 2, 4, 5),
+    /* $B4 */ ROW(LDY, ZpX, 2, 3, 4),
+    /* $B5 */ ROW(LDA, ZpX, 2, 3, 4),
+    /* $B6 */ ROW(LDX, ZpY, 2, 3, 4),
+    /* $B7 */ ROW(LAX, ZpY, 2, 3, 4),
+    /* $B8 */ ROW(CLV, Imp, 1, 1, 2),
+    /* $B9 */ ROW(LDA, AbsY, 3, 4, 4),
+    /* $BA */ ROW(TSX, Imp, 1, 1, 2),
+    /* $BB */ ROW(LAS, AbsY, 3, 5, 4),
+    /* $BC */ ROW(LDY, AbsX, 3, 4, 4),
+    /* $BD */ ROW(LDA, AbsX, 3, 4, 4),
+    /* $BE */ ROW(LDX, AbsY, 3, 4, 4),
+    /* $BF */ ROW(LAX, AbsY, 3, 4, 4),
+    /* $C0 */ ROW(CPY, Imm, 2, 1, 2),
+    /* $C1 */ ROW(CMP, IzX, 2, 5, 6),
+    /* $C2 */ ROW(NOP, Imm, 2, 1, 2),
+    /* $C3 */ ROW(DCP, IzX, 2, 5, 8),
+    /* $C4 */ ROW(CPY, Zp, 2, 3, 3),
+    /* $C5 */ ROW(CMP, Zp, 2, 2, 3),
+    /* $C6 */ ROW(DEC, Zp, 2, 4, 5),
+    /* $C7 */ ROW(DCP, Zp, 2, 2, 5),
+    /* $C8 */ ROW(INY, Imp, 1, 1, 2),
+    /* $C9 */ ROW(CMP, Imm, 2, 1, 2),
+    /* $CA */ ROW(DEX, Imp, 1, 1, 2),
+    /* $CB */ ROW(SBX, Imm, 2, 2, 2),
+    /* $CC */ ROW(CPY, Abs, 3, 3, 4),
+    /* $CD */ ROW(CMP, Abs, 3, 3, 4),
+    /* $CE */ ROW(DEC, Abs, 3, 5, 6),
+    /* $CF */ ROW(DCP, Abs, 3, 3, 6),
+    /* $D0 */ ROW(BNE, Rel, 2, 2, 2),
+    /* $D1 */ ROW(CMP, IzY, 2, 4, 5),
+    /* $D2 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $D3 */ ROW(DCP, IzY, 2, 4, 8),
+    /* $D4 */ ROW(NOP, ZpX, 2, 1, 4),
+    /* $D5 */ ROW(CMP, ZpX, 2, 3, 4),
+    /* $D6 */ ROW(DEC, ZpX, 2, 5, 6),
+    /* $D7 */ ROW(DCP, ZpX, 2, 3, 6),
+    /* $D8 */ ROW(CLD, Imp, 1, 1, 2),
+    /* $D9 */ ROW(CMP, AbsY, 3, 3, 4),
+    /* $DA */ ROW(NOP, Imp, 1, 1, 2),
+    /* $DB */ ROW(DCP, AbsY, 3, 4, 7),
+    /* $DC */ ROW(NOP, AbsX, 3, 1, 4),
+    /* $DD */ ROW(CMP, AbsX, 3, 3, 4),
+    /* $DE */ ROW(DEC, AbsX, 3, 6, 7),
+    /* $DF */ ROW(DCP, AbsX, 3, 4, 7),
+    /* $E0 */ ROW(CPX, Imm, 2, 1, 2),
+    /* $E1 */ ROW(SBC, IzX, 2, 5, 6),
+    /* $E2 */ ROW(NOP, Imm, 2, 1, 2),
+    /* $E3 */ ROW(ISC, IzX, 2, 5, 8),
+    /* $E4 */ ROW(CPX, Zp, 2, 2, 3),
+    /* $E5 */ ROW(SBC, Zp, 2, 2, 3),
+    /* $E6 */ ROW(INC, Zp, 2, 4, 5),
+    /* $E7 */ ROW(ISC, Zp, 2, 2, 5),
+    /* $E8 */ ROW(INX, Imp, 1, 1, 2),
+    /* $E9 */ ROW(SBC, Imm, 2, 1, 2),
+    /* $EA */ ROW(NOP, Imp, 1, 1, 2),
+    /* $EB */ ROW(SBC, Imm, 2, 1, 2),
+    /* $EC */ ROW(CPX, Abs, 3, 3, 4),
+    /* $ED */ ROW(SBC, Abs, 3, 3, 4),
+    /* $EE */ ROW(INC, Abs, 3, 5, 6),
+    /* $EF */ ROW(ISC, Abs, 3, 3, 6),
+    /* $F0 */ ROW(BEQ, Rel, 2, 2, 2),
+    /* $F1 */ ROW(SBC, IzY, 2, 4, 5),
+    /* $F2 */ ROW(JAM, Imp, 1, 0, 0),
+    /* $F3 */ ROW(ISC, IzY, 2, 4, 8),
+    /* $F4 */ ROW(NOP, ZpX, 2, 1, 4),
+    /* $F5 */ ROW(SBC, ZpX, 2, 3, 4),
+    /* $F6 */ ROW(INC, ZpX, 2, 5, 6),
+    /* $F7 */ ROW(ISC, ZpX, 2, 3, 6),
+    /* $F8 */ ROW(SED, Imp, 1, 1, 2),
+    /* $F9 */ ROW(SBC, AbsY, 3, 5, 4),
+    /* $FA */ ROW(NOP, Imp, 1, 1, 2),
+    /* $FB */ ROW(ISC, AbsY, 3, 4, 7),
+    /* $FC */ ROW(NOP, AbsX, 3, 1, 4),
+    /* $FD */ ROW(SBC, AbsX, 3, 5, 4),
+    /* $FE */ ROW(INC, AbsX, 3, 6, 7),
+    /* $FF */ ROW(ISC, AbsX, 3, 4, 7),
 };
 // clang-format on
 
@@ -303,6 +303,7 @@ constexpr bool RowsAgreeWithModes() {
   for (const OpcodeInfo& row : OpcodeTable) {
     if (row.length != ModeLength(row.mode)) return false;
     if ((row.cycles == 0) != (row.operation == Operation::JAM)) return false;
+    if ((row.chipCycles == 0) != (row.operation == Operation::JAM)) return false;
   }
   return true;
 }
@@ -366,18 +367,12 @@ inline std::uint8_t Value() {
   }
 }
 
-// ---- One instruction -----------------------------------------------------------------
+// ---- The operations ------------------------------------------------------------------
 
-// One function per opcode with its operand fetch, operation, ReadByte/WriteByte and flag
-// helpers all inlined (flatten); the switch below only jumps to it. Inlining all 256
-// bodies into the switch itself would exceed the compiler's growth limits and leave the
-// small helpers as calls.
-template <std::uint8_t kOpcode>
-[[gnu::flatten, gnu::noinline]] void Execute() {
-  constexpr OpcodeInfo row = OpcodeTable[kOpcode];
-  constexpr AddressingMode M = row.mode;
-  constexpr std::uint8_t L = row.length;
-  switch (row.operation) {
+// The operation of one row, with its operand fetched for the row's mode.
+template <Operation kOperation, AddressingMode M, std::uint8_t L>
+inline void Operate() {
+  switch (kOperation) {
     // Loads, logic, arithmetic and compares take the operand value.
     case Operation::LDA: op::Lda(Value<M>(), L); break;
     case Operation::LDX: op::Ldx(Value<M>(), L); break;
@@ -494,7 +489,126 @@ template <std::uint8_t kOpcode>
     case Operation::NOP: op::AdvancePc(L); break;
     case Operation::JAM: HaltMachine();
   }
+}
+
+// ---- One instruction -----------------------------------------------------------------
+
+// One function per opcode with its operand fetch, operation, ReadByte/WriteByte and flag
+// helpers all inlined (flatten); the switch below only jumps to it. Inlining all 256
+// bodies into the switch itself would exceed the compiler's growth limits and leave the
+// small helpers as calls.
+template <std::uint8_t kOpcode>
+[[gnu::flatten, gnu::noinline]] void Execute() {
+  constexpr OpcodeInfo row = OpcodeTable[kOpcode];
+  constexpr AddressingMode M = row.mode;
+  constexpr std::uint8_t L = row.length;
+  Operate<row.operation, M, L>();
   if constexpr (row.cycles > 0) C64.cpu.stallCycles = row.cycles - 1;
+}
+
+// ---- One instruction as the chip does it ---------------------------------------------
+
+constexpr bool IsReadModifyWrite(const OpcodeInfo& row) {
+  switch (row.operation) {
+    case Operation::ASL:
+    case Operation::LSR:
+    case Operation::ROL:
+    case Operation::ROR: return row.mode != Acc;
+    case Operation::INC:
+    case Operation::DEC:
+    case Operation::SLO:
+    case Operation::RLA:
+    case Operation::SRE:
+    case Operation::RRA:
+    case Operation::DCP:
+    case Operation::ISC: return true;
+    default: return false;
+  }
+}
+
+// The reads that take a cycle more when the index carries into the high byte; stores and
+// read-modify-write instructions always take that cycle, so their counts hold it already.
+constexpr bool PaysForPageCrossing(const OpcodeInfo& row) {
+  if (row.mode != AbsX && row.mode != AbsY && row.mode != IzY) return false;
+  switch (row.operation) {
+    case Operation::LDA:
+    case Operation::LDX:
+    case Operation::LDY:
+    case Operation::LAX:
+    case Operation::AND:
+    case Operation::ORA:
+    case Operation::EOR:
+    case Operation::ADC:
+    case Operation::SBC:
+    case Operation::CMP:
+    case Operation::LAS:
+    case Operation::NOP: return true;
+    default: return false;
+  }
+}
+
+// Whether the index carries into the high byte of the effective address.
+template <AddressingMode M>
+inline bool IndexCrossesPage() {
+  std::uint16_t base = 0;
+  std::uint8_t index = 0;
+  if constexpr (M == IzY) {
+    const std::uint8_t zp = OperandLow();
+    base =
+        static_cast<std::uint16_t>(ReadByte(static_cast<std::uint8_t>(zp + 1)) << 8 | ReadByte(zp));
+    index = C64.cpu.Y;
+  } else {
+    base = OperandWord();
+    index = M == AbsX ? C64.cpu.X : C64.cpu.Y;
+  }
+  return ((base & 0xFF) + index) > 0xFF;
+}
+
+template <Operation kOperation>
+inline bool BranchTaken() {
+  switch (kOperation) {
+    case Operation::BCC: return !FlagSet(kFlagC);
+    case Operation::BCS: return FlagSet(kFlagC);
+    case Operation::BEQ: return FlagSet(kFlagZ);
+    case Operation::BNE: return !FlagSet(kFlagZ);
+    case Operation::BMI: return FlagSet(kFlagN);
+    case Operation::BPL: return !FlagSet(kFlagN);
+    case Operation::BVC: return !FlagSet(kFlagV);
+    default: return FlagSet(kFlagV);  // BVS
+  }
+}
+
+template <std::uint8_t kOpcode>
+[[gnu::flatten, gnu::noinline]] InterruptPoll ExecuteAccurate() {
+  constexpr OpcodeInfo row = OpcodeTable[kOpcode];
+  constexpr AddressingMode M = row.mode;
+  constexpr std::uint8_t L = row.length;
+  std::uint8_t cycles = row.chipCycles;
+  InterruptPoll poll = InterruptPoll::kInLastCycle;
+  if constexpr (IsReadModifyWrite(row)) {
+    op::ChipReadModifyWrite<row.operation>(Address<M>(), L);
+  } else if constexpr (M == Rel) {
+    if (BranchTaken<row.operation>()) {
+      const std::uint16_t next = static_cast<std::uint16_t>(C64.cpu.PC + 2);
+      Operate<row.operation, M, L>();
+      const bool crosses = ((next ^ C64.cpu.PC) & 0xFF00) != 0;
+      cycles = static_cast<std::uint8_t>(cycles + (crosses ? 2 : 1));
+      if (!crosses) poll = InterruptPoll::kOneCycleEarlier;
+    } else {
+      op::AdvancePc(2);
+    }
+  } else {
+    if constexpr (PaysForPageCrossing(row)) {
+      if (IndexCrossesPage<M>()) ++cycles;
+    }
+    Operate<row.operation, M, L>();
+    if constexpr (row.operation == Operation::CLI || row.operation == Operation::SEI ||
+                  row.operation == Operation::PLP) {
+      poll = InterruptPoll::kWithFormerI;
+    }
+  }
+  if constexpr (row.chipCycles > 0) C64.cpu.stallCycles = static_cast<std::uint8_t>(cycles - 1);
+  return poll;
 }
 
 }  // namespace
@@ -513,6 +627,19 @@ void ExecuteInstruction(std::uint8_t opcode) {
     CASES16(0x80) CASES16(0x90) CASES16(0xA0) CASES16(0xB0)
     CASES16(0xC0) CASES16(0xD0) CASES16(0xE0) CASES16(0xF0)
   }
+}
+
+#undef CASE
+#define CASE(n) case n: return ExecuteAccurate<n>();
+
+InterruptPoll ExecuteInstructionAccurate(std::uint8_t opcode) {
+  switch (opcode) {
+    CASES16(0x00) CASES16(0x10) CASES16(0x20) CASES16(0x30)
+    CASES16(0x40) CASES16(0x50) CASES16(0x60) CASES16(0x70)
+    CASES16(0x80) CASES16(0x90) CASES16(0xA0) CASES16(0xB0)
+    CASES16(0xC0) CASES16(0xD0) CASES16(0xE0) CASES16(0xF0)
+  }
+  return InterruptPoll::kInLastCycle;
 }
 // clang-format on
 

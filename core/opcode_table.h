@@ -51,7 +51,10 @@ struct OpcodeInfo {
   const char* mnemonic;
   AddressingMode mode;
   std::uint8_t length;
-  std::uint8_t cycles;  // the charge; C64.cpu.stallCycles gets cycles - 1 (0 for the JAM entries)
+  std::uint8_t cycles;  // the classic charge; stallCycles gets cycles - 1 (0 for JAM)
+  // The 6510's own base count, which the accurate machine charges (0 for JAM), before a
+  // page crossing's or a taken branch's extra cycles.
+  std::uint8_t chipCycles;
   Operation operation;
 };
 
@@ -61,5 +64,17 @@ extern const OpcodeInfo OpcodeTable[256];
 // the operand, applies the operation, advances or replaces PC and sets C64.cpu.stallCycles to
 // the charge minus one. A halting opcode calls HaltMachine.
 void ExecuteInstruction(std::uint8_t opcode);
+
+// The same as the 6510 does it, for the accurate machine: stallCycles gets the chip's
+// count minus one, with a cycle more for an indexed read that crosses a page and for a
+// taken branch (two when its target is on another page), and read-modify-write
+// instructions write the unchanged byte before the result. Returns when the instruction
+// polls the interrupt input.
+enum class InterruptPoll : std::uint8_t {
+  kInLastCycle,      // in the cycle before the last, with I as the instruction left it
+  kWithFormerI,      // CLI, SEI and PLP: with I as it was, the change counts one later
+  kOneCycleEarlier,  // a taken branch that stays on its page
+};
+InterruptPoll ExecuteInstructionAccurate(std::uint8_t opcode);
 
 }  // namespace core

@@ -55,6 +55,12 @@ void PowerOn(bool firstStart) {
 
   StoreBoth(0x0000, 0x2F);  // data direction
   StoreBoth(0x0001, 0x10);  // LORAM, HIRAM, CHAREN clear: all RAM visible
+  if (C64.model == MachineModel::kAccurate) {
+    // The chip's reset makes every port line an input, which the pull-ups read as 1: the
+    // ROMs and the I/O area are visible, and the KERNAL's set-up reaches the chips.
+    StoreBoth(0x0000, 0x00);
+    StoreBoth(0x0001, 0x37);
+  }
   StoreBoth(0xECD1, 0x15);  // C64.memory.romMap keeps the image's own byte
 
   StoreBoth(0xDC00, 0x00);
@@ -69,12 +75,25 @@ void PowerOn(bool firstStart) {
     for (auto& row : C64.input.keyMatrix) row.store(0xFF);
     C64.input.joystick.store(0xFF);
   }
+  // The chips' own state (the fill above may have written their registers).
   C64.vic.irq = 0;
+  C64.vic.rasterCompare = 0;
+  C64.vic.interruptLatch = 0;
+  C64.vic.interruptMask = 0;
+  C64.cia1.Reset();
+  C64.cia2.Reset();
+  // The accurate machine's clock starts at the same time on every run: 01:00:00.0 AM.
+  C64.cia1.SetTimeOfDay(0x01, 0x00, 0x00, 0);
+  C64.cia2.SetTimeOfDay(0x01, 0x00, 0x00, 0);
+  C64.nmi = NmiInput{};
+  C64.input.restorePressed.store(0);
   C64.cpu.stallCycles = 0;
+  C64.cpu.pollAt = 0xFF;
+  C64.cpu.irqPolled = 0;
 
-  C64.cia1.powerOnTime = platform::CalendarTime();
-  C64.cia1.powerOnLocalTime = platform::LocalTime(C64.cia1.powerOnTime);
-  C64.cia1.powerOnTicks = platform::GetTickCount();
+  C64.classicCia1.powerOnTime = platform::CalendarTime();
+  C64.classicCia1.powerOnLocalTime = platform::LocalTime(C64.classicCia1.powerOnTime);
+  C64.classicCia1.powerOnTicks = platform::GetTickCount();
 
   C64.cpu.SetRegisters(
       CpuRegisters{.A = 0x00, .X = 0xFF, .Y = 0x00, .SP = 0xFF, .PC = 0xFCE2, .P = 0x20});

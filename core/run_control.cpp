@@ -24,12 +24,7 @@ bool RunPassIfIdle() {
 void RunFrames(std::uint64_t frames) {
   const std::uint64_t target = C64.run.frameCounter.load() + frames;
   PassLock lock;
-  while (C64.run.frameCounter.load(std::memory_order_relaxed) < target) {
-    // A pass has ended: the next one starts at once, as the display callback starts it.
-    if (!C64.run.runFlag.load(std::memory_order_relaxed))
-      C64.run.runFlag.store(1, std::memory_order_relaxed);
-    if (MachineStep()) PayIdleSteps();
-  }
+  RunUntilFrame(target);
 }
 
 void StopMachine() {

@@ -14,6 +14,7 @@
 
 #include "core/chips/cia1.h"
 #include "core/chips/video_chip.h"
+#include "core/cpu_operations.h"
 #include "core/debug_log.h"
 #include "core/host_hooks.h"
 #include "core/interrupts.h"
@@ -34,21 +35,6 @@ thread_local PassWaitHook WaitHook = nullptr;
 std::atomic<int> PassLockWaiters{0};
 
 }  // namespace
-
-void PayIdleSteps() {
-  if (C64.cpu.stallCycles == 0 || C64.throttle.delay.load(std::memory_order_relaxed) >= 1.0f)
-    return;
-  // An interrupt would be entered in the next step: leave that step to MachineStep.
-  if (InterruptRequested() && !FlagSet(kFlagI)) return;
-  // No step of the run may begin a raster line, nor find a running timer A at 0.
-  std::int32_t steps = std::min<std::int32_t>(C64.cpu.stallCycles, C64.vic.lineCyclesLeft);
-  if (C64.cia1.timerARunning) steps = std::min<std::int32_t>(steps, C64.cia1.timerACounter);
-  if (steps <= 0) return;
-  C64.vic.lineCyclesLeft -= steps;
-  C64.cpu.stallCycles = static_cast<std::uint8_t>(C64.cpu.stallCycles - steps);
-  // Nothing the timer or the clock registers depend on changes during idle steps.
-  Cia1Advance(steps);
-}
 
 PassLock::PassLock() {
   if (HoldsPassLock) return;  // already held by this thread (a trap's load inside a pass)
@@ -100,24 +86,98 @@ void SleepServingWaitHook(unsigned milliseconds) {
   }
 }
 
-bool MachineStep() {
-  // 1. The end of a raster line; each frame start raises the interrupt, every eighth
-  // frame start ends the pass with a picture.
-  if (C64.vic.lineCyclesLeft == 0 && VicEndOfLine()) {
-    --C64.run.framesLeft;
-    C64.run.frameCounter.fetch_add(1, std::memory_order_relaxed);
-    if (C64.run.framesLeft == 0) {
-      if (const auto render = InstalledHostHooks().renderPicture) render();
-      C64.run.framesLeft = FramesPerPass;
-      C64.run.runFlag.store(0, std::memory_order_relaxed);
-    }
+namespace {
+
+// A frame has begun: the pass counts it, and every eighth ends the pass with a picture.
+template <MachineModel kModel>
+void FrameBegun() {
+  --C64.run.framesLeft;
+  C64.run.frameCounter.fetch_add(1, std::memory_order_relaxed);
+  // The classic machine counts its frames at the frame's interrupt entry.
+  if constexpr (kModel == MachineModel::kAccurate) CountFramesPerSecond();
+  if (C64.run.framesLeft == 0) {
+    if (const auto render = InstalledHostHooks().renderPicture) render();
+    C64.run.framesLeft = FramesPerPass;
+    C64.run.runFlag.store(0, std::memory_order_relaxed);
+  }
+}
+
+// The accurate machine's chips after each cycle: the CIAs count, and CIA 2's output
+// becoming active is an edge at the NMI input. In the instruction's polling cycle the
+// processor notes whether it will take an IRQ.
+inline void AdvanceAccurateChips() {
+  C64.cia1.Advance(1);
+  C64.cia2.Advance(1);
+  const std::uint8_t level = C64.cia2.interrupt ? 1 : 0;
+  if (level && !C64.nmi.level) C64.nmi.pending = 1;
+  C64.nmi.level = level;
+  Cpu6510& cpu = C64.cpu;
+  if (cpu.stallCycles == cpu.pollAt) {
+    cpu.irqPolled = AccurateInterruptRequested() && (cpu.pollWithI & cpu.flagMasks[kFlagI]) == 0;
+  }
+}
+
+// At an instruction boundary of the accurate machine: a RESTORE press or an NMI edge, then
+// an IRQ polled during the last instruction, enters its handler in seven cycles.
+inline bool EnterAccurateInterrupt() {
+  Cpu6510& cpu = C64.cpu;
+  if (C64.input.restorePressed.load(std::memory_order_relaxed) != 0 &&
+      C64.input.restorePressed.exchange(0) != 0 && !C64.nmi.level) {
+    C64.nmi.pending = 1;
+  }
+  std::uint16_t vector = 0;
+  if (C64.nmi.pending) {
+    C64.nmi.pending = 0;
+    vector = op::kNmiVector;
+  } else if (cpu.irqPolled) {
+    vector = op::kIrqVector;
+  } else {
+    return false;
+  }
+  cpu.irqPolled = 0;
+  // The pushed status has B clear and bit 5 set: the handler tells an interrupt from a BRK.
+  op::EnterHandler(
+      static_cast<std::uint8_t>((cpu.P | cpu.flagMasks[kFlagBit5]) & ~cpu.flagMasks[kFlagB]),
+      vector);
+  cpu.stallCycles = 6;
+  cpu.pollAt = 0xFF;
+  if (vector == op::kIrqVector) {
+    if (const auto entered = InstalledHostHooks().interruptEntered) entered();
+  }
+  return true;
+}
+
+// One instruction of the accurate machine, and where it polls the interrupt input.
+inline void ExecuteAccurately() {
+  Cpu6510& cpu = C64.cpu;
+  const std::uint8_t pBefore = cpu.P;
+  SetFlag(kFlagB);
+  const InterruptPoll poll = ExecuteInstructionAccurate(ReadByte(cpu.PC));
+  // CLI, SEI and PLP poll with I as it was; a taken branch that stays on its page polls a
+  // cycle earlier, so an IRQ raised in its last cycle waits for the next instruction.
+  cpu.pollWithI = poll == InterruptPoll::kWithFormerI ? pBefore : cpu.P;
+  cpu.pollAt = poll == InterruptPoll::kOneCycleEarlier ? 2 : 1;
+  cpu.irqPolled = 0;
+}
+
+// One step of the machine: one processor cycle.
+template <MachineModel kModel>
+[[gnu::always_inline]] inline bool Step() {
+  constexpr bool kAccurate = kModel == MachineModel::kAccurate;
+  // 1. The end of a raster line.
+  if (C64.vic.lineCyclesLeft == 0) {
+    const bool frameBegins = kAccurate ? VicEndOfLineAccurate() : VicEndOfLine();
+    if (frameBegins) FrameBegun<kModel>();
   }
 
   // 2. Throttle (a delay below 1 waits for nothing).
   if (C64.throttle.delay.load(std::memory_order_relaxed) >= 1.0f) ThrottleWait();
 
-  // 3. Interrupt: the handler's first instruction runs in this same step.
-  if (InterruptRequested() && !FlagSet(kFlagI)) TakeInterrupt();
+  // 3. The classic machine's interrupt: the handler's first instruction runs in this same
+  // step.
+  if constexpr (!kAccurate) {
+    if (InterruptRequested() && !FlagSet(kFlagI)) TakeInterrupt();
+  }
 
   // 4.
   --C64.vic.lineCyclesLeft;
@@ -132,25 +192,108 @@ bool MachineStep() {
       C64.run.runFlag.store(0, std::memory_order_relaxed);
       return false;
     }
-    // 7. Trace while single-stepping.
-    if (budget > 0) {
-      const std::string line = FormatTraceLine();
-      RefreshDebugWindow();
-      AppendDebugLog(line);
-      C64.run.stepBudget.store(budget - 1, std::memory_order_relaxed);
+    if (!kAccurate || !EnterAccurateInterrupt()) {
+      // 7. Trace while single-stepping.
+      if (budget > 0) {
+        const std::string line = FormatTraceLine();
+        RefreshDebugWindow();
+        AppendDebugLog(line);
+        C64.run.stepBudget.store(budget - 1, std::memory_order_relaxed);
+      }
+      // 8. Traps: every trap address lies in the KERNAL ROM, which the processor sees
+      // there only while HIRAM is set (otherwise it is a program's RAM).
+      if (C64.cpu.PC >= kLowestTrapAddress && PortBitSet(kPortHiram)) RunKernalTrap();
+      // 9. Fetch and execute.
+      ++C64.cpu.instructionCount;
+      if constexpr (kAccurate) {
+        ExecuteAccurately();
+      } else {
+        if (!InterruptRequested()) SetFlag(kFlagB);
+        ExecuteInstruction(ReadByte(C64.cpu.PC));
+      }
     }
-    // 8. Traps: every trap address lies in the KERNAL ROM, which the processor sees there
-    // only while HIRAM is set (otherwise it is a program's RAM).
-    if (C64.cpu.PC >= kLowestTrapAddress && PortBitSet(kPortHiram)) RunKernalTrap();
-    // 9. Fetch and execute.
-    if (!InterruptRequested()) SetFlag(kFlagB);
-    ++C64.cpu.instructionCount;
-    ExecuteInstruction(ReadByte(C64.cpu.PC));
   }
 
   // 10.
-  Cia1Advance(1);
+  if constexpr (kAccurate) {
+    AdvanceAccurateChips();
+  } else {
+    Cia1Advance(1);
+  }
   return C64.run.runFlag.load(std::memory_order_relaxed) != 0;
+}
+
+// Pays, at once, the run of idle steps that follows an instruction, as far as those steps
+// would change nothing but the line, stall and timer counters: no raster line begins, no
+// interrupt is entered or polled, no timer reaches an event and the throttle is off. Call
+// it only after a step that returned true; the result is exactly that of single steps.
+template <MachineModel kModel>
+[[gnu::always_inline]] inline void PayIdle() {
+  Cpu6510& cpu = C64.cpu;
+  if (cpu.stallCycles == 0 || C64.throttle.delay.load(std::memory_order_relaxed) >= 1.0f) return;
+  std::int32_t steps = std::min<std::int32_t>(cpu.stallCycles, C64.vic.lineCyclesLeft);
+  if constexpr (kModel == MachineModel::kAccurate) {
+    // The step that brings the owed cycles down to the polling cycle stays a step of its own.
+    if (cpu.stallCycles > cpu.pollAt) {
+      steps = std::min<std::int32_t>(steps, cpu.stallCycles - cpu.pollAt - 1);
+    }
+    steps = std::min<std::int32_t>(
+        steps, static_cast<std::int32_t>(
+                   std::min(C64.cia1.CyclesUntilEvent(), C64.cia2.CyclesUntilEvent())));
+    if (steps <= 0) return;
+    C64.cia1.Advance(static_cast<std::uint32_t>(steps));
+    C64.cia2.Advance(static_cast<std::uint32_t>(steps));
+  } else {
+    // An interrupt would be entered in the next step: leave that step to Step.
+    if (InterruptRequested() && !FlagSet(kFlagI)) return;
+    // No step of the run may find a running timer A at 0.
+    if (C64.classicCia1.timerARunning) {
+      steps = std::min<std::int32_t>(steps, C64.classicCia1.timerACounter);
+    }
+    if (steps <= 0) return;
+    // Nothing the timer or the clock registers depend on changes during idle steps.
+    Cia1Advance(steps);
+  }
+  C64.vic.lineCyclesLeft -= steps;
+  cpu.stallCycles = static_cast<std::uint8_t>(cpu.stallCycles - steps);
+}
+
+template <MachineModel kModel>
+void RunSteps(std::uint64_t untilFrame) {
+  while (C64.run.frameCounter.load(std::memory_order_relaxed) < untilFrame) {
+    // A pass has ended: the next one starts at once, as the display callback starts it.
+    if (!C64.run.runFlag.load(std::memory_order_relaxed)) {
+      C64.run.runFlag.store(1, std::memory_order_relaxed);
+    }
+    if (Step<kModel>()) PayIdle<kModel>();
+  }
+}
+
+template <MachineModel kModel>
+void RunPassSteps() {
+  while (Step<kModel>()) PayIdle<kModel>();
+}
+
+}  // namespace
+
+bool MachineStep() {
+  return Step<MachineModel::kClassic>();
+}
+
+void PayIdleSteps() {
+  PayIdle<MachineModel::kClassic>();
+}
+
+bool AccurateMachineStep() {
+  return Step<MachineModel::kAccurate>();
+}
+
+void RunUntilFrame(std::uint64_t frame) {
+  if (C64.model == MachineModel::kAccurate) {
+    RunSteps<MachineModel::kAccurate>(frame);
+  } else {
+    RunSteps<MachineModel::kClassic>(frame);
+  }
 }
 
 void RunLoop() {
@@ -158,7 +301,11 @@ void RunLoop() {
   PassLock lock;
   // Another pass may have run while this one waited for the lock.
   if (!C64.run.runFlag.load()) return;
-  while (MachineStep()) PayIdleSteps();
+  if (C64.model == MachineModel::kAccurate) {
+    RunPassSteps<MachineModel::kAccurate>();
+  } else {
+    RunPassSteps<MachineModel::kClassic>();
+  }
 }
 
 std::string FormatTraceLine() {

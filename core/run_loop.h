@@ -37,9 +37,11 @@ bool PassLockIsWanted();
 // millisecond or so: a user-interface thread waiting for the machine keeps serving it.
 void SleepServingWaitHook(unsigned milliseconds);
 
-// One step of the machine (one processor cycle); the pass lock must be held. Returns
-// false when the pass has ended.
+// One step of the classic machine (one processor cycle); the pass lock must be held.
+// Returns false when the pass has ended.
 bool MachineStep();
+// The same for the accurate machine.
+bool AccurateMachineStep();
 
 // Pays, at once, the run of idle steps that follows an instruction, as far as those
 // steps would change nothing but the line, stall and timer counters: no raster line
@@ -47,6 +49,10 @@ bool MachineStep();
 // Call it only after a MachineStep that returned true; the result is exactly that of
 // single steps.
 void PayIdleSteps();
+
+// Runs steps of the model the machine has, pass after pass, until the frame counter
+// reaches `frame`; the pass lock must be held.
+void RunUntilFrame(std::uint64_t frame);
 
 // The trace line of the instruction about to run at PC.
 std::string FormatTraceLine();

@@ -44,7 +44,7 @@ class StateReader {
   std::uint16_t U16();
   std::uint32_t U32();
   std::uint64_t U64();
-  bool Bool() { return U8() != 0; }
+  bool Boolean() { return U8() != 0; }  // not Bool: X11 defines that name
   // Fills `out` whole, or fails and leaves it unchanged.
   void Bytes(std::span<std::uint8_t> out);
 

@@ -41,7 +41,7 @@ inline std::uint8_t ReadKeyboardPort(unsigned reg) {
 // This machine has one acknowledge for every interrupt source: it lowers every line.
 inline void AcknowledgeInterrupts() {
   C64.vic.irq = 0;
-  C64.cia1.irq = 0;
+  C64.classicCia1.irq = 0;
 }
 
 // $DC00-$DCFF: the sixteen registers repeat every 16 bytes for the ports and the
@@ -68,7 +68,7 @@ inline std::uint8_t Cia2Read(std::uint16_t address) {
 // processor, not from the chip. A run of several cycles must not reach a reload before
 // its last cycle, which is the only one that may reload.
 inline void Cia1Advance(std::int32_t cycles) {
-  Cia1Classic& cia = C64.cia1;
+  Cia1Classic& cia = C64.classicCia1;
   assert(cycles >= 1);
   assert(cycles == 1 || !cia.timerARunning || cia.timerACounter >= cycles - 1);
   cia.timerACounter = static_cast<std::uint16_t>(cia.timerACounter - (cycles - 1));

@@ -345,13 +345,13 @@ void Cia6526::Load(StateReader& in, const char (&tag)[5]) {
     valid = valid && clock->tenths <= 0x0F && clock->seconds <= 0x7F && clock->minutes <= 0x7F &&
             (clock->hours & 0x60) == 0;
   }
-  next.readLatched_ = in.Bool();
-  next.clockStopped_ = in.Bool();
+  next.readLatched_ = in.Boolean();
+  next.clockStopped_ = in.Boolean();
   next.mainsPhase_ = in.U32();
   next.mainsTicks_ = in.U8();
   next.sdr_ = in.U8();
   next.shiftLeft_ = in.U8();
-  next.shiftQueued_ = in.Bool();
+  next.shiftQueued_ = in.Boolean();
   valid = valid && next.mainsPhase_ < kClockHz && next.mainsTicks_ < next.TodPeriod() &&
           next.shiftLeft_ <= kShiftUnderflows && (next.shiftLeft_ != 0 || !next.shiftQueued_);
   in.EndSection();

@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::string_view kJoystickPort = "--joystick-port";
 constexpr std::string_view kCursorKeys = "--cursor-keys";
+constexpr std::string_view kModel = "--model";
 
 // The value of option `name` at argv[*index] ("--name=value", or "--name" followed by the
 // value, which *index then moves past); false when argv[*index] is another argument.
@@ -36,6 +37,7 @@ bool OptionValue(std::string_view name, int argc, char** argv, int* index,
 bool TakeDesktopOptions(int& argc, char** argv, std::string& error) {
   int port = core::C64.input.joystickPort.load();
   bool cursorKeysAsJoystick = input::CursorKeysAsJoystick();
+  core::MachineModel model = core::C64.model;
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
     std::optional<std::string_view> value;
@@ -51,6 +53,12 @@ bool TakeDesktopOptions(int& argc, char** argv, std::string& error) {
         return false;
       }
       cursorKeysAsJoystick = *value == "joystick";
+    } else if (OptionValue(kModel, argc, argv, &i, &value)) {
+      if (value != "classic" && value != "accurate") {
+        error = std::string(kModel) + " takes classic or accurate";
+        return false;
+      }
+      model = *value == "classic" ? core::MachineModel::kClassic : core::MachineModel::kAccurate;
     } else {
       argv[kept++] = argv[i];
     }
@@ -59,6 +67,7 @@ bool TakeDesktopOptions(int& argc, char** argv, std::string& error) {
   argv[argc] = nullptr;
   core::C64.input.joystickPort.store(static_cast<std::uint8_t>(port));
   input::SetCursorKeysAsJoystick(cursorKeysAsJoystick);
+  core::C64.model = model;
   return true;
 }
 

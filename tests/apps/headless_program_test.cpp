@@ -236,8 +236,9 @@ TEST_F(HeadlessProgramTest, HaltingProgramStillWritesEveryOutput) {
 }
 
 TEST(StatsLine, ShowsCountsPastThirtyTwoBits) {
-  EXPECT_EQ(StatsLine(258000, 3000000000000, 2.0),
-            "stats: frames=258000 instructions=3000000000000 seconds=2.000 fps=129000.0");
+  EXPECT_EQ(StatsLine(258000, 3000000000000, 2.0, core::MachineModel::kClassic),
+            "stats: frames=258000 instructions=3000000000000 seconds=2.000 fps=129000.0 "
+            "model=classic");
 }
 
 // In-process: a program given before BASIC's prompt waits for it, or the run says the

@@ -37,7 +37,7 @@ void Type(const char* text) {
 TEST(MachineFingerprint, ABootWithTypingEndsInTheSameMemoryAndPicture) {
   LoadTestRoms();
   PowerOn(true);
-  C64.cia1.powerOnLocalTime = std::tm{};  // the time-of-day registers then hold no host time
+  C64.classicCia1.powerOnLocalTime = std::tm{};  // the time-of-day registers then hold no host time
   RunFrames(200);
   Type("10 fori=1to9:printi*i;:next\r20 poke53281,2:poke1024,81\rrun\r");
   RunFrames(1000 - static_cast<int>(C64.run.frameCounter.load()));

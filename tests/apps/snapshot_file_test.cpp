@@ -81,9 +81,9 @@ TEST_F(SnapshotFileTest, BadSnapshotsAreRefusedAndChangeNothing) {
        "the snapshot is damaged (its sections do not read back)"},
       {"a raster line past the frame",
        [](auto& b) {
-         // The video chip's section follows the processor's (8 + 24 bytes) and memory's
+         // The video chip's section follows the processor's (8 + 27 bytes) and memory's
          // (8 + 2 * 65,536 + 1 bytes): its first field is the raster line.
-         const std::size_t line = kBodyStart + 32 + 8 + 131073 + 8;
+         const std::size_t line = kBodyStart + 35 + 8 + 131073 + 8;
          ASSERT_EQ(std::string(b.begin() + line - 8, b.begin() + line - 4), "VIC ");
          b[line] = 0xFF, b[line + 1] = 0x7F, Reseal(b);
        },

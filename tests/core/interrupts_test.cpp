@@ -62,13 +62,13 @@ TEST_F(InterruptsTest, TimerUnderflowWithIoVisibleTakesTheRequestAway) {
   C64.memory.ioImage[0xDC04] = 0x03;
   C64.memory.ioImage[0xDC05] = 0x00;
   C64.cpu.instructionCount = 2;
-  C64.cia1.timerACounter = 1;
+  C64.classicCia1.timerACounter = 1;
   C64.vic.irq = 1;
   Cia1Advance(1);
-  EXPECT_EQ(C64.cia1.timerACounter, 0);
+  EXPECT_EQ(C64.classicCia1.timerACounter, 0);
   EXPECT_EQ(C64.vic.irq, 1);
   Cia1Advance(1);  // underflow: reload from the latch
-  EXPECT_EQ(C64.cia1.timerACounter, 3);
+  EXPECT_EQ(C64.classicCia1.timerACounter, 3);
   EXPECT_EQ(C64.vic.irq, 0);
 
   // With the I/O area banked out the timer still runs from its own registers, whatever
@@ -77,10 +77,10 @@ TEST_F(InterruptsTest, TimerUnderflowWithIoVisibleTakesTheRequestAway) {
     C64.memory.ram[0x0001] = port;
     C64.memory.ram[0xDC0E] = C64.memory.romMap[0xDC0E] = 0x00;
     C64.memory.ram[0xDC04] = C64.memory.romMap[0xDC04] = 0x05;
-    C64.cia1.timerACounter = 0;
+    C64.classicCia1.timerACounter = 0;
     C64.vic.irq = 1;
     Cia1Advance(1);
-    EXPECT_EQ(C64.cia1.timerACounter, 3) << "port " << int{port};
+    EXPECT_EQ(C64.classicCia1.timerACounter, 3) << "port " << int{port};
     EXPECT_EQ(C64.vic.irq, 1) << "port " << int{port};
   }
 }
@@ -88,17 +88,17 @@ TEST_F(InterruptsTest, TimerUnderflowWithIoVisibleTakesTheRequestAway) {
 TEST_F(InterruptsTest, StoppedTimerStillCountsAndNeverReloads) {
   C64.memory.ram[0x0001] = 0x37;
   C64.memory.ioImage[0xDC0E] = 0x00;
-  C64.cia1.timerACounter = 0;
+  C64.classicCia1.timerACounter = 0;
   C64.cpu.instructionCount = 5;
   Cia1Advance(1);
-  EXPECT_EQ(C64.cia1.timerACounter, 0xFFFF);
-  EXPECT_EQ(C64.cia1.timerARunning, 0);
+  EXPECT_EQ(C64.classicCia1.timerACounter, 0xFFFF);
+  EXPECT_EQ(C64.classicCia1.timerARunning, 0);
 }
 
 TEST_F(InterruptsTest, TimeOfDayHoldsPlainNumbersInTheIoImageWhateverThePort) {
-  C64.cia1.powerOnLocalTime.tm_sec = 45;
-  C64.cia1.powerOnLocalTime.tm_min = 7;
-  C64.cia1.powerOnLocalTime.tm_hour = 13;
+  C64.classicCia1.powerOnLocalTime.tm_sec = 45;
+  C64.classicCia1.powerOnLocalTime.tm_min = 7;
+  C64.classicCia1.powerOnLocalTime.tm_hour = 13;
   C64.memory.ram[0x0001] = 0x37;
   Cia1Advance(1);
   EXPECT_EQ(C64.memory.ioImage[0xDC09], 0x2D);  // 45, not BCD $45

@@ -448,8 +448,8 @@ struct MachineSnapshot {
 // step that begins the last frame.
 MachineSnapshot BootAndSnapshot(bool idleStepsInRuns) {
   PowerOnTestMachine();
-  C64.cia1.powerOnLocalTime = std::tm{};
-  C64.cia1.powerOnTicks = 0;
+  C64.classicCia1.powerOnLocalTime = std::tm{};
+  C64.classicCia1.powerOnTicks = 0;
   const std::uint64_t target = C64.run.frameCounter + 300;
   {
     PassLock lock;
@@ -469,7 +469,7 @@ MachineSnapshot BootAndSnapshot(bool idleStepsInRuns) {
           C64.cpu.instructionCount,
           C64.vic.lineCyclesLeft,
           C64.vic.rasterLine,
-          C64.cia1.timerACounter,
+          C64.classicCia1.timerACounter,
           C64.cpu.stallCycles,
           C64.vic.irq};
 }
