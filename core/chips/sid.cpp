@@ -2,6 +2,8 @@
 // and volume stage, and its saved state.
 #include "core/chips/sid.h"
 
+#include <algorithm>
+
 namespace core {
 
 namespace {
@@ -145,12 +147,24 @@ void Sid::CatchUp() {
   pending_ = 0;
 }
 
-void Sid::ClockOscillators() {
+// The accumulators for one cycle, hard sync included.
+void Sid::ClockAccumulators() {
   std::array<bool, 3> rose{};
   for (int v = 0; v < 3; ++v) rose[v] = voices_[v].Clock();
   if (!anySync_) return;
   for (int v = 0; v < 3; ++v) {
     if ((voices_[v].control & SidVoice::kSync) && rose[kSource[v]]) voices_[v].accumulator = 0;
+  }
+}
+
+// One cycle of the accumulators and then of the noise registers, which shift when bit
+// 19 of the accumulator rose from the last cycle to this one.
+void Sid::ClockOscillators() {
+  std::array<std::uint32_t, 3> before{};
+  for (int v = 0; v < 3; ++v) before[v] = voices_[v].accumulator;
+  ClockAccumulators();
+  for (int v = 0; v < 3; ++v) {
+    if (SidVoice::NoiseClockRose(before[v], voices_[v].accumulator)) voices_[v].ClockNoise();
   }
 }
 
@@ -164,35 +178,91 @@ void Sid::RunRegistersOnly(std::uint64_t cycles) {
 }
 
 void Sid::RunAudio(std::uint64_t cycles) {
-  for (; cycles > 0; --cycles) {
-    ClockOscillators();
-    std::int32_t filtered = 0;
-    std::int32_t direct = 0;
-    for (int v = 0; v < 3; ++v) {
-      SidEnvelope& envelope = envelopes_[v];
-      envelope.Clock();
-      const std::int32_t wave =
-          static_cast<std::int32_t>(voices_[v].Output(voices_[kSource[v]].accumulator));
-      const std::int32_t sample = (wave - 0x800) * envelope.level;
-      if (routing_ & (1 << v)) {
-        filtered += sample;
-      } else if (v != 2 || !voice3Off_) {
-        direct += sample;
-      }
-    }
-    filterPath_.Add(filtered);
-    directPath_.Add(direct);
-    if (++subCycle_ == CicDecimator::kFactor) {
-      subCycle_ = 0;
-      MixSubSample();
-    }
+  while (cycles > 0) {
+    const int block = static_cast<int>(std::min<std::uint64_t>(cycles, kBlock));
+    RunAudioBlock(block);
+    cycles -= static_cast<std::uint64_t>(block);
   }
 }
 
-void Sid::MixSubSample() {
-  const float filterIn = static_cast<float>(filterPath_.Take()) * kVoiceScale;
-  const float direct = static_cast<float>(directPath_.Take()) * kVoiceScale;
-  const float mixed = (filter_.Run(filterIn, mode_) + direct + kMixerOffset) * volumeGain_;
+// A block of cycles a stage at a time, each stage's state in locals so that the
+// compiler keeps it in registers: the accumulators, then each voice's noise, waveform
+// and envelope, then the two decimators and, every fourth cycle, the filter and volume.
+void Sid::RunAudioBlock(int cycles) {
+  std::array<std::array<std::uint32_t, kBlock>, 3> accumulators;
+  std::array<std::uint32_t, 3> start{};
+  for (int v = 0; v < 3; ++v) start[v] = voices_[v].accumulator;
+  if (anySync_) {
+    for (int i = 0; i < cycles; ++i) {
+      ClockAccumulators();
+      for (int v = 0; v < 3; ++v) accumulators[v][i] = voices_[v].accumulator;
+    }
+  } else {
+    for (int v = 0; v < 3; ++v) {
+      const SidVoice voice = voices_[v];
+      std::uint32_t acc = voice.accumulator;
+      const std::uint32_t step = (voice.control & SidVoice::kTest) ? 0 : voice.frequency;
+      if (voice.control & SidVoice::kTest) acc = 0;
+      for (int i = 0; i < cycles; ++i) {
+        acc = (acc + step) & SidVoice::kAccumulatorMask;
+        accumulators[v][i] = acc;
+      }
+      voices_[v].accumulator = acc;
+    }
+  }
+
+  std::array<std::int32_t, kBlock> filtered{};
+  std::array<std::int32_t, kBlock> direct{};
+  for (int v = 0; v < 3; ++v) {
+    SidVoice voice = voices_[v];
+    SidEnvelope envelope = envelopes_[v];
+    const std::uint32_t* acc = accumulators[v].data();
+    const std::uint32_t* source = accumulators[kSource[v]].data();
+    std::int32_t* out = nullptr;
+    if (routing_ & (1 << v)) {
+      out = filtered.data();
+    } else if (v != 2 || !voice3Off_) {
+      out = direct.data();
+    }
+    std::uint32_t before = start[v];
+    std::uint32_t noiseOutput = voice.NoiseOutput();
+    for (int i = 0; i < cycles; ++i) {
+      if (SidVoice::NoiseClockRose(before, acc[i])) {
+        voice.ClockNoise();
+        noiseOutput = voice.NoiseOutput();
+      }
+      before = acc[i];
+      envelope.Clock();
+      if (out && envelope.level != 0) {
+        const std::int32_t wave =
+            static_cast<std::int32_t>(voice.OutputAt(acc[i], source[i], noiseOutput));
+        out[i] += (wave - 0x800) * envelope.level;
+      }
+    }
+    voices_[v].noise = voice.noise;
+    envelopes_[v] = envelope;
+  }
+
+  CicDecimator filterPath = filterPath_;
+  CicDecimator directPath = directPath_;
+  int subCycle = subCycle_;
+  for (int i = 0; i < cycles; ++i) {
+    filterPath.Add(filtered[i]);
+    directPath.Add(direct[i]);
+    if (++subCycle == CicDecimator::kFactor) {
+      subCycle = 0;
+      MixSubSample(filterPath.Take(), directPath.Take());
+    }
+  }
+  filterPath_ = filterPath;
+  directPath_ = directPath;
+  subCycle_ = subCycle;
+}
+
+void Sid::MixSubSample(std::int64_t filterIn, std::int64_t direct) {
+  const float filterInput = static_cast<float>(filterIn) * kVoiceScale;
+  const float directInput = static_cast<float>(direct) * kVoiceScale;
+  const float mixed = (filter_.Run(filterInput, mode_) + directInput + kMixerOffset) * volumeGain_;
   std::int16_t out;
   if (resampler_.Push(mixed, out)) samples_.Push(out);
 }

@@ -66,12 +66,15 @@ class Sid {
 
  private:
   static constexpr std::uint64_t kAudioBatch = 1024;
+  static constexpr int kBlock = 64;  // cycles the sound loop handles a stage at a time
 
   void CatchUp();
   void RunRegistersOnly(std::uint64_t cycles);
   void RunAudio(std::uint64_t cycles);
+  void RunAudioBlock(int cycles);
+  void ClockAccumulators();
   void ClockOscillators();
-  void MixSubSample();
+  void MixSubSample(std::int64_t filterIn, std::int64_t direct);
   void ApplyWrite(std::uint8_t reg, std::uint8_t value);
   // Everything derived from the register values; no gate edges, no accumulator resets.
   void DeriveFromRegisters();

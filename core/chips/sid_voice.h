@@ -25,7 +25,8 @@ struct SidVoice {
   static constexpr std::uint32_t kNoiseSeed = 0x7FFFF8;  // the register's power-on value
 
   // One chip cycle of the accumulator. Returns true when its top bit went from 0 to 1
-  // (what hard-syncs the partner voice). The test bit holds the accumulator at 0.
+  // (what hard-syncs the partner voice). The test bit holds the accumulator at 0. The
+  // noise register is clocked apart, by NoiseClockRose, once any sync has been applied.
   bool Clock() {
     const std::uint32_t before = accumulator;
     if (control & kTest) {
@@ -33,9 +34,12 @@ struct SidVoice {
       return false;
     }
     accumulator = (before + frequency) & kAccumulatorMask;
-    const std::uint32_t rose = ~before & accumulator;
-    if (rose & kNoiseClockBit) ClockNoise();
-    return (rose & kAccumulatorMsb) != 0;
+    return (~before & accumulator & kAccumulatorMsb) != 0;
+  }
+
+  // Whether the noise register shifts between two successive accumulator values.
+  static bool NoiseClockRose(std::uint32_t before, std::uint32_t after) {
+    return (~before & after & kNoiseClockBit) != 0;
   }
 
   // The shift register moves one place; bit 22 XOR bit 17 enters at bit 0.
@@ -65,9 +69,15 @@ struct SidVoice {
   // The 12-bit waveform output; `ringSource` is the accumulator of the voice that ring
   // modulates this one (its top bit inverts the triangle when the ring bit is set).
   std::uint32_t Output(std::uint32_t ringSource) const {
+    return OutputAt(accumulator, ringSource, NoiseOutput());
+  }
+
+  // The same for the accumulator value `acc` and the noise waveform `noiseOutput`
+  // (NoiseOutput(), which the sound loop keeps between shifts).
+  std::uint32_t OutputAt(std::uint32_t acc, std::uint32_t ringSource,
+                         std::uint32_t noiseOutput) const {
     const std::uint8_t waves = control & 0xF0;
     if (waves == 0) return 0;
-    const std::uint32_t acc = accumulator;
     std::uint32_t out = 0xFFF;
     if (waves & kTriangle) {
       std::uint32_t msb = acc & kAccumulatorMsb;
@@ -78,7 +88,7 @@ struct SidVoice {
     if (waves & kPulse) {
       if (!(control & kTest) && (acc >> 12) < pulseWidth) out = 0;
     }
-    if (waves & kNoise) out &= NoiseOutput();
+    if (waves & kNoise) out &= noiseOutput;
     return out;
   }
 
