@@ -300,6 +300,55 @@ TEST(SidVolume, VolumeWritesAlonePlayASquareWave) {
   EXPECT_LT(sm::MagnitudeAt(settled, kRate, 2 * squareHz) / fundamental, 0.02);
 }
 
+TEST(SidOutput, HarmonicsAboveTheOutputRateLeaveNoAliases) {
+  // A 3.1 kHz sawtooth has harmonics far beyond 24 kHz; picking every 20.5th cycle would
+  // fold the 16th and 17th (49.6 and 52.7 kHz, a 16th and 17th of the fundamental's
+  // amplitude) down to 1.6 and 4.7 kHz, between the true harmonics.
+  Driver d(true);
+  d.Write(0x18, 0x0F);
+  const std::uint16_t frequency = FrequencyFor(3100.0);
+  PlayVoice(d, 0, frequency, 0x20);
+  const std::vector<std::int16_t> samples = d.Record(0.5);
+  const std::span<const std::int16_t> settled = Settled(samples);
+  const double f0 = PitchHz(frequency);
+  const double fundamental = sm::MagnitudeAt(settled, kRate, f0);
+  ASSERT_GT(fundamental, 0.05);
+  for (int harmonic : {15, 16, 17, 31, 32}) {
+    SCOPED_TRACE(harmonic);
+    const double folded = std::fabs(harmonic * f0 - kRate * std::round(harmonic * f0 / kRate));
+    EXPECT_LT(sm::Db(sm::MagnitudeAt(settled, kRate, folded) / fundamental), -60.0);
+  }
+}
+
+TEST(SidRegisters, ReadableRegistersAndTheBusLeftover) {
+  Driver d(false);
+  struct Case {
+    const char* name;
+    std::uint8_t reg;
+    int expected;
+  };
+  d.sid().SetPaddles(0x12, 0x34);
+  d.Write(0x1D, 0x5A);  // unused: only the data bus keeps the value
+  const Case cases[] = {{"paddle X", 0x19, 0x12},
+                        {"paddle Y", 0x1A, 0x34},
+                        {"frequency (write-only)", 0x00, 0x5A},
+                        {"volume (write-only)", 0x18, 0x5A},
+                        {"unused $1F", 0x1F, 0x5A},
+                        {"voice 3 silent", 0x1C, 0x00}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(d.sid().Read(c.reg), c.expected);
+  }
+  // Voice 3's sawtooth: the top 8 bits of the accumulator, which counts 0x1000 a cycle.
+  d.Write(0x0F, 0x10);
+  d.Write(0x12, 0x20);
+  d.Run(0x2345);
+  EXPECT_EQ(d.sid().Read(0x1B), (0x2345 * 0x1000 >> 16) & 0xFF);
+  d.Write(0x12, 0x28);  // test bit: accumulator held at 0
+  d.Run(100);
+  EXPECT_EQ(d.sid().Read(0x1B), 0);
+}
+
 // A short tune touching every part of the chip; `run` moves the chip between writes.
 template <typename Run>
 void PlayScript(Driver& d, Run run) {
