@@ -260,8 +260,10 @@ void Sid::RunAudioBlock(int cycles) {
 }
 
 void Sid::MixSubSample(std::int64_t filterIn, std::int64_t direct) {
-  const float filterInput = static_cast<float>(filterIn) * kVoiceScale;
-  const float directInput = static_cast<float>(direct) * kVoiceScale;
+  // Three voices make at most 3 units; the bounds only matter after loading a decimator
+  // state that no chip could reach, which must not drive the filter to infinity.
+  const float filterInput = std::clamp(static_cast<float>(filterIn) * kVoiceScale, -4.0f, 4.0f);
+  const float directInput = std::clamp(static_cast<float>(direct) * kVoiceScale, -4.0f, 4.0f);
   const float mixed = (filter_.Run(filterInput, mode_) + directInput + kMixerOffset) * volumeGain_;
   std::int16_t out;
   if (resampler_.Push(mixed, out)) samples_.Push(out);
