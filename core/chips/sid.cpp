@@ -47,6 +47,7 @@ void Sid::Reset() {
 void Sid::SetAudioEnabled(bool enabled) {
   CatchUp();
   audioEnabled_ = enabled;
+  catchUpAt_ = enabled ? kAudioBatch : kQuietBatch;
 }
 
 void Sid::SetPaddles(std::uint8_t x, std::uint8_t y) {

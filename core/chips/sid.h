@@ -36,11 +36,12 @@ class Sid {
   void Write(std::uint8_t reg, std::uint8_t value);
 
   // Moves the chip on by `cycles` clock cycles. The work is done lazily, when a register
-  // is written or a result read (or, with sound on, every kAudioBatch cycles), exactly as
-  // if each cycle had been run on its own; so Advance(a) then Advance(b) is Advance(a + b).
+  // is written or a result read, or once kAudioBatch cycles (sound on) or kQuietBatch
+  // (sound off) are owed, exactly as if each cycle had been run on its own; so Advance(a)
+  // then Advance(b) is Advance(a + b).
   void Advance(std::uint32_t cycles) {
     pending_ += cycles;
-    if (audioEnabled_ && pending_ >= kAudioBatch) CatchUp();
+    if (pending_ >= catchUpAt_) CatchUp();
   }
 
   // With sound off (the power-on setting) no samples are made and only the oscillators
@@ -66,6 +67,7 @@ class Sid {
 
  private:
   static constexpr std::uint64_t kAudioBatch = 1024;
+  static constexpr std::uint64_t kQuietBatch = 1 << 20;
   static constexpr int kBlock = 64;  // cycles the sound loop handles a stage at a time
 
   void CatchUp();
@@ -93,8 +95,9 @@ class Sid {
   int subCycle_ = 0;         // chip cycles into the current quarter-rate sample
   SidResampler resampler_;
   SampleRing samples_;
-  std::uint64_t pending_ = 0;  // cycles advanced but not yet run
+  std::uint64_t pending_ = 0;  // cycles advanced but not yet run, below kQuietBatch
   bool audioEnabled_ = false;
+  std::uint64_t catchUpAt_ = kQuietBatch;
 
   // Derived from the registers.
   bool anySync_ = false;

@@ -97,7 +97,7 @@ void Sid::Load(StateReader& reader) {
   const float dcOutput = std::bit_cast<float>(reader.U32());
   reader.EndSection();
 
-  valid = valid && reader.Ok() && pending < (std::uint64_t{1} << 48) && Plausible(low) &&
+  valid = valid && reader.Ok() && pending < kQuietBatch && Plausible(low) &&
           Plausible(band) && subCycle < CicDecimator::kFactor;
   SidResampler resampler = resampler_;
   valid = valid && resampler.Restore(untilOutput, dcInput, dcOutput);

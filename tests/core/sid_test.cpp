@@ -386,11 +386,12 @@ TEST(SidState, BadInputFailsAndLeavesTheChipAlone) {
   for (std::size_t length : {0ul, 3ul, 8ul, 40ul, bytes.size() / 2, bytes.size() - 1}) {
     inputs.emplace_back(bytes.begin(), bytes.begin() + static_cast<long>(length));
   }
-  // Voice 1's accumulator (after the 8-byte section header, 25 registers and 3 bytes)
-  // set beyond 24 bits.
-  std::vector<std::uint8_t> badAccumulator = bytes;
-  badAccumulator[8 + 25 + 3 + 3] = 0x01;
-  inputs.push_back(badAccumulator);
+  // Past the 8-byte section header, 25 registers and 3 bytes: voice 1's accumulator,
+  // then 13 bytes a voice, then the count of cycles owed; each set out of range.
+  for (std::size_t at : {8 + 25 + 3 + 3, 8 + 25 + 3 + 3 * 13 + 7}) {
+    inputs.push_back(bytes);
+    inputs.back()[at] = 0x01;
+  }
 
   for (const std::vector<std::uint8_t>& input : inputs) {
     SCOPED_TRACE(input.size());
