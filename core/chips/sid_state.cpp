@@ -97,8 +97,8 @@ void Sid::Load(StateReader& reader) {
   const float dcOutput = std::bit_cast<float>(reader.U32());
   reader.EndSection();
 
-  valid = valid && reader.Ok() && pending < kQuietBatch && Plausible(low) &&
-          Plausible(band) && subCycle < CicDecimator::kFactor;
+  valid = valid && reader.Ok() && pending < kQuietBatch && Plausible(low) && Plausible(band) &&
+          subCycle < CicDecimator::kFactor;
   SidResampler resampler = resampler_;
   valid = valid && resampler.Restore(untilOutput, dcInput, dcOutput);
   if (!valid) {

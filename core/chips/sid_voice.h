@@ -49,7 +49,8 @@ struct SidVoice {
   }
 
   // `cycles` cycles at once, for when no voice is hard-synced: the same accumulator and
-  // noise register as that many calls of Clock().
+  // noise register as that many calls of Clock(), each followed by a shift when
+  // NoiseClockRose says so.
   void ClockMany(std::uint64_t cycles) {
     if (control & kTest) {
       accumulator = 0;
