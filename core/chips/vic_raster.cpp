@@ -59,7 +59,6 @@ void VicRaster::BeginLine(std::uint16_t newLine, const std::uint8_t* registers) 
     if (expandY & bit) spriteExpandFlop &= static_cast<std::uint8_t>(~bit);
   }
   // Cycle 58: MC from MCBASE, the sprite shown from the next line; the matrix line's end.
-  spriteFetched = 0;
   const std::uint16_t pointers =
       static_cast<std::uint16_t>(MatrixBase(bank, registers) + kSpritePointers);
   for (int n = 0; n < 8; ++n) {
@@ -76,12 +75,13 @@ void VicRaster::BeginLine(std::uint16_t newLine, const std::uint8_t* registers) 
       mc[n] = static_cast<std::uint8_t>((mc[n] + 1) & 63);
     }
     spriteData[n] = bits;
-    spriteFetched |= bit;
   }
   if (displayState) vc = static_cast<std::uint16_t>((vc + 40) & 0x3FF);  // 40 g-accesses
+  // A row's eighth line ends it: the next row starts from VC and the chip goes idle until
+  // the next bad line (which puts it back to display state at its own start, RC 0).
   if (rc == 7) {
     vcBase = vc;
-    if (!badLine) displayState = false;
+    displayState = false;
   }
   if (displayState) rc = static_cast<std::uint8_t>((rc + 1) & 7);
 
@@ -116,7 +116,7 @@ void VicRaster::BeginLine(std::uint16_t newLine, const std::uint8_t* registers) 
 }
 
 int VicRaster::StolenCycles() const {
-  return (badLine ? kBadLineCycles : 0) + kSpriteDmaCycles * std::popcount(spriteFetched);
+  return (badLine ? kBadLineCycles : 0) + kSpriteDmaCycles * std::popcount(spriteDma);
 }
 
 std::uint8_t VicRaster::LatchCollisions() {
@@ -143,7 +143,6 @@ void VicRaster::Save(StateWriter& writer) const {
   writer.PutU8(spriteDma);
   writer.PutU8(spriteDisplay);
   writer.PutU8(spriteExpandFlop);
-  writer.PutU8(spriteFetched);
   writer.PutBytes(mcBase);
   writer.PutBytes(mc);
   for (std::uint32_t bits : spriteData) writer.PutU32(bits);
@@ -176,7 +175,6 @@ bool VicRaster::Load(StateReader& reader) {
   loaded.spriteDma = reader.U8();
   loaded.spriteDisplay = reader.U8();
   loaded.spriteExpandFlop = reader.U8();
-  loaded.spriteFetched = reader.U8();
   reader.Bytes(loaded.mcBase);
   reader.Bytes(loaded.mc);
   for (std::uint32_t& bits : loaded.spriteData) bits = reader.U32();
@@ -187,8 +185,7 @@ bool VicRaster::Load(StateReader& reader) {
   reader.EndSection();
 
   valid = valid && loaded.line < LinesPerFrame && loaded.vcBase < 1024 && loaded.vc < 1024 &&
-          loaded.rc < 8 && (loaded.spriteDisplay & ~loaded.spriteDma) == 0 &&
-          (loaded.spriteFetched & ~loaded.spriteDma) == 0;
+          loaded.rc < 8 && (loaded.spriteDisplay & ~loaded.spriteDma) == 0;
   for (int n = 0; n < 8; ++n) {
     valid =
         valid && loaded.mcBase[n] < 64 && loaded.mc[n] < 64 && loaded.spriteData[n] < (1u << 24);

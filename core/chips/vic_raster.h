@@ -37,7 +37,6 @@ struct VicRaster {
   std::uint8_t spriteDma;         // bit n: sprite n's DMA is on
   std::uint8_t spriteDisplay;     // bit n: sprite n is shown
   std::uint8_t spriteExpandFlop;  // bit n: sprite n's Y-expansion flip-flop is set
-  std::uint8_t spriteFetched;     // bit n: sprite n's three bytes were read for this line
   std::uint8_t mcBase[8];         // MCBASE per sprite, 0-63
   std::uint8_t mc[8];             // MC per sprite after this line's fetch, 0-63
   std::uint32_t spriteData[8];    // the 24 pixels fetched for this line, leftmost in bit 23
@@ -56,8 +55,9 @@ struct VicRaster {
   void BeginLine(std::uint16_t line, const std::uint8_t* registers);
 
   // Processor cycles the chip takes from this line: 40 + 3 on a bad line, plus 2 for each
-  // sprite whose data was fetched for it. The sprites' own BA lead-in and the cycles lost
-  // between sprites that are not fetched back to back are not counted.
+  // sprite whose DMA is on for it (its pointer and data were fetched for this line). The sprites'
+  // own BA lead-in and the cycles lost between sprites that are not fetched back to back are not
+  // counted.
   int StolenCycles() const;
 
   // ORs the last line's collisions into the latches; returns the $D019 bits the chip
