@@ -46,8 +46,9 @@ void DrawMulticolourTextCell(int x, int y, std::uint8_t code) {
     DrawTextCell(x, y, code);
     return;
   }
+  // Bit 3 only selects the multicolour form: %11 pairs take colour RAM bits 0-2.
   const std::uint32_t colours[4] = {Picture.backgroundColour[0], Picture.backgroundColour[1],
-                                    Picture.backgroundColour[2], cellColour};
+                                    Picture.backgroundColour[2], cellColour & 0x07u};
   std::uint8_t pattern[8];
   ReadGlyph(code, pattern);
   PaintMulticolourCell(x, y, pattern, colours);

@@ -23,7 +23,8 @@ void RenderTextScreen();
 void DrawTextCell(int x, int y, std::uint8_t code);
 
 // One multicolour cell: a colour RAM nibble below 8 draws a standard cell; otherwise
-// each bit pair of the glyph picks background 0, 1, 2 or the nibble for two pixels.
+// each bit pair of the glyph picks background 0, 1, 2 or the nibble's bits 0-2 for two
+// pixels.
 // Advances CellCounter.
 void DrawMulticolourTextCell(int x, int y, std::uint8_t code);
 

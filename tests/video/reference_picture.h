@@ -81,7 +81,8 @@ inline std::uint32_t BackgroundPixel(const Setup& s, int x, int y) {
     const unsigned code = VideoView(s.bank + s.screen + cell);
     const unsigned pattern = VideoView(s.bank + s.charBase + code * 8 + row);
     if (s.multicolour && colourRam >= 8) {
-      const unsigned colours[4] = {Register(0x21), Register(0x22), Register(0x23), colourRam};
+      // Bit 3 picks the multicolour form; %11 pairs show colour RAM bits 0-2 alone.
+      const unsigned colours[4] = {Register(0x21), Register(0x22), Register(0x23), colourRam % 8};
       return colours[(pattern >> (6 - 2 * pair)) % 4];
     }
     return Bit(pattern, 7 - column) ? colourRam : Register(0x21);

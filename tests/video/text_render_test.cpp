@@ -89,7 +89,7 @@ TEST_F(TextRenderTest, MulticolourTextMixesBothCellKindsAndCountsEveryCell) {
   EXPECT_EQ(CellCounter, 1000u);
 }
 
-TEST_F(TextRenderTest, MulticolourCellWithNibbleDPaintsPairsFromTheFourColours) {
+TEST_F(TextRenderTest, MulticolourCellWithNibbleDPaintsElevenPairsInItsLowThreeBits) {
   SetRegister(0x16, 0x10);
   FillNoise(C64.memory.ram, 0x2000, 0x800, 6);
   SetRegister(0x18, 0x18);  // characters at $2000 in RAM
@@ -97,8 +97,13 @@ TEST_F(TextRenderTest, MulticolourCellWithNibbleDPaintsPairsFromTheFourColours) 
   C64.memory.ram[0x2000] = 0b00011011;  // pairs %00 %01 %10 %11
   C64.memory.ioImage[0xD800] = 0x0D;
   RenderFrame();
-  const std::uint32_t wanted[8] = {6, 6, 2, 2, 5, 5, 13, 13};
+  const std::uint32_t wanted[8] = {6, 6, 2, 2, 5, 5, 5, 5};  // %11 in 13 & 7 = 5, not 13
   for (int column = 0; column < 8; ++column) EXPECT_EQ(FramePixel(column, 0), wanted[column]);
+
+  C64.memory.ioImage[0xD800] = 0x09;  // %11 pairs white, not brown
+  RenderFrame();
+  EXPECT_EQ(FramePixel(6, 0), 1u);
+  EXPECT_EQ(FramePixel(7, 0), 1u);
 }
 
 TEST_F(TextRenderTest, ColourValuesAboveFifteenReachTheFrameBufferWhole) {
