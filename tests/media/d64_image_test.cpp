@@ -111,8 +111,8 @@ TEST_F(D64ImageTest, MissingFilesAreReportedEvenForAnEmptyPath) {
   ExpectOneBox("D64 Image not found: ", "Error");
   EXPECT_FALSE(MountD64("x"));  // no short-path exception here
   ExpectOneBox("D64 Image not found: x", "Error");
-  EXPECT_FALSE(MountD64(dir_.string()));  // a directory opens but does not read
-  ExpectOneBox("D64 Image not found: " + dir_.string(), "Error");
+  EXPECT_FALSE(MountD64(dir_.string()));  // a folder is named as one, not as missing
+  ExpectOneBox("D64 Image not a regular file: " + dir_.string(), "Error");
   EXPECT_EQ(D64Image[kD64DiskNameOffset], 0x50);
 }
 
