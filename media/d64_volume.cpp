@@ -162,14 +162,23 @@ std::vector<D64FoundEntry> D64Volume::FindEntries(std::string_view pattern,
     return found;
   }
   const D64Directory directory = ReadD64Directory(*disk_);
-  if (!directory.ok()) {
-    status = DosStatusOfFault(directory.fault, directory.place);
-    return found;
+  if (!directory.ok()) status = DosStatusOfFault(directory.fault, directory.place);
+  if (directory.fault == D64Fault::kReadError && directory.place.track == kDirectoryTrack &&
+      directory.place.sector == 0) {
+    return found;  // no BAM, no directory
   }
-  // The chain is whole (the read above found no fault), so it ends.
+  // The sectors the read above took, up to its fault: each is checked again as it is
+  // reached, so the walk ends where that read ended.
+  std::bitset<kSectors40> visited;
   int track = kDirectoryTrack;
   int sector = 1;
-  while (const std::uint8_t* bytes = Sector(track, sector)) {
+  for (std::size_t steps = 0; steps < kSectors40; ++steps) {
+    const std::optional<std::size_t> offset = D64SectorOffset(*disk_, track, sector);
+    if (!offset || visited.test(*offset / kD64SectorBytes) || !D64SectorReadable(*disk_, *offset)) {
+      break;
+    }
+    visited.set(*offset / kD64SectorBytes);
+    const std::uint8_t* bytes = image_.data() + *offset;
     for (std::size_t index = 0; index < kEntriesPerSector; ++index) {
       const std::uint8_t* entry = bytes + index * kEntryBytes;
       if (entry[kEntryType] == 0) continue;

@@ -51,7 +51,8 @@ class D64Volume {
   bool IsFree(int track, int sector) const;
 
   // The directory entries in use whose names match `pattern` (CbmNameMatches), in
-  // directory order; a damaged directory gives its status (20-29, 66) in `status`.
+  // directory order; a damaged directory gives its status (20-29, 66) in `status`, and
+  // the entries before the damage (as the 1541 finds a file in the sectors it could read).
   std::vector<D64FoundEntry> FindEntries(std::string_view pattern, DosStatus& status) const;
 
   // Writes `bytes` as a new closed file of `type` named `name` (already checked to be a

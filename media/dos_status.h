@@ -35,7 +35,7 @@ enum DosError : std::uint8_t {
 };
 
 struct DosStatus {
-  std::uint8_t code = kDosVersion;
+  std::uint8_t code = kDosOk;
   std::uint8_t track = 0;
   std::uint8_t sector = 0;
   bool operator==(const DosStatus&) const = default;

@@ -268,8 +268,8 @@ DosStatus Drive::OpenRead(Channel& channel, int number, std::string_view pattern
       return {};
     }
     DosStatus status;
+    // A file found before damage in the directory reads; past it the damage is the answer.
     const std::vector<D64FoundEntry> found = volume.FindEntries(pattern, status);
-    if (status.code != kDosOk) return status;
     if (const D64FoundEntry* item = FirstReadable(found, type, typeGiven || number > 0, unclosed)) {
       const int entryType = item->entry.type();
       if (entryType == static_cast<int>(CbmFileType::kRel) ||
@@ -283,6 +283,7 @@ DosStatus Drive::OpenRead(Channel& channel, int number, std::string_view pattern
       channel.bytes = std::move(file.bytes);
       return {};
     }
+    if (status.code != kDosOk) return status;
     if (!hostFolder_) return {kDosFileNotFound, 0, 0};
   } else if (!hostFolder_) {
     return {kDosDriveNotReady, 0, 0};
