@@ -2,6 +2,7 @@
 #include "media/d64_image.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -114,6 +115,20 @@ TEST_F(D64ImageTest, MissingFilesAreReportedEvenForAnEmptyPath) {
   EXPECT_FALSE(MountD64(dir_.string()));  // a folder is named as one, not as missing
   ExpectOneBox("D64 Image not a regular file: " + dir_.string(), "Error");
   EXPECT_EQ(D64Image[kD64DiskNameOffset], 0x50);
+}
+
+}  // namespace
+
+namespace {
+
+// What is not a regular file is named as such, not as missing, and never waited on.
+TEST_F(D64ImageTest, FoldersFifosAndDevicesAreNamedAsNotRegularFiles) {
+  const std::string fifo = (dir_ / "pipe.d64").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/null"), dir_.string()}) {
+    EXPECT_FALSE(MountD64(path));
+    ExpectOneBox("D64 Image not a regular file: " + path, "Error");
+  }
 }
 
 }  // namespace
