@@ -4,7 +4,7 @@
 # check fails, with the input saved in DIR and the end of the target's log shown.
 set -euo pipefail
 dir="$1" runs="$2"
-for target in d64_reader_fuzz program_file_fuzz; do
+for target in d64_reader_fuzz program_file_fuzz drive_command_fuzz drive_write_fuzz; do
   mkdir -p "$dir/corpus/$target"
   log="$dir/$target.log"
   if ! "$dir/$target" -runs="$runs" -timeout=10 -print_final_stats=1 -artifact_prefix="$dir/" \
