@@ -51,7 +51,9 @@ std::array<std::uint8_t, 16> PaddedCbmName(std::string_view name) {
   return padded;
 }
 
-D64Volume::D64Volume(std::span<std::uint8_t> image) : image_(image), disk_(OpenD64(image)) {}
+D64Volume::D64Volume(std::span<std::uint8_t> image) : image_(image), disk_(OpenD64(image)) {
+  if (disk_) bam_ = Sector(kDirectoryTrack, 0) + kBamEntries;
+}
 
 std::uint8_t* D64Volume::Sector(int track, int sector) {
   const std::optional<std::size_t> offset = D64SectorOffset(*disk_, track, sector);
@@ -64,18 +66,20 @@ const std::uint8_t* D64Volume::Sector(int track, int sector) const {
 }
 
 bool D64Volume::IsFree(int track, int sector) const {
-  if (track < 1 || track > kAllocatedTracks || sector < 0 || sector >= D64SectorsPerTrack(track)) {
+  if (bam_ == nullptr || track < 1 || track > kAllocatedTracks || sector < 0 ||
+      sector >= D64SectorsPerTrack(track)) {
     return false;
   }
-  const std::uint8_t* bam = Sector(kDirectoryTrack, 0) + kBamEntries + 4 * (track - 1);
+  const std::uint8_t* bam = bam_ + 4 * (track - 1);
   return (bam[1 + sector / 8] >> (sector % 8) & 1) != 0;
 }
 
 void D64Volume::SetFree(int track, int sector, bool free) {
-  if (track < 1 || track > kAllocatedTracks || sector < 0 || sector >= D64SectorsPerTrack(track)) {
+  if (bam_ == nullptr || track < 1 || track > kAllocatedTracks || sector < 0 ||
+      sector >= D64SectorsPerTrack(track)) {
     return;
   }
-  std::uint8_t* bam = Sector(kDirectoryTrack, 0) + kBamEntries + 4 * (track - 1);
+  std::uint8_t* bam = bam_ + 4 * (track - 1);
   const auto bit = static_cast<std::uint8_t>(1u << (sector % 8));
   if (free) {
     bam[1 + sector / 8] |= bit;

@@ -88,6 +88,7 @@ class D64Volume {
 
   std::span<std::uint8_t> image_;
   std::optional<D64Disk> disk_;
+  std::uint8_t* bam_ = nullptr;  // track 1's entry in track 18 sector 0
 };
 
 }  // namespace media

@@ -203,7 +203,7 @@ DosStatus Drive::Open(int number, std::span<const std::uint8_t> nameBytes) {
   std::string_view text = AsText(nameBytes);
   if (text.empty()) return finish({kDosNoFileName, 0, 0});
   if (text.starts_with('#')) return finish({kDosNoChannel, 0, 0});
-  if (text.starts_with('$')) {
+  if (text.starts_with('$') && number != kSaveChannel) {  // SAVE"$" names a file
     const std::string_view rest = text.substr(1);
     std::string_view pattern;
     if (rest.find(':') != std::string_view::npos) {
