@@ -4,6 +4,7 @@
 // the DOS's form and the disk must stay a readable disk whose BAM agrees with itself.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <span>
 #include <string>
@@ -17,9 +18,13 @@ using namespace media;
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
+// A broken promise names its line before the fuzzer keeps the input.
+void CheckAt(bool condition, int line) {
+  if (condition) return;
+  std::fprintf(stderr, "check failed at line %d\n", line);
+  std::abort();
 }
+#define Check(condition) CheckAt((condition), __LINE__)
 
 bool Digits(const std::string& text) {
   return text.size() == 2 && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' && text[1] <= '9';
