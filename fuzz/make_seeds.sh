@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Writes the fuzz targets' seed corpora into DIR/<target>/: disk images made with cc1541
 # in the d64_reader_fuzz input form (a size selector byte, then a tile that starts at
-# track 18 sector 0), and a few small program files.
+# track 18 sector 0), a few small program files, command lines for the drive, and for its
+# write path the disk tiles after two bytes of their length and a script of operations.
 set -euo pipefail
 out="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$out/d64_reader_fuzz" "$out/program_file_fuzz" "$out/snapshot_fuzz"
+mkdir -p "$out/d64_reader_fuzz" "$out/program_file_fuzz" "$out/drive_command_fuzz" \
+  "$out/drive_write_fuzz" "$out/snapshot_fuzz"
 cd "$work"
 
 # Sector 357 is track 18 sector 0; tracks 18 and 19 are 38 sectors. The files go to track
@@ -32,3 +34,18 @@ printf '\001' > "$out/program_file_fuzz/one_byte"
 printf '\002' > "$out/snapshot_fuzz/good"
 printf '\002\010\000\000\377' > "$out/snapshot_fuzz/patched"
 printf '\001CPU \030\000\000\000' > "$out/snapshot_fuzz/cut"
+
+# Commands on channel 15, and OPEN names after a byte 1 and the channel.
+printf '\001\002FILE,S,W\nS0:F*\nI0\n' > "$out/drive_command_fuzz/write_scratch"
+printf '\001\001SAVED\nR0:NEW=SAVED\n\001\002@0:NEW,S,W\nN0:DISK\nUJ\n' > "$out/drive_command_fuzz/rename"
+printf '\001\003$0:S*\nN0:EMPTY,XY\n\001\004NEW,S,A\n' > "$out/drive_command_fuzz/format"
+
+# Operations: open (0), write 16*n bytes (1), close (2), scratch (3), rename (4), read (5),
+# format (6), on channels 2-5 by the high nibble.
+for tile in disk35 empty; do
+  size=$(stat -c %s "$out/d64_reader_fuzz/$tile")
+  { printf "\\$(printf %o $((size & 255)))\\$(printf %o $((size >> 8)))"
+    cat "$out/d64_reader_fuzz/$tile"
+    printf '\000\000\001\100\002\000\000\201\001\010\002\000\003\001\004\020\005\002'; } \
+    > "$out/drive_write_fuzz/$tile"
+done

@@ -5,7 +5,8 @@
 # whose input costs a whole machine (a snapshot restores about 460 KB) gets a fifth of RUNS.
 set -euo pipefail
 dir="$1" runs="$2"
-for entry in d64_reader_fuzz:1 program_file_fuzz:1 snapshot_fuzz:5; do
+for entry in d64_reader_fuzz:1 program_file_fuzz:1 drive_command_fuzz:1 drive_write_fuzz:1 \
+  snapshot_fuzz:5; do
   target="${entry%%:*}"
   mkdir -p "$dir/corpus/$target"
   log="$dir/$target.log"

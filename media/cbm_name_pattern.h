@@ -13,4 +13,8 @@ namespace media {
 // empty pattern matches nothing.
 bool CbmNameMatches(std::string_view pattern, std::string_view name);
 
+// CbmNameMatches for a host file's name, with the letters of either case alike: the
+// machine's unshifted letters ($41-$5A) stand for the host's letters in either case.
+bool CbmNameMatchesIgnoringCase(std::string_view pattern, std::string_view name);
+
 }  // namespace media

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,15 +20,22 @@ std::uint8_t D64Image[kD64LargestImageSize];
 
 namespace {
 std::size_t MountedSize = 0;  // 0: nothing mounted
-}
+std::string MountedPath;      // absolute: the current folder may change after the mount
+}  // namespace
 
 bool MountD64(const std::string& path) {
   // One byte more than the largest image: a longer file shows as too long, unread.
   const platform::FileContents file = platform::ReadFileHead(path, kD64LargestImageSize + 1);
   const std::string shownPath = core::EscapedText(path);
   if (file.status != platform::FileReadStatus::kRead) {
-    // Missing, or opened but unreadable (a directory): the image stays as it was.
-    platform::ShowMessageBox("D64 Image not found: " + shownPath, "Error");
+    // The image stays as it was; the box says why, as for program files.
+    std::error_code error;
+    const bool exists = std::filesystem::exists(path, error);
+    const char* why = file.status == platform::FileReadStatus::kNotRegularFile
+                          ? "D64 Image not a regular file: "
+                      : exists ? "D64 Image not readable: "
+                               : "D64 Image not found: ";
+    platform::ShowMessageBox(why + shownPath, "Error");
     return false;
   }
   if (!OpenD64(file.bytes)) {
@@ -42,6 +50,9 @@ bool MountD64(const std::string& path) {
     core::PassLock lock;
     std::copy(file.bytes.begin(), file.bytes.end(), D64Image);
     MountedSize = file.bytes.size();
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    MountedPath = error ? path : absolute.string();
     nameStart = D64Image[kD64DiskNameOffset];
   }
   char text[8];
@@ -55,8 +66,17 @@ std::optional<D64Disk> MountedD64() {
   return OpenD64(std::span<const std::uint8_t>(D64Image, MountedSize));
 }
 
+std::span<std::uint8_t> MountedD64Bytes() {
+  return {D64Image, MountedSize};
+}
+
+const std::string& MountedD64Path() {
+  return MountedPath;
+}
+
 void UnmountD64() {
   MountedSize = 0;
+  MountedPath.clear();
 }
 
 std::span<const std::uint8_t> MountedImageBytes() {

@@ -20,14 +20,20 @@ extern std::uint8_t D64Image[kD64LargestImageSize];
 
 // Reads the file. An image of one of the four D64 sizes (35 or 40 tracks, each with or
 // without error bytes) replaces the mounted one, and an "Info" box shows the first
-// character of its disk name as "0x%x". A missing or unreadable file ("D64 Image not
-// found: ") and a file of any other size (an "Error" box that names the sizes) leave the
-// mounted image as it was. The copy never interleaves with a pass.
+// character of its disk name as "0x%x". A missing file ("D64 Image not found: "), one
+// that cannot be read ("D64 Image not readable: "), a folder, FIFO or device ("D64 Image
+// not a regular file: ") and a file of any other size (an "Error" box that names the
+// sizes) leave the mounted image as it was. The copy never interleaves with a pass.
 bool MountD64(const std::string& path);
 
 // The mounted disk, a view of D64Image; nothing until a mount succeeds. For the holder of
 // the pass lock (the load trap runs inside a pass; others take a PassLock).
 std::optional<D64Disk> MountedD64();
+
+// The mounted image's bytes (empty with none) and the absolute path of the file it was
+// read from: what the drive (media/drive.h) is given to write files on and back to.
+std::span<std::uint8_t> MountedD64Bytes();
+const std::string& MountedD64Path();
 
 // No disk mounted, as at process start (the tests' machine reset).
 void UnmountD64();

@@ -84,11 +84,17 @@ class SectorChain {
 
   D64Fault fault() const { return fault_; }
   const std::string& error() const { return error_; }
+  const D64FaultPlace& place() const { return place_; }
 
  private:
   const std::uint8_t* Fail(D64Fault fault, std::string error) {
     fault_ = fault;
     error_ = std::move(error);
+    place_.track = track_;
+    place_.sector = sector_;
+    if (const std::optional<std::size_t> offset = D64SectorOffset(disk_, track_, sector_)) {
+      place_.errorByte = D64ErrorByte(disk_, *offset);
+    }
     return nullptr;
   }
 
@@ -99,6 +105,7 @@ class SectorChain {
   std::bitset<kSectors40> visited_;
   D64Fault fault_ = D64Fault::kNone;
   std::string error_;
+  D64FaultPlace place_;
 };
 
 template <std::size_t N>
@@ -113,12 +120,14 @@ bool ReadHeader(const D64Disk& disk, D64Directory& directory) {
   if (!found) {
     directory.fault = D64Fault::kBadLink;
     directory.error = "the disk has no " + Place(kDirectoryTrack, 0);
+    directory.place = {kDirectoryTrack, 0, 0};
     return false;
   }
   const std::size_t offset = *found;
   if (!SectorReadable(disk, offset / kD64SectorBytes)) {
     directory.fault = D64Fault::kReadError;
     directory.error = "read error on " + Place(kDirectoryTrack, 0);
+    directory.place = {kDirectoryTrack, 0, D64ErrorByte(disk, offset)};
     return false;
   }
   const std::uint8_t* bam = disk.sectors.data() + offset;
@@ -179,6 +188,15 @@ std::optional<std::size_t> D64SectorOffset(const D64Disk& disk, int track, int s
   return index * kD64SectorBytes;
 }
 
+bool D64SectorReadable(const D64Disk& disk, std::size_t offset) {
+  return SectorReadable(disk, offset / kD64SectorBytes);
+}
+
+std::uint8_t D64ErrorByte(const D64Disk& disk, std::size_t offset) {
+  const std::size_t index = offset / kD64SectorBytes;
+  return index < disk.errorBytes.size() ? disk.errorBytes[index] : std::uint8_t{0x01};
+}
+
 std::string_view D64DirectoryEntry::Name() const {
   const auto end = std::find(name.begin(), name.end(), 0xA0);
   return {reinterpret_cast<const char*>(name.data()), static_cast<std::size_t>(end - name.begin())};
@@ -198,6 +216,7 @@ D64Directory ReadD64Directory(const D64Disk& disk) {
   if (chain.fault() != D64Fault::kNone) {
     directory.fault = chain.fault();
     directory.error = "directory: " + chain.error();
+    directory.place = chain.place();
   }
   return directory;
 }
@@ -214,6 +233,7 @@ D64File ReadD64File(const D64Disk& disk, int track, int sector) {
     file.bytes.clear();
     file.fault = chain.fault();
     file.error = chain.error();
+    file.place = chain.place();
   }
   return file;
 }
@@ -233,6 +253,7 @@ D64File ReadD64Program(const D64Disk& disk, std::string_view pattern) {
     // The file may lie beyond the fault: say so rather than "not found".
     missing.fault = directory.fault;
     missing.error = directory.error;
+    missing.place = directory.place;
   } else {
     missing.fault = D64Fault::kFileNotFound;
     missing.error = "file not found: " + std::string(pattern);

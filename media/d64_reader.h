@@ -67,6 +67,14 @@ struct D64DirectoryEntry {
   std::string_view Name() const;
 };
 
+// Where a chain stopped: the sector it could not read or the link it could not follow
+// (track and sector as the link gave them), and the image's error byte for a read error.
+struct D64FaultPlace {
+  int track = 0;
+  int sector = 0;
+  std::uint8_t errorByte = 0;
+};
+
 struct D64Directory {
   D64Header header;
   // Every entry in use (type byte not 0, as the drive lists them), in directory order;
@@ -74,6 +82,7 @@ struct D64Directory {
   std::vector<D64DirectoryEntry> entries;
   D64Fault fault = D64Fault::kNone;
   std::string error;  // what went wrong and where, empty when fault is kNone
+  D64FaultPlace place;
 
   bool ok() const { return fault == D64Fault::kNone; }
 };
@@ -82,6 +91,7 @@ struct D64File {
   std::vector<std::uint8_t> bytes;  // the file's contents; empty after a fault
   D64Fault fault = D64Fault::kNone;
   std::string error;
+  D64FaultPlace place;
 
   bool ok() const { return fault == D64Fault::kNone; }
 };
@@ -92,6 +102,11 @@ D64Directory ReadD64Directory(const D64Disk& disk);
 // The chain from (track, sector): 254 data bytes from each sector, and from the last one
 // (link track 0) the bytes 2 up to the index in its byte 1.
 D64File ReadD64File(const D64Disk& disk, int track, int sector);
+
+// Whether the image's error byte for the sector at `offset` (bytes from the image's
+// start) lets the drive read it, and that byte ($01 when the image has none).
+bool D64SectorReadable(const D64Disk& disk, std::size_t offset);
+std::uint8_t D64ErrorByte(const D64Disk& disk, std::size_t offset);
 
 // The file LOAD"pattern",8 reads: the first closed PRG entry whose name matches `pattern`
 // by the drive's rules (CbmNameMatches). Other types and unclosed files are passed over.

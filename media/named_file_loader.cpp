@@ -11,6 +11,7 @@
 #include "media/d64_directory_listing.h"
 #include "media/d64_image.h"
 #include "media/host_file_names.h"
+#include "media/host_folder.h"
 #include "media/prg_loader.h"
 #include "media/program_file.h"
 #include "platform/host_services.h"
@@ -20,6 +21,8 @@ namespace media {
 namespace {
 
 constexpr std::uint8_t kDiskDevice = 8;
+// Two address bytes and data up to $FFFF from $0000: anything longer loads nowhere.
+constexpr std::size_t kMaxProgramBytes = 2 + 0x10000;
 
 using core::NamedFileOutcome;
 using core::NamedFileRequest;
@@ -51,7 +54,13 @@ struct DiskAnswer {
 };
 
 DiskAnswer ReadFromDisk(const D64Disk& disk, std::string_view name) {
-  if (name == "$") return {DirectoryListingProgram(ReadD64Directory(disk)), false};
+  if (name == "$") {
+    // A damaged directory ends the listing as damage ends a file: reported, nothing loaded.
+    const D64Directory directory = ReadD64Directory(disk);
+    if (directory.ok()) return {DirectoryListingProgram(directory), false};
+    platform::ShowMessageBox("Disk error: " + core::EscapedText(directory.error), "Error");
+    return {std::nullopt, false};
+  }
   D64File found = ReadD64Program(disk, name);
   if (found.ok()) return {std::move(found.bytes), false};
   if (found.fault == D64Fault::kFileNotFound) return {};
@@ -79,11 +88,21 @@ NamedFileResult LoadNamedFile(const NamedFileRequest& request) {
     if (request.name.size() > 1) platform::ShowMessageBox("File not found: " + shownName, "Error");
     return {};
   }
-  const std::optional<std::vector<std::uint8_t>> file = ReadProgramFile(*hostName);
-  if (!file) return {};
+  // Read without following a link: a link put in the file's place since the search is
+  // refused, as the search refuses links.
+  const HostFile file = ReadHostFile(*hostName, kMaxProgramBytes);
+  const std::string shownHostName = core::EscapedText(*hostName);
+  if (file.status == HostFileStatus::kNotFound) {
+    platform::ShowMessageBox("File not found: " + shownHostName, "Error");
+    return {};
+  }
+  if (file.status != HostFileStatus::kRead || file.size > kMaxProgramBytes) {
+    platform::ShowMessageBox("No readable PRG file: " + shownHostName, "Error");
+    return {};
+  }
   // A host file is a program file like one opened from the menu: it loads at its own
   // address, whatever the secondary address.
-  return Place(request, *file, std::nullopt, core::EscapedText(*hostName));
+  return Place(request, file.bytes, std::nullopt, shownHostName);
 }
 
 }  // namespace media

@@ -12,8 +12,9 @@ namespace media {
 // (FindHostFile), as for every other device. Secondary address 0 puts the file at the
 // request's load address, any other at the file's own. Nothing is written past $FFFF:
 // such a file is refused. With `verify` memory is only compared. A name found nowhere,
-// a damaged disk and an unreadable file end as not found, with a box (none for a name of
-// one character or none that is nowhere).
+// a damaged disk or directory ("$" too) and an unreadable file end as not found, with a
+// box (none for a name of one character or none that is nowhere). Host files are the
+// folder's own regular files: a symbolic link is never read, whatever it leads to.
 core::NamedFileResult LoadNamedFile(const core::NamedFileRequest& request);
 
 }  // namespace media

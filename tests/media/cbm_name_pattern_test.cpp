@@ -28,3 +28,34 @@ TEST(CbmNamePattern, MatchesByTheDrivesRules) {
 }
 
 }  // namespace
+
+namespace {
+
+// Host names: the machine's capitals stand for the host's letters of either case, and
+// nothing else is folded.
+TEST(CbmNamePattern, HostNamesMatchWithLettersOfEitherCase) {
+  const struct {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  } kCases[] = {
+      {"GAME", "game", true},
+      {"GAME", "Game", true},
+      {"game", "GAME", true},
+      {"G?ME", "gAme", true},
+      {"GA*", "gamma.prg", true},
+      {"0:GAME", "game", true},
+      {"GAME", "games", false},
+      {"G@ME", "g`me", false},
+      {"\xC7"
+       "AME",
+       "game", false},
+      {"[", "{", false},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(CbmNameMatchesIgnoringCase(c.pattern, c.name), c.matches)
+        << c.pattern << " / " << c.name;
+  }
+}
+
+}  // namespace

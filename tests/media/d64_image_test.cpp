@@ -2,6 +2,7 @@
 #include "media/d64_image.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -111,9 +112,23 @@ TEST_F(D64ImageTest, MissingFilesAreReportedEvenForAnEmptyPath) {
   ExpectOneBox("D64 Image not found: ", "Error");
   EXPECT_FALSE(MountD64("x"));  // no short-path exception here
   ExpectOneBox("D64 Image not found: x", "Error");
-  EXPECT_FALSE(MountD64(dir_.string()));  // a directory opens but does not read
-  ExpectOneBox("D64 Image not found: " + dir_.string(), "Error");
+  EXPECT_FALSE(MountD64(dir_.string()));  // a folder is named as one, not as missing
+  ExpectOneBox("D64 Image not a regular file: " + dir_.string(), "Error");
   EXPECT_EQ(D64Image[kD64DiskNameOffset], 0x50);
+}
+
+}  // namespace
+
+namespace {
+
+// What is not a regular file is named as such, not as missing, and never waited on.
+TEST_F(D64ImageTest, FoldersFifosAndDevicesAreNamedAsNotRegularFiles) {
+  const std::string fifo = (dir_ / "pipe.d64").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/null"), dir_.string()}) {
+    EXPECT_FALSE(MountD64(path));
+    ExpectOneBox("D64 Image not a regular file: " + path, "Error");
+  }
 }
 
 }  // namespace
