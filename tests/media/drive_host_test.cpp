@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "core/machine_state.h"
+#include "core/machine.h"
 #include "media/host_file_names.h"
 #include "media/named_file_loader.h"
 #include "platform/host_services.h"
@@ -162,10 +162,10 @@ TEST_F(DriveHostTest, SymbolicLinksAreRefusedEverywhere) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(FindHostFile(row.name).has_value(), row.found);
     for (const bool verify : {false, true}) {
-      std::fill(core::Ram + 0x0801, core::Ram + 0x0810, 0);
+      std::fill(core::C64.memory.ram + 0x0801, core::C64.memory.ram + 0x0810, 0);
       const core::NamedFileResult loaded = LoadNamedFile({row.name, 8, 0, 0x0801, verify});
       EXPECT_EQ(loaded.outcome == core::NamedFileOutcome::kNotFound, !row.found);
-      EXPECT_NE(core::Ram[0x0801], 'S');
+      EXPECT_NE(core::C64.memory.ram[0x0801], 'S');
     }
     BusOpen(drive_, 2, row.name);
     const BusRead read = BusReadAll(drive_, 2);
