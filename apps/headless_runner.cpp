@@ -205,6 +205,7 @@ void TypeStep(const TypedStep& step) {
     input::KeyEvent down;
     down.press = step.keys;
     input::SubmitKeyEvent(down);
+    if (step.restore) input::PressRestore();
     core::RunFrames(step.holdFrames);
     input::KeyEvent up;
     up.release = step.keys;

@@ -43,7 +43,7 @@ std::string Quoted(std::string_view text) {
 }
 
 std::string NameList() {
-  return Cat({"the names are ", input::KeyNames(),
+  return Cat({"the names are ", input::KeyNames(), " RESTORE",
               ", single characters, chords joined by + ({CTRL+3}, {C=+SHIFT}), and JOY1 or "
               "JOY2 with UP, DOWN, LEFT, RIGHT, FIRE ({JOY2 UP+FIRE 10}); a number holds "
               "that many frames"});
@@ -132,9 +132,10 @@ class Parser {
     if (error_.empty()) error_ = std::move(message);
   }
 
-  void Add(std::uint64_t keys, int holdFrames = kTypedHoldFrames) {
+  void Add(std::uint64_t keys, int holdFrames = kTypedHoldFrames, bool restore = false) {
     TypedStep step;
     step.keys = keys;
+    step.restore = restore;
     step.holdFrames = holdFrames;
     steps_.push_back(step);
   }
@@ -186,7 +187,12 @@ class Parser {
       return;
     }
     std::uint64_t keys = 0;
+    bool restore = false;
     for (std::string_view part : ChordParts(words[0])) {
+      if (Upper(part) == "RESTORE") {
+        restore = true;
+        continue;
+      }
       const std::optional<input::C64Key> key = ChordKey(part);
       if (!key) {
         Fail(Cat({"unknown key name ", Quoted(part), " at position ", std::to_string(position),
@@ -196,7 +202,7 @@ class Parser {
       keys |= KeysOf(*key);
     }
     const int frames = words.size() == 2 ? HoldFrames(words[1], position) : kTypedHoldFrames;
-    if (frames > 0) Add(keys, frames);
+    if (frames > 0) Add(keys, frames, restore);
   }
 
   void Joystick(int port, const std::vector<std::string_view>& words, std::size_t position) {

@@ -1,6 +1,7 @@
 // The text of the headless runner's --type as steps: printable ASCII typed as the C64's
 // keys, "\n" (or a newline) as RETURN, and in braces named keys, chords and joystick
-// events: {RUNSTOP}, {CLR}, {CTRL+3}, {C=+SHIFT}, {F2 10}, {JOY2 UP+FIRE 10}.
+// events: {RUNSTOP}, {CLR}, {CTRL+3}, {C=+SHIFT}, {RUNSTOP+RESTORE}, {F2 10},
+// {JOY2 UP+FIRE 10}.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,7 @@ struct TypedStep {
   std::uint8_t joystickLines = 0;
   int joystickPort = 0;  // 0 for keys
   int holdFrames = kTypedHoldFrames;
+  bool restore = false;  // RESTORE pressed with the keys (it is not on the matrix)
 };
 
 struct TypedScript {

@@ -96,7 +96,8 @@ constexpr const char* kSpecialReleaseLogText =
 
 // The toolkit's special-key codes (freeglut's, the modifier keys among its extensions).
 constexpr int kF2 = 2, kF4 = 4, kF6 = 6, kF8 = 8, kF9 = 9, kF10 = 10, kF11 = 11, kF12 = 12;
-constexpr int kLeft = 100, kUp = 101, kRight = 102, kDown = 103, kPageUp = 104, kEnd = 107;
+constexpr int kLeft = 100, kUp = 101, kRight = 102, kDown = 103, kPageUp = 104, kPageDown = 105;
+constexpr int kEnd = 107;
 constexpr int kInsert = 108, kShiftLeft = 112, kShiftRight = 113, kCtrlLeft = 114;
 constexpr int kCtrlRight = 115, kAltLeft = 116, kAltRight = 117;
 
@@ -343,6 +344,10 @@ PressedByKey ApplySpecialKey(int key, KeySource source, bool down) {
       change.Submit();
       return {true, change.MatrixPressed(), 0};
     }
+  }
+  if (code == kPageDown) {  // RESTORE
+    if (down) PressRestore();
+    return {true, 0, 0};
   }
   const int lookup = code + kSpecialKeyOffset;
   bool listed = false;

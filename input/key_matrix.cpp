@@ -237,6 +237,10 @@ void ReleaseAllKeys() {
   PublishDeferredWork();
 }
 
+void PressRestore() {
+  core::C64.input.restorePressed.store(1);
+}
+
 void ReleaseMatrixKeyAfterScan(int row, int column) {
   std::lock_guard lock(DeferredLock);
   const std::uint64_t bit = MatrixBit(row, column);

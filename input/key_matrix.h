@@ -23,6 +23,10 @@ void PressJoystickBit(int bit);
 void ReleaseJoystickBit(int bit);
 // All keys and directions released and queued key events dropped (power-on and reset).
 void ReleaseAllKeys();
+// RESTORE, which is not on the matrix: a press sends one pulse to the NMI input, which
+// the accurate machine takes at its next instruction boundary (the classic machine has
+// no NMI and ignores it).
+void PressRestore();
 
 // Key events arrive only between two passes, and a pass lasts eight frames, so a key
 // pressed and released within one pass would never be scanned. A release asked for

@@ -209,6 +209,7 @@ void CDebugDialog::ShowRefresh(const DebugFieldTexts& texts) {
   show(kCharBaseBox, texts.charBase);
   show(kScreenBox, texts.screen);
   show(kStackBox, texts.stack);
+  show(kModelBox, texts.model);
 }
 
 void CDebugDialog::ShowField(core::DebugField field, const std::string& text) {

@@ -134,6 +134,8 @@ void CaptureDebugFields(DebugFieldTexts& texts) {
   texts.charBase = FormatPointerField(video::CharBaseOffset.load());
   texts.screen = FormatPointerField(video::ScreenOffset.load());
   texts.stack = FormatStackField(core::C64.memory.ram);
+  texts.model =
+      core::C64.model == core::MachineModel::kAccurate ? "accurate machine" : "classic machine";
 }
 
 }  // namespace shell

@@ -42,6 +42,7 @@ struct DebugFieldTexts {
   std::string flagN, flagZ, flagV, flagC, flagI;
   std::string bank, charBase, screen;
   std::string stack;
+  std::string model;  // "classic machine" or "accurate machine"
 };
 
 // Reads the registers, the byte at PC (through ReadByte, as the processor would fetch

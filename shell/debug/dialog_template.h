@@ -60,6 +60,7 @@ enum ControlId : int {
   kForceTextButton = 1041,
   kForceBitmapButton = 1042,
   kForceMulticolourButton = 1043,
+  kModelBox = 1044,
 };
 
 enum class ControlKind {
@@ -85,6 +86,7 @@ struct ControlTemplate {
 inline constexpr std::array kControls = {
     ControlTemplate{kNoId, ControlKind::kGroupBox, "Frames per second", 9, 8, 217, 24},
     ControlTemplate{kFramesPerSecondBox, ControlKind::kReadOnlyBox, "", 14, 18, 40, 12},
+    ControlTemplate{kModelBox, ControlKind::kReadOnlyBox, "", 58, 18, 60, 12},
     ControlTemplate{kSpeedLimitBox, ControlKind::kCheckBox, "limit to original C64 Speed", 123, 17,
                     98, 10},
     ControlTemplate{kStopRunButton, ControlKind::kPushButton, "Stop", 235, 13, 51, 64},

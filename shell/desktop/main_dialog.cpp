@@ -10,6 +10,7 @@
 #include "core/machine.h"
 #include "core/power_on.h"
 #include "core/run_control.h"
+#include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "media/d64_image.h"
 #include "platform/host_services.h"
@@ -91,6 +92,9 @@ CMainDialog::CMainDialog(QWidget* parent)
   joystickInPort2_ =
       addSetting("Joystick in port 2", kJoystickInPort2, core::C64.input.joystickPort.load() == 2,
                  &CMainDialog::OnJoystickInPort2);
+  accurateMachine_ =
+      addSetting("Accurate Machine", kAccurateMachine,
+                 core::C64.model == core::MachineModel::kAccurate, &CMainDialog::OnAccurateMachine);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -118,6 +122,7 @@ void CMainDialog::OnCommand(int command) {
     case kDebug: OnDebug(); break;
     case kCursorKeysAsJoystick: cursorKeysAsJoystick_->toggle(); break;
     case kJoystickInPort2: joystickInPort2_->toggle(); break;
+    case kAccurateMachine: accurateMachine_->toggle(); break;
     default: break;
   }
 }
@@ -178,6 +183,14 @@ void CMainDialog::OnDebug() {
 
 void CMainDialog::OnCursorKeysAsJoystick(bool on) {
   input::SetCursorKeysAsJoystick(on);
+}
+
+void CMainDialog::OnAccurateMachine(bool on) {
+  {
+    core::PassLock lock;
+    core::C64.model = on ? core::MachineModel::kAccurate : core::MachineModel::kClassic;
+  }
+  core::Reset();
 }
 
 void CMainDialog::OnJoystickInPort2(bool on) {

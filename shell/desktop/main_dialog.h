@@ -25,6 +25,7 @@ class CMainDialog : public QDialog {
     kJoystickInPort2 = 32777,
     kSaveSnapshot = 32778,
     kLoadSnapshot = 32779,
+    kAccurateMachine = 32780,
   };
 
   explicit CMainDialog(QWidget* parent = nullptr);
@@ -52,11 +53,14 @@ class CMainDialog : public QDialog {
   // The two checkable keyboard settings of the Extras menu.
   void OnCursorKeysAsJoystick(bool on);
   void OnJoystickInPort2(bool on);
+  // Switches between the classic and the accurate machine, with a reset.
+  void OnAccurateMachine(bool on);
   // Shows an open-file (or save-file) dialog; empty when cancelled.
   QString ChooseFile(const QString& defaultSuffix, const char* pipeFilter, bool forSaving = false);
 
   QAction* cursorKeysAsJoystick_ = nullptr;
   QAction* joystickInPort2_ = nullptr;
+  QAction* accurateMachine_ = nullptr;
   QIcon icon_;
   std::string commandLinePath_;
 };

@@ -43,6 +43,7 @@ TEST(TypedScript, CharactersNamesChordsAndJoystickEventsBecomeSteps) {
       {"{C=++}{CBM+a}{SHIFT+RUNSTOP}",
        {{Key(7, 5) | Key(5, 0)}, {Key(7, 5) | Key(1, 2)}, {Key(1, 7) | Key(7, 7)}}},
       {"{JOY2 UP 10}{joy1 fire+left}", {{0, 0x01, 2, 10}, {0, 0x14, 1, 3}}},
+      {"{RUNSTOP+RESTORE}{restore 5}", {{Key(7, 7), 0, 0, 3, true}, {0, 0, 0, 5, true}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -54,6 +55,7 @@ TEST(TypedScript, CharactersNamesChordsAndJoystickEventsBecomeSteps) {
       EXPECT_EQ(script.steps[i].joystickLines, c.steps[i].joystickLines) << i;
       EXPECT_EQ(script.steps[i].joystickPort, c.steps[i].joystickPort) << i;
       EXPECT_EQ(script.steps[i].holdFrames, c.steps[i].holdFrames) << i;
+      EXPECT_EQ(script.steps[i].restore, c.steps[i].restore) << i;
     }
   }
 }
@@ -67,7 +69,7 @@ TEST(TypedScript, AnythingElseIsAnErrorThatNamesItsPosition) {
       {"\xB4", "byte 0xB4 at position 1"},
       {"a\tb", "byte 0x09 at position 2"},
       {"ok~", "no C64 key types \"~\" at position 3"},
-      {"x{RESTORE}", "unknown key name \"RESTORE\" at position 2; the names are DEL RETURN"},
+      {"x{RESTART}", "unknown key name \"RESTART\" at position 2; the names are DEL RETURN"},
       {"{CTRL+}", "unknown key name"},
       {"{JOY3 UP}", "unknown key name \"JOY3\""},
       {"{JOY2 JUMP}", "unknown joystick direction \"JUMP\" at position 1"},

@@ -30,7 +30,12 @@ std::vector<std::uint8_t> ReadImage() {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-TEST(Functional6502, RunsToTheSuccessTrap) {
+// The classic machine's processor and the accurate one's (the 6510's read-modify-write and
+// cycle counts) both run it.
+class Functional6502 : public ::testing::TestWithParam<MachineModel> {};
+
+TEST_P(Functional6502, RunsToTheSuccessTrap) {
+  const bool accurate = GetParam() == MachineModel::kAccurate;
   const std::vector<std::uint8_t> image = ReadImage();
   ASSERT_EQ(image.size(), kMemorySize) << "functional test image missing";
 
@@ -50,7 +55,11 @@ TEST(Functional6502, RunsToTheSuccessTrap) {
     // As the run loop does before each fetch: B is set in P while no request is pending.
     if (C64.vic.irq == 0) SetFlag(kFlagB);
     ++C64.cpu.instructionCount;
-    ExecuteInstruction(ReadByte(C64.cpu.PC));
+    if (accurate) {
+      ExecuteInstructionAccurate(ReadByte(C64.cpu.PC));
+    } else {
+      ExecuteInstruction(ReadByte(C64.cpu.PC));
+    }
   } while (C64.cpu.PC != before && ++executed < kInstructionLimit);
 
   RecordProperty("instructions", std::to_string(executed));
@@ -62,5 +71,11 @@ TEST(Functional6502, RunsToTheSuccessTrap) {
   EXPECT_EQ(C64.cpu.PC, kSuccessTrap);
   EXPECT_EQ(C64.memory.ram[0x0001], 0) << "the port value changed during the run";
 }
+
+INSTANTIATE_TEST_SUITE_P(BothModels, Functional6502,
+                         ::testing::Values(MachineModel::kClassic, MachineModel::kAccurate),
+                         [](const auto& info) {
+                           return info.param == MachineModel::kAccurate ? "Accurate" : "Classic";
+                         });
 
 }  // namespace

@@ -266,7 +266,7 @@ TEST(DialogTemplate, ListsEveryControlOnceInsideTheWindow) {
   const std::set<int> expected = {1000, 1003, 1005, 1006, 1007, 1008, 1010, 1011, 1012, 1013,
                                   1014, 1015, 1016, 1017, 1018, 1019, 1020, 1021, 1023, 1024,
                                   1026, 1027, 1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035,
-                                  1036, 1037, 1038, 1039, 1040, 1041, 1042, 1043};
+                                  1036, 1037, 1038, 1039, 1040, 1041, 1042, 1043, 1044};
   std::set<int> ids;
   for (const ControlTemplate& control : kControls) {
     if (control.id != kNoId) {

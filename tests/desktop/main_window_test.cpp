@@ -125,7 +125,8 @@ TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
                                                                  {"Debug...", 32773},
                                                                  {"", 0},
                                                                  {"Cursor keys as joystick", 32776},
-                                                                 {"Joystick in port 2", 32777}}));
+                                                                 {"Joystick in port 2", 32777},
+                                                                 {"Accurate Machine", 32780}}));
 }
 
 TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItems) {

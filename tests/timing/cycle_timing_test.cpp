@@ -151,15 +151,12 @@ constexpr std::uint16_t kOpcodes = 0xC200;
 constexpr std::uint16_t kCaseCount = 0xC3FC;
 
 TEST(CycleTiming, EveryOpcodeTakesThe6510sCyclesAsACiaTimerMeasuresThem) {
-  GTEST_SKIP() << "the accurate model is not there yet: the default model charges cycles of "
-                  "its own and its CIA 1 does not show timer A's counter to reads";
   LoadTestRoms();
   RecordMessageBoxes();
   apps::HeadlessOptions options;
   options.program = std::string(TIMING_PROGRAM_DIR) + "/cycle_timing.prg";
   options.frames = 50;  // the program needs about two
-  // The one line that selects the model: it needs HeadlessOptions' field for it.
-  // options.model = apps::Model::kAccurate;
+  options.model = core::MachineModel::kAccurate;
   std::ostringstream out;
   std::ostringstream err;
   ASSERT_EQ(apps::RunHeadless(options, out, err), 0) << err.str();
