@@ -13,7 +13,7 @@
 using namespace core;
 using namespace apps;
 
-bool BootToPrompt(benchmark::State& state) {
+bool BootToPrompt(benchmark::State& state, MachineModel model) {
   shell::ZeroWholeMachine();
   std::string error;
   const char* roms = std::getenv("C64EMU_ROMS");
@@ -21,6 +21,7 @@ bool BootToPrompt(benchmark::State& state) {
     state.SkipWithError(error.c_str());
     return false;
   }
+  C64.model = model;
   PowerOn(true);
   RunFrames(200);
   return true;

@@ -4,5 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "core/machine.h"
+
 // False, with the benchmark skipped and the reason given, when the ROMs cannot be loaded.
-bool BootToPrompt(benchmark::State& state);
+bool BootToPrompt(benchmark::State& state, core::MachineModel model = core::MachineModel::kClassic);

@@ -1,5 +1,6 @@
 // The machine's hot path: one run-loop pass from the BASIC prompt (eight frames, one
-// picture), one machine step, and the memory accesses that every instruction makes.
+// picture) in each model, one machine step, and the memory accesses that every
+// instruction makes.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -14,15 +15,18 @@ using namespace core;
 
 namespace {
 
+// Argument 0: the classic machine; 1: the accurate one.
 void BM_RunLoopPass(benchmark::State& state) {
-  if (!BootToPrompt(state)) return;
+  const MachineModel model = state.range(0) == 1 ? MachineModel::kAccurate : MachineModel::kClassic;
+  state.SetLabel(model == MachineModel::kAccurate ? "accurate" : "classic");
+  if (!BootToPrompt(state, model)) return;
   for (auto _ : state) {
     RunPassIfIdle();
   }
   state.counters["frames/s"] = benchmark::Counter(
       static_cast<double>(state.iterations() * FramesPerPass), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_RunLoopPass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunLoopPass)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_MachineStep(benchmark::State& state) {
   if (!BootToPrompt(state)) return;
@@ -33,6 +37,16 @@ void BM_MachineStep(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_MachineStep);
+
+void BM_AccurateMachineStep(benchmark::State& state) {
+  if (!BootToPrompt(state, MachineModel::kAccurate)) return;
+  PassLock lock;
+  for (auto _ : state) {
+    if (!C64.run.runFlag) C64.run.runFlag = 1;
+    benchmark::DoNotOptimize(AccurateMachineStep());
+  }
+}
+BENCHMARK(BM_AccurateMachineStep);
 
 void BM_ReadByteWithIoVisible(benchmark::State& state) {
   if (!BootToPrompt(state)) return;

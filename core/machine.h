@@ -84,6 +84,14 @@ struct NmiInput {
   std::uint8_t pending;  // an edge not yet taken
 };
 
+// The two 6526s are clocked lazily: cycles that change nothing but their counters are owed
+// to them and handed over at once, before the cycle that holds an event of either chip
+// (an underflow, a time-of-day tick) and before any access to their registers.
+struct CiaClock {
+  std::uint32_t owed;   // cycles passed since the chips were last brought up to date
+  std::uint32_t quiet;  // cycles that could pass after that with no event in either chip
+};
+
 // ---- Input lines ---------------------------------------------------------------------
 
 // The lines CIA 1 reads at its ports, changed by the keyboard mapping with atomic bit
@@ -153,6 +161,7 @@ struct Machine {
   Cia1Classic classicCia1;  // the classic machine's CIA 1
   Cia6526 cia1;             // the accurate machine's: keyboard, joysticks, IRQ
   Cia6526 cia2;             // the accurate machine's: video bank, serial bus, NMI
+  CiaClock ciaClock;
   NmiInput nmi;
   InputLines input;
   RunState run;

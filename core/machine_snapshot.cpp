@@ -77,6 +77,8 @@ void SaveMachine(const Machine& machine, StateWriter& writer) {
   writer.BeginSection("NMI ");
   writer.PutU8(machine.nmi.level);
   writer.PutU8(machine.nmi.pending);
+  writer.PutU32(machine.ciaClock.owed);
+  writer.PutU32(machine.ciaClock.quiet);
   writer.EndSection();
 
   writer.BeginSection("INPT");
@@ -160,8 +162,13 @@ bool LoadMachine(StateReader& reader, Machine& machine) {
   reader.BeginSection("NMI ");
   machine.nmi.level = reader.U8();
   machine.nmi.pending = reader.U8();
+  machine.ciaClock.owed = reader.U32();
+  machine.ciaClock.quiet = reader.U32();
   reader.EndSection();
-  if (machine.nmi.level > 1 || machine.nmi.pending > 1) reader.Fail();
+  if (machine.nmi.level > 1 || machine.nmi.pending > 1 ||
+      machine.ciaClock.owed > machine.ciaClock.quiet) {
+    reader.Fail();
+  }
 
   reader.BeginSection("INPT");
   for (auto& row : machine.input.keyMatrix) row.store(reader.U8());

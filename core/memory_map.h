@@ -73,11 +73,15 @@ inline std::uint8_t PeekByte(std::uint16_t address) {
   const std::uint8_t ciaLine = C64.classicCia1.irq;
   const Cia6526 cia1 = C64.cia1;
   const Cia6526 cia2 = C64.cia2;
+  const CiaClock ciaClock = C64.ciaClock;
+  const NmiInput nmi = C64.nmi;
   const std::uint8_t byte = ReadByte(address);
   C64.vic.irq = videoLine;
   C64.classicCia1.irq = ciaLine;
   C64.cia1 = cia1;
   C64.cia2 = cia2;
+  C64.ciaClock = ciaClock;
+  C64.nmi = nmi;
   return byte;
 }
 

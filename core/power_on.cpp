@@ -86,6 +86,8 @@ void PowerOn(bool firstStart) {
   C64.cia1.SetTimeOfDay(0x01, 0x00, 0x00, 0);
   C64.cia2.SetTimeOfDay(0x01, 0x00, 0x00, 0);
   C64.nmi = NmiInput{};
+  C64.ciaClock = CiaClock{};
+  SyncCias();
   C64.input.restorePressed.store(0);
   C64.cpu.stallCycles = 0;
   C64.cpu.pollAt = 0xFF;

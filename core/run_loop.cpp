@@ -102,15 +102,10 @@ void FrameBegun() {
   }
 }
 
-// The accurate machine's chips after each cycle: the CIAs count, and CIA 2's output
-// becoming active is an edge at the NMI input. In the instruction's polling cycle the
-// processor notes whether it will take an IRQ.
+// The accurate machine's chips after each cycle: the CIAs count (lazily). In the
+// instruction's polling cycle the processor notes whether it will take an IRQ.
 inline void AdvanceAccurateChips() {
-  C64.cia1.Advance(1);
-  C64.cia2.Advance(1);
-  const std::uint8_t level = C64.cia2.interrupt ? 1 : 0;
-  if (level && !C64.nmi.level) C64.nmi.pending = 1;
-  C64.nmi.level = level;
+  OweCiaCycles(1);
   Cpu6510& cpu = C64.cpu;
   if (cpu.stallCycles == cpu.pollAt) {
     cpu.irqPolled = AccurateInterruptRequested() && (cpu.pollWithI & cpu.flagMasks[kFlagI]) == 0;
@@ -237,12 +232,11 @@ template <MachineModel kModel>
     if (cpu.stallCycles > cpu.pollAt) {
       steps = std::min<std::int32_t>(steps, cpu.stallCycles - cpu.pollAt - 1);
     }
-    steps = std::min<std::int32_t>(
-        steps, static_cast<std::int32_t>(
-                   std::min(C64.cia1.CyclesUntilEvent(), C64.cia2.CyclesUntilEvent())));
+    // The CIAs may not reach an event inside the run.
+    const CiaClock& clock = C64.ciaClock;
+    steps = std::min<std::int32_t>(steps, static_cast<std::int32_t>(clock.quiet - clock.owed));
     if (steps <= 0) return;
-    C64.cia1.Advance(static_cast<std::uint32_t>(steps));
-    C64.cia2.Advance(static_cast<std::uint32_t>(steps));
+    C64.ciaClock.owed += static_cast<std::uint32_t>(steps);
   } else {
     // An interrupt would be entered in the next step: leave that step to Step.
     if (InterruptRequested() && !FlagSet(kFlagI)) return;
