@@ -72,6 +72,9 @@ int Run(int argc, char** argv) {
   app.add_option("--load-state", options.loadState,
                  "Start from a snapshot instead of power-on (frames count from there)")
       ->check(kFileName);
+  app.add_option("--audio", options.audio,
+                 "Write the whole run's sound as a 48 kHz 16-bit mono WAV file at the end")
+      ->check(kFileName);
   app.add_flag("--speed-limit", options.speedLimit, "Throttle towards 50 frames per second");
   app.add_flag("--stats", options.stats, "Print frames, instructions, seconds and frames/s");
   app.add_flag("--fps-trace", options.fpsTrace,

@@ -15,6 +15,7 @@
 #include "apps/png_writer.h"
 #include "apps/screen_text.h"
 #include "apps/typed_script.h"
+#include "apps/wav_writer.h"
 #include "core/escaped_text.h"
 #include "core/host_hooks.h"
 #include "core/machine.h"
@@ -33,6 +34,34 @@
 namespace apps {
 
 namespace {
+
+// With --audio the sound chip's samples are collected here for the whole run. The chip
+// keeps 1.36 s (68 frames) of them, so a run is cut into pieces of at most
+// kSoundDrainFrames frames with the samples taken after each.
+constexpr std::uint64_t kSoundDrainFrames = 25;
+bool CollectingSound = false;
+std::vector<std::int16_t> CollectedSound;
+
+void TakeSound() {
+  std::int16_t chunk[4096];
+  while (const std::size_t taken = core::C64.sid.TakeSamples(chunk)) {
+    CollectedSound.insert(CollectedSound.end(), chunk, chunk + taken);
+  }
+}
+
+// core::RunFrames, with the sound taken as it is made when it is being collected.
+void RunFrames(std::uint64_t frames) {
+  if (!CollectingSound) {
+    core::RunFrames(frames);
+    return;
+  }
+  while (frames > 0) {
+    const std::uint64_t piece = std::min(frames, kSoundDrainFrames);
+    core::RunFrames(piece);
+    TakeSound();
+    frames -= piece;
+  }
+}
 
 constexpr int kRunKeyHoldFrames = 5;  // 100 ms of emulated time, as the autostart holds
 constexpr int kTypedKeyGapFrames = 3;
@@ -80,7 +109,7 @@ bool BasicPromptIsThere(std::uint64_t powerOnFrame) {
 bool WaitForBasicPrompt(std::uint64_t powerOnFrame) {
   for (std::uint64_t waited = 0; !BasicPromptIsThere(powerOnFrame); ++waited) {
     if (waited == kPromptWaitFrames) return false;
-    core::RunFrames(1);
+    RunFrames(1);
   }
   return true;
 }
@@ -115,6 +144,9 @@ struct RunRecord {
 // The screen text, the files and the statistics asked for; returns the exit status.
 int FinishRun(const RunRecord& run) {
   int status = 0;
+  // The sound up to here, before the snapshot: the chip's owed cycles are then run, so that
+  // a run from the snapshot goes on from the last sample written.
+  if (CollectingSound) TakeSound();
   // Taken before the screenshot renders a picture of its own.
   const std::vector<std::uint8_t> snapshot =
       run.options.saveState.empty() ? std::vector<std::uint8_t>{} : shell::MakeSnapshot();
@@ -122,7 +154,7 @@ int FinishRun(const RunRecord& run) {
     for (const std::string& line : ScreenTextLines()) run.out << line << "\n";
   }
   for (const OutputFile& file : RequestedOutputFiles(run.options)) {
-    std::vector<std::uint8_t> png;
+    std::vector<std::uint8_t> png;  // or the WAV file's bytes
     std::span<const std::uint8_t> bytes;
     switch (file.kind) {
       case OutputKind::kScreenshot: {
@@ -139,6 +171,16 @@ int FinishRun(const RunRecord& run) {
       case OutputKind::kRam: bytes = {core::C64.memory.ram, core::kMemorySize}; break;
       case OutputKind::kIo: bytes = {core::C64.memory.ioImage, core::kMemorySize}; break;
       case OutputKind::kSnapshot: bytes = snapshot; break;
+      case OutputKind::kAudio: {
+        std::string error;
+        if (!EncodeWav(CollectedSound, png, error)) {
+          ReportUnwritten(file, error, run.err);
+          status = 1;
+          continue;
+        }
+        bytes = png;
+        break;
+      }
     }
     if (!WriteOutputFile(file, bytes, run.err)) status = 1;
   }
@@ -184,7 +226,7 @@ class HaltHookScope {
 
 void TypeRun() {
   media::TypeRunKeys([](const input::MatrixPosition& key) {
-    core::RunFrames(kRunKeyHoldFrames);
+    RunFrames(kRunKeyHoldFrames);
     input::ReleaseMatrixKey(key.row, key.column);
   });
 }
@@ -197,7 +239,7 @@ void TypeStep(const TypedStep& step) {
     for (int bit = 0; bit < 5; ++bit) {
       if (step.joystickLines & (1u << bit)) input::PressJoystickBit(bit);
     }
-    core::RunFrames(step.holdFrames);
+    RunFrames(step.holdFrames);
     for (int bit = 0; bit < 5; ++bit) {
       if (step.joystickLines & (1u << bit)) input::ReleaseJoystickBit(bit);
     }
@@ -206,12 +248,12 @@ void TypeStep(const TypedStep& step) {
     down.press = step.keys;
     input::SubmitKeyEvent(down);
     if (step.restore) input::PressRestore();
-    core::RunFrames(step.holdFrames);
+    RunFrames(step.holdFrames);
     input::KeyEvent up;
     up.release = step.keys;
     input::SubmitKeyEvent(up);
   }
-  core::RunFrames(kTypedKeyGapFrames);
+  RunFrames(kTypedKeyGapFrames);
 }
 
 void TypeSteps(const std::vector<TypedStep>& steps) {
@@ -274,12 +316,16 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     core::C64.model = options.model;
     core::PowerOn(true);
   }
+  // Sound is made only when asked for; the switch is the host's, so it is set for every run.
+  CollectingSound = !options.audio.empty();
+  CollectedSound.clear();
+  core::C64.sid.SetAudioEnabled(CollectingSound);
 
   // Frames count from power-on, or from the snapshot's frame.
   const RunRecord run{options, out, err, std::chrono::steady_clock::now(),
                       core::C64.run.frameCounter.load()};
   const HaltHookScope haltHook(run);
-  core::RunFrames(static_cast<std::uint64_t>(options.inputAt));
+  RunFrames(static_cast<std::uint64_t>(options.inputAt));
 
   if (!options.program.empty()) {
     // Typed keys wait in the key queue until the KERNAL scans them; a program must wait
@@ -314,8 +360,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     // One line per emulated second: the last closed one-second window of host time and
     // the throttle's delay at that moment.
     for (std::int64_t done = 0; done < options.frames; done += 50) {
-      core::RunFrames(
-          static_cast<std::uint64_t>(std::min<std::int64_t>(50, options.frames - done)));
+      RunFrames(static_cast<std::uint64_t>(std::min<std::int64_t>(50, options.frames - done)));
       char line[80];
       std::snprintf(line, sizeof line, "fps: %d throttle=%.0f",
                     core::C64.throttle.framesPerSecond.load(),
@@ -323,7 +368,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
       out << line << std::endl;
     }
   } else {
-    core::RunFrames(static_cast<std::uint64_t>(options.frames));
+    RunFrames(static_cast<std::uint64_t>(options.frames));
   }
   return FinishRun(run);
 }

@@ -25,6 +25,7 @@ struct HeadlessOptions {
   std::string dumpIo;       // the 65,536 bytes of C64.memory.ioImage
   std::string saveState;    // a snapshot of the whole machine at the end
   std::string loadState;    // a snapshot the run starts from instead of power-on
+  std::string audio;        // the sound chip's output of the whole run, as a WAV file
   bool speedLimit = false;  // keep the throttle on
   bool stats = false;       // frames, instructions, seconds and frames per second
   bool fpsTrace = false;    // the frames-per-second measurement, once per emulated second

@@ -15,6 +15,7 @@ std::vector<OutputFile> RequestedOutputFiles(const HeadlessOptions& options) {
   if (!options.saveState.empty()) {
     files.push_back({OutputKind::kSnapshot, "--save-state", options.saveState});
   }
+  if (!options.audio.empty()) files.push_back({OutputKind::kAudio, "--audio", options.audio});
   return files;
 }
 

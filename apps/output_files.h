@@ -1,6 +1,6 @@
-// The files a headless run writes at its end (the screenshot, the memory dumps and the
-// snapshot): each
-// is checked before the machine starts and written whole or not at all.
+// The files a headless run writes at its end (the screenshot, the memory dumps, the
+// snapshot and the sound): each is checked before the machine starts and written whole or
+// not at all.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,7 @@
 
 namespace apps {
 
-enum class OutputKind { kScreenshot, kRam, kIo, kSnapshot };
+enum class OutputKind { kScreenshot, kRam, kIo, kSnapshot, kAudio };
 
 struct OutputFile {
   OutputKind kind;

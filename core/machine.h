@@ -9,6 +9,7 @@
 
 #include "core/chips/cia1_state.h"
 #include "core/chips/cia6526.h"
+#include "core/chips/sid.h"
 #include "core/chips/video_chip_state.h"
 
 namespace core {
@@ -162,6 +163,7 @@ struct Machine {
   Cia6526 cia1;             // the accurate machine's: keyboard, joysticks, IRQ
   Cia6526 cia2;             // the accurate machine's: video bank, serial bus, NMI
   CiaClock ciaClock;
+  Sid sid;  // both machines' sound chip at $D400-$D7FF
   NmiInput nmi;
   InputLines input;
   RunState run;

@@ -74,6 +74,7 @@ void SaveMachine(const Machine& machine, StateWriter& writer) {
 
   machine.cia1.Save(writer, "CIA1");
   machine.cia2.Save(writer, "CIA2");
+  machine.sid.Save(writer);
   writer.BeginSection("NMI ");
   writer.PutU8(machine.nmi.level);
   writer.PutU8(machine.nmi.pending);
@@ -159,6 +160,7 @@ bool LoadMachine(StateReader& reader, Machine& machine) {
 
   machine.cia1.Load(reader, "CIA1");
   machine.cia2.Load(reader, "CIA2");
+  machine.sid.Load(reader);
   reader.BeginSection("NMI ");
   machine.nmi.level = reader.U8();
   machine.nmi.pending = reader.U8();

@@ -15,8 +15,8 @@
 namespace core {
 
 // The I/O area as the processor reaches it: one dispatch by page to the chip that answers
-// there, as the running model has it. The sound chip's registers, colour RAM and the two
-// I/O areas are plain bytes.
+// there, as the running model has it. The sound chip answers at $D400-$D7FF, its 32
+// registers repeated; colour RAM and the two I/O areas are plain bytes.
 inline std::uint8_t ReadIo(std::uint16_t address) {
   const bool accurate = C64.model == MachineModel::kAccurate;
   switch ((address >> 8) & 0x0F) {
@@ -24,6 +24,10 @@ inline std::uint8_t ReadIo(std::uint16_t address) {
     case 0x1:
     case 0x2:
     case 0x3: return accurate ? VicReadAccurate(address) : VicRead(address);
+    case 0x4:
+    case 0x5:
+    case 0x6:
+    case 0x7: return C64.sid.Read(static_cast<std::uint8_t>(address & 0x1F));
     case 0xC: return accurate ? Cia1ReadAccurate(address) : Cia1Read(address);
     case 0xD: return accurate ? Cia2ReadAccurate(address) : Cia2Read(address);
     default: return C64.memory.ioImage[address];
@@ -37,6 +41,15 @@ inline void WriteIo(std::uint16_t address, std::uint8_t value) {
     case 0x1:
     case 0x2:
     case 0x3: accurate ? VicWriteAccurate(address, value) : VicWrite(address, value); break;
+    case 0x4:
+    case 0x5:
+    case 0x6:
+    case 0x7:
+      // The I/O image keeps the byte too: --dump-io and the debug views show what was
+      // written.
+      C64.sid.Write(static_cast<std::uint8_t>(address & 0x1F), value);
+      C64.memory.ioImage[address] = value;
+      break;
     case 0xC: accurate ? Cia1WriteAccurate(address, value) : Cia1Write(address, value); break;
     case 0xD:
       accurate ? Cia2WriteAccurate(address, value) : void(C64.memory.ioImage[address] = value);
@@ -68,7 +81,8 @@ inline std::uint8_t ReadByte(std::uint16_t address) {
 // processor would (a file name the KERNAL was given), never for the processor itself.
 inline std::uint8_t PeekByte(std::uint16_t address) {
   // Reads change only the chips: the classic acknowledge ($DC0D, its mirrors, $DD0D), and
-  // the 6526s' interrupt control and time-of-day latch.
+  // the 6526s' interrupt control and time-of-day latch. The sound chip's reads only run
+  // its owed cycles early, which gives the same results as running them later.
   const std::uint8_t videoLine = C64.vic.irq;
   const std::uint8_t ciaLine = C64.classicCia1.irq;
   const Cia6526 cia1 = C64.cia1;

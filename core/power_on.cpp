@@ -82,6 +82,8 @@ void PowerOn(bool firstStart) {
   C64.vic.interruptMask = 0;
   C64.cia1.Reset();
   C64.cia2.Reset();
+  // Silent, registers 0; the host's sound switch stays as it was.
+  C64.sid.Reset();
   // The accurate machine's clock starts at the same time on every run: 01:00:00.0 AM.
   C64.cia1.SetTimeOfDay(0x01, 0x00, 0x00, 0);
   C64.cia2.SetTimeOfDay(0x01, 0x00, 0x00, 0);

@@ -209,7 +209,8 @@ template <MachineModel kModel>
     }
   }
 
-  // 10.
+  // 10. The chips' cycle.
+  C64.sid.Advance(1);
   if constexpr (kAccurate) {
     AdvanceAccurateChips();
   } else {
@@ -248,6 +249,7 @@ template <MachineModel kModel>
     // Nothing the timer or the clock registers depend on changes during idle steps.
     Cia1Advance(steps);
   }
+  C64.sid.Advance(static_cast<std::uint32_t>(steps));
   C64.vic.lineCyclesLeft -= steps;
   cpu.stallCycles = static_cast<std::uint8_t>(cpu.stallCycles - steps);
 }
