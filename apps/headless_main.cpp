@@ -60,7 +60,8 @@ int Run(int argc, char** argv) {
                  "Text typed after that; \\n is RETURN, {NAME} a named key or joystick event");
   frameOption("--frames", options.frames, "Frames run after the last input event");
   app.add_flag("--screen-text", options.screenText, "Print the screen as text at the end");
-  app.add_option("--screenshot", options.screenshot, "Save a 320x200 PNG picture at the end")
+  app.add_option("--screenshot", options.screenshot,
+                 "Save a PNG picture at the end (320x200, or 384x272 with --model accurate)")
       ->check(kFileName);
   app.add_option("--dump-ram", options.dumpRam, "Write the 64 KB of RAM at the end")
       ->check(kFileName);

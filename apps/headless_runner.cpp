@@ -158,9 +158,12 @@ int FinishRun(const RunRecord& run) {
     std::span<const std::uint8_t> bytes;
     switch (file.kind) {
       case OutputKind::kScreenshot: {
-        video::RenderFrame();
+        // The accurate model has drawn its whole picture line by line; the classic one
+        // renders the display window now.
+        const bool accurate = core::C64.model == core::MachineModel::kAccurate;
+        if (!accurate) video::RenderFrame();
         std::string error;
-        if (!EncodeFrameBufferPng(png, error)) {
+        if (!(accurate ? EncodeRasterPicturePng(png, error) : EncodeFrameBufferPng(png, error))) {
           ReportUnwritten(file, error, run.err);
           status = 1;
           continue;

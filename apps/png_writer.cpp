@@ -1,25 +1,30 @@
-// Encoding the FrameBuffer with libpng's simplified API, into memory.
+// Encoding a picture of palette indices with libpng's simplified API, into memory.
 #include "apps/png_writer.h"
 
 #include <png.h>
 
 #include "video/frame_buffer.h"
+#include "video/raster_line_renderer.h"
 
 namespace apps {
 
-bool EncodeFrameBufferPng(std::vector<std::uint8_t>& png, std::string& error) {
+namespace {
+
+// `entry(x, y)` gives the palette index of each pixel.
+template <typename Entry>
+bool EncodePng(int width, int height, const Entry& entry, std::vector<std::uint8_t>& png,
+               std::string& error) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  image.width = video::kScreenWidth;
-  image.height = video::kScreenHeight;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
   image.format = PNG_FORMAT_RGB;
 
-  std::vector<png_byte> pixels(static_cast<std::size_t>(video::kScreenWidth) *
-                               video::kScreenHeight * 3);
-  for (int y = 0; y < video::kScreenHeight; ++y) {
-    for (int x = 0; x < video::kScreenWidth; ++x) {
-      const video::RgbColour& colour = video::PaletteColour(video::FramePixel(x, y));
-      png_byte* out = &pixels[(static_cast<std::size_t>(y) * video::kScreenWidth + x) * 3];
+  std::vector<png_byte> pixels(static_cast<std::size_t>(width) * height * 3);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const video::RgbColour& colour = video::PaletteColour(entry(x, y));
+      png_byte* out = &pixels[(static_cast<std::size_t>(y) * width + x) * 3];
       out[0] = colour.red;
       out[1] = colour.green;
       out[2] = colour.blue;
@@ -34,6 +39,20 @@ bool EncodeFrameBufferPng(std::vector<std::uint8_t>& png, std::string& error) {
   }
   png.resize(size);
   return true;
+}
+
+}  // namespace
+
+bool EncodeFrameBufferPng(std::vector<std::uint8_t>& png, std::string& error) {
+  return EncodePng(
+      video::kScreenWidth, video::kScreenHeight,
+      [](int x, int y) { return video::FramePixel(x, y); }, png, error);
+}
+
+bool EncodeRasterPicturePng(std::vector<std::uint8_t>& png, std::string& error) {
+  return EncodePng(
+      video::kPictureWidth, video::kPictureHeight,
+      [](int x, int y) { return video::RasterPicture.pixels[y][x]; }, png, error);
 }
 
 }  // namespace apps

@@ -1,5 +1,6 @@
-// The FrameBuffer as the bytes of a 320 x 200 RGB PNG file, through the palette (encoded
-// in memory; the runner writes the file whole through the platform's writer).
+// The machine's picture as the bytes of an RGB PNG file, through the palette (encoded in
+// memory; the runner writes the file whole through the platform's writer): the classic
+// model's 320 x 200 FrameBuffer, or the accurate model's 384 x 272 line picture.
 #pragma once
 
 #include <cstdint>
@@ -10,5 +11,6 @@ namespace apps {
 
 // Returns false (with `error` set) if libpng cannot encode the picture.
 bool EncodeFrameBufferPng(std::vector<std::uint8_t>& png, std::string& error);
+bool EncodeRasterPicturePng(std::vector<std::uint8_t>& png, std::string& error);
 
 }  // namespace apps

@@ -36,6 +36,9 @@ struct NamedFileResult {
 struct HostHooks {
   // The picture at the end of every pass (the video chip's whole-picture render).
   void (*renderPicture)() = nullptr;
+  // The accurate machine at the start of each raster line, after C64.vic.raster has begun
+  // it: draws the line and leaves its collisions in the raster's line fields.
+  void (*drawRasterLine)(std::uint16_t line) = nullptr;
   // The first start clears the picture, then opens the display, whose main loop runs
   // inside the call for as long as the desktop program lives.
   void (*clearPicture)() = nullptr;

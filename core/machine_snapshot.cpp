@@ -59,6 +59,7 @@ void SaveMachine(const Machine& machine, StateWriter& writer) {
   writer.PutU8(machine.vic.interruptLatch);
   writer.PutU8(machine.vic.interruptMask);
   writer.EndSection();
+  machine.vic.raster.Save(writer);
 
   const Cia1Classic& cia = machine.classicCia1;
   writer.BeginSection("CIAC");
@@ -142,6 +143,7 @@ bool LoadMachine(StateReader& reader, Machine& machine) {
       machine.vic.interruptMask > 0x0F) {
     reader.Fail();
   }
+  machine.vic.raster.Load(reader);
 
   Cia1Classic& cia = machine.classicCia1;
   reader.BeginSection("CIAC");

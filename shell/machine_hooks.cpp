@@ -8,13 +8,34 @@
 #include "media/d64_image.h"
 #include "media/named_file_loader.h"
 #include "video/frame_buffer.h"
+#include "video/raster_line_renderer.h"
 #include "video/vic_state.h"
 
 namespace shell {
 
+namespace {
+
+// The classic machine renders its whole picture at the end of each pass; the accurate one
+// has drawn RasterPicture line by line and only publishes it.
+void RenderPicture() {
+  if (core::C64.model == core::MachineModel::kAccurate) {
+    video::PublishRasterPicture();
+  } else {
+    video::RenderFrame();
+  }
+}
+
+void DrawRasterLine(std::uint16_t line) {
+  video::DrawRasterLine(line, core::C64.vic.raster, &core::C64.memory.ioImage[0xD000],
+                        video::RasterPicture);
+}
+
+}  // namespace
+
 void InstallMachineHooks(void (*openDisplay)()) {
   core::HostHooks hooks;
-  hooks.renderPicture = &video::RenderFrame;
+  hooks.renderPicture = &RenderPicture;
+  hooks.drawRasterLine = &DrawRasterLine;
   hooks.clearPicture = &video::ClearFrameBuffer;
   hooks.openDisplay = openDisplay;
   hooks.loadNamedFile = &media::LoadNamedFile;

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "core/memory_map.h"
+#include "video/frame_buffer.h"
+#include "video/vic_state.h"
 
 namespace video {
 
@@ -206,6 +208,14 @@ LineCollisions DrawRasterLine(std::uint16_t line, core::VicRaster& raster,
     row[x] = colour;
   }
   return found;
+}
+
+void PublishRasterPicture() {
+  UpdatePicturePointers();
+  for (int y = 0; y < kScreenHeight; ++y) {
+    const std::uint8_t* row = &RasterPicture.pixels[kDisplayTop + y][kDisplayLeft];
+    for (int x = 0; x < kScreenWidth; ++x) FramePixel(x, y) = row[x];
+  }
 }
 
 }  // namespace video

@@ -50,4 +50,9 @@ struct LineCollisions {
 LineCollisions DrawRasterLine(std::uint16_t line, core::VicRaster& raster,
                               const std::uint8_t* registers, LinePicture& picture);
 
+// The accurate machine's picture at the end of a pass: the display window's 320 x 200
+// pixels of RasterPicture copied into the FrameBuffer, for the display that shows it, and
+// the picture's pointers (VicBank and the offsets) brought up to date as a render would.
+void PublishRasterPicture();
+
 }  // namespace video

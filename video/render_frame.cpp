@@ -41,20 +41,23 @@ void SetYesNoField(core::DebugField field, bool yes) {
 
 }  // namespace
 
+void UpdatePicturePointers() {
+  const std::uint8_t memoryPointers = VideoRegister(0xD018);
+  VicBank = FollowOrOverride(BankOverride, BankFromPort(core::C64.memory.ioImage[0xDD00]));
+  ScreenOffset =
+      FollowOrOverride(ScreenOverride, static_cast<std::uint16_t>((memoryPointers >> 4) * 0x400));
+  CharBaseOffset = FollowOrOverride(
+      CharBaseOverride, static_cast<std::uint16_t>(((memoryPointers >> 1) & 7) * 0x800));
+}
+
 void RenderFrame() {
   const std::uint8_t control = VideoRegister(0xD011);
   const std::uint8_t control2 = VideoRegister(0xD016);
-  const std::uint8_t memoryPointers = VideoRegister(0xD018);
 
-  const std::uint16_t bank =
-      FollowOrOverride(BankOverride, BankFromPort(core::C64.memory.ioImage[0xDD00]));
-  const std::uint16_t screen =
-      FollowOrOverride(ScreenOverride, static_cast<std::uint16_t>((memoryPointers >> 4) * 0x400));
-  const std::uint16_t charBase = FollowOrOverride(
-      CharBaseOverride, static_cast<std::uint16_t>(((memoryPointers >> 1) & 7) * 0x800));
-  VicBank = bank;
-  ScreenOffset = screen;
-  CharBaseOffset = charBase;
+  UpdatePicturePointers();
+  const std::uint16_t bank = VicBank;
+  const std::uint16_t screen = ScreenOffset;
+  const std::uint16_t charBase = CharBaseOffset;
 
   const bool bitmapRegister = (control & 0x20) != 0;
   MulticolourFlag = (control2 & 0x10) ? 1 : 0;

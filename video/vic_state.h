@@ -39,6 +39,10 @@ inline std::uint8_t ReadColourRam(unsigned cell) {
   return core::C64.memory.ioImage[0xD800 + (cell & 0x3FF)];
 }
 
+// VicBank, ScreenOffset and CharBaseOffset from the registers (or the overrides), as
+// every picture sets them.
+void UpdatePicturePointers();
+
 // Turns the current memory and registers into one picture in the FrameBuffer. Every
 // fetch goes through the video chip's view (ReadVideoByte); the processor's view is
 // never changed.

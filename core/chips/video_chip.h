@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "core/host_hooks.h"
 #include "core/machine.h"
 
 namespace core {
@@ -64,13 +65,30 @@ inline void CompareRasterLine() {
   if (CurrentRasterLine() == C64.vic.rasterCompare) LatchVicInterrupt(0x01);
 }
 
+// The line that begins is sequenced with the registers as they stand, drawn by the host,
+// and its collisions latched; the processor then owes the cycles the chip takes from it,
+// paid before its next cycle of its own (the CIAs and the raster count on meanwhile).
 inline bool VicEndOfLineAccurate() {
   const bool frameBegins = AdvanceRasterLine();
   CompareRasterLine();
+  const std::uint16_t line = CurrentRasterLine();
+  VicRaster& raster = C64.vic.raster;
+  raster.BeginLine(line, &C64.memory.ioImage[0xD000]);
+  if (const auto draw = InstalledHostHooks().drawRasterLine) draw(line);
+  if (const std::uint8_t sources = raster.LatchCollisions()) LatchVicInterrupt(sources);
+  C64.cpu.stallCycles = static_cast<std::uint8_t>(C64.cpu.stallCycles + raster.StolenCycles());
   return frameBegins;
 }
 
-// The 47 registers repeat every 64 bytes; $D02F-$D03F read $FF. $D011 bit 7 and $D012 read
+// A collision register reads its latch and clears it.
+inline std::uint8_t TakeLatch(std::uint8_t& latch) {
+  const std::uint8_t value = latch;
+  latch = 0;
+  return value;
+}
+
+// The 47 registers repeat every 64 bytes; $D02F-$D03F read $FF. $D01E and $D01F read the
+// collisions latched since they were last read, and clear them. $D011 bit 7 and $D012 read
 // the current line and write the compare line; $D019 reads its latches with bit 7 set when
 // an enabled one is, and a 1 written to a latch bit clears it; the unused bits of $D019
 // and $D01A read 1.
@@ -84,6 +102,8 @@ inline std::uint8_t VicReadAccurate(std::uint16_t address) {
     case 0x12: return static_cast<std::uint8_t>(CurrentRasterLine());
     case 0x19: return static_cast<std::uint8_t>(vic.interruptLatch | 0x70 | (vic.irq ? 0x80 : 0));
     case 0x1A: return static_cast<std::uint8_t>(vic.interruptMask | 0xF0);
+    case 0x1E: return TakeLatch(C64.vic.raster.spriteSpriteLatch);
+    case 0x1F: return TakeLatch(C64.vic.raster.spriteBackgroundLatch);
     default: return reg >= 0x2F ? 0xFF : C64.memory.ioImage[0xD000 + reg];
   }
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "core/chips/vic_raster.h"
+
 namespace core {
 
 inline constexpr int CyclesPerLine = 63;
@@ -23,6 +25,9 @@ struct VideoChip {
   std::uint16_t rasterCompare;
   std::uint8_t interruptLatch;
   std::uint8_t interruptMask;
+  // The accurate machine's line sequencing: each line is begun, drawn and charged its
+  // stolen cycles when it starts.
+  VicRaster raster;
 };
 
 }  // namespace core
