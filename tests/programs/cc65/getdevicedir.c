@@ -7,23 +7,22 @@
 #include <errno.h>
 #include <stdlib.h>
 
-char* __fastcall__ getdevicedir (unsigned char device, char* buf, size_t size)
-{
-    char status[2];
-    int got;
+char* __fastcall__ getdevicedir(unsigned char device, char* buf, size_t size) {
+  char status[2];
+  int got;
 
-    if (size < 3) {
-        errno = ERANGE;
-        return NULL;
-    }
-    if (cbm_open (15, device, 15, "i") != 0) {
-        return NULL;
-    }
-    got = cbm_read (15, status, sizeof (status));
-    cbm_close (15);
-    if (got != 2 || status[0] != '0' || status[1] > '1') {
-        errno = ENODEV;
-        return NULL;
-    }
-    return utoa (device, buf, 10);
+  if (size < 3) {
+    errno = ERANGE;
+    return NULL;
+  }
+  if (cbm_open(15, device, 15, "i") != 0) {
+    return NULL;
+  }
+  got = cbm_read(15, status, sizeof(status));
+  cbm_close(15);
+  if (got != 2 || status[0] != '0' || status[1] > '1') {
+    errno = ENODEV;
+    return NULL;
+  }
+  return utoa(device, buf, 10);
 }
