@@ -55,6 +55,8 @@ int Run(int argc, char** argv) {
       ->check(kFileName);
   app.add_option("--d64", options.disk, "Disk image mounted as drive 8 (nothing typed)")
       ->check(kFileName);
+  app.add_flag("--read-only-disk", options.readOnlyDisk,
+               "Mount the disk write-protected (writes answer 26,WRITE PROTECT ON)");
   app.add_flag("--no-run", options.noRun, "Load the program without typing RUN");
   app.add_option("--type", options.typeText,
                  "Text typed after that; \\n is RETURN, {NAME} a named key or joystick event");

@@ -25,6 +25,7 @@
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
 #include "media/d64_image.h"
+#include "media/disk_drive.h"
 #include "media/prg_loader.h"
 #include "platform/file_reader.h"
 #include "platform/host_services.h"
@@ -304,6 +305,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     return 1;
   }
   if (!options.program.empty() && !ProgramFileCanBeRead(options.program)) return 1;
+  media::SetDiskWriteProtect(options.readOnlyDisk);
   // A snapshot brings its own mounted disk; a disk given beside it replaces that one.
   if (std::string error;
       !options.loadState.empty() && !shell::LoadSnapshotFile(options.loadState, error)) {

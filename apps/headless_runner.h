@@ -12,9 +12,11 @@
 namespace apps {
 
 struct HeadlessOptions {
-  int inputAt = 200;        // frame at which input starts (a program waits for the prompt)
-  std::string program;      // PRG loaded at the input frame
-  std::string disk;         // D64 image mounted before the machine starts
+  int inputAt = 200;    // frame at which input starts (a program waits for the prompt)
+  std::string program;  // PRG loaded at the input frame
+  std::string disk;     // D64 image mounted before the machine starts
+  // The disk mounted write-protected: a write answers 26,WRITE PROTECT ON.
+  bool readOnlyDisk = false;
   bool startDisk = false;   // at the input frame, type LOAD"*",8,1 and RUN for the disk
   bool noRun = false;       // load (or mount) without typing RUN (or LOAD and RUN)
   std::string typeText;     // typed after the program's RUN

@@ -33,6 +33,24 @@ struct NamedFileResult {
   std::uint16_t end = 0;  // the address after the file's last byte, for $AE/$AF
 };
 
+// The KERNAL's serial-bus routines, each taken over for device 8 (see kernal_traps.cpp).
+enum class SerialCall : std::uint8_t {
+  kListen,
+  kSecond,  // the byte: the secondary address after LISTEN ($6x data, $Ex close, $Fx open)
+  kCiout,   // the byte: a data byte for the listener
+  kUnlisten,
+  kTalk,
+  kTksa,   // the byte: the secondary address after TALK
+  kAcptr,  // answers a byte from the talker
+  kUntalk,
+};
+
+// What a bus call answers: ACPTR's byte and the bits to OR into the status byte ST ($90).
+struct SerialReply {
+  std::uint8_t byte = 0;
+  std::uint8_t status = 0;
+};
+
 struct HostHooks {
   // The picture at the end of every pass (the video chip's whole-picture render).
   void (*renderPicture)() = nullptr;
@@ -45,6 +63,10 @@ struct HostHooks {
   void (*openDisplay)() = nullptr;
   // The KERNAL's load routine asks for a file by name (see NamedFileRequest).
   NamedFileResult (*loadNamedFile)(const NamedFileRequest& request) = nullptr;
+  // Device 8 on the serial bus: without the hook the KERNAL's own routines run.
+  SerialReply (*serialBus)(SerialCall call, std::uint8_t byte) = nullptr;
+  // Power-on and reset: the devices on the serial bus reset with the machine.
+  void (*resetSerialDevices)() = nullptr;
   // Every interrupt entry, before the KERNAL's keyboard scan (held keys, queued events).
   void (*interruptEntered)() = nullptr;
   // Power-on and reset: every key and direction up, queued key events dropped.

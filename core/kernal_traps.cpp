@@ -1,6 +1,7 @@
 // The KERNAL traps as a table of ROM addresses and what the machine does there instead:
 // the tape and serial load routines load (or verify) the remembered file through the host
-// hooks and leave what the KERNAL would, and SETNAM's name is remembered for them.
+// hooks and leave what the KERNAL would, SETNAM's name is remembered for them, the serial
+// bus routines talk to device 8 through the host hooks, and a tape SAVE finds no tape.
 #include "core/kernal_traps.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/cpu_operations.h"
 #include "core/debug_log.h"
 #include "core/escaped_text.h"
 #include "core/host_hooks.h"
@@ -27,6 +29,12 @@ constexpr std::uint16_t kLoadSuccessExit = 0xF5A9;
 // returns to its caller, as after a real search that found nothing.
 constexpr std::uint16_t kLoadFileNotFound = 0xF704;
 constexpr std::uint16_t kSerialSkipOpen = 0xF4F0;
+// The KERNAL's "device not present" exit (error 5): the routine's caller gets carry set
+// and A = 5, and BASIC says ?DEVICE NOT PRESENT.
+constexpr std::uint16_t kDeviceNotPresent = 0xF707;
+
+// The drive that answers on the bus.
+constexpr std::uint8_t kDiskDevice = 8;
 
 // The KERNAL's zero page: status, verify flag, secondary address, device, the load
 // address given to LOAD, and the end of the load.
@@ -113,6 +121,95 @@ void SerialByteLoop() {
   C64.cpu.PC = kLoadSuccessExit;
 }
 
+// ---- Device 8 on the serial bus ----
+// Each routine, taken over, leaves what the KERNAL's would for its caller: carry clear, I
+// clear (the routines end with CLI, but for CIOUT, which may only keep its byte), and
+// returns as its RTS would.
+
+void ReturnFromRoutine(bool clearInterruptMask) {
+  const std::uint8_t low = op::Pull();
+  const std::uint8_t high = op::Pull();
+  C64.cpu.PC = static_cast<std::uint16_t>((high << 8 | low) + 1);
+  ClearFlag(kFlagC);
+  if (clearInterruptMask) ClearFlag(kFlagI);
+}
+
+// Calls device 8 when it has the part the routine needs and returns for the routine;
+// false leaves the KERNAL's routine to run (another device, or no drive attached).
+bool CallDevice8(std::uint8_t part, SerialCall call, bool clearInterruptMask = true) {
+  const auto bus = InstalledHostHooks().serialBus;
+  if (bus == nullptr || (C64.traps.busDevice8 & part) == 0) return false;
+  bus(call, C64.cpu.A);
+  ReturnFromRoutine(clearInterruptMask);
+  return true;
+}
+
+// LISTEN and TALK with the device in A: device 8 takes the part; any other device leaves
+// it out of the talk (the KERNAL addresses that one on the real bus).
+void AddressDevice(std::uint8_t part, SerialCall call) {
+  const auto bus = InstalledHostHooks().serialBus;
+  if (bus == nullptr) return;
+  if (C64.cpu.A != kDiskDevice) {
+    C64.traps.busDevice8 = 0;
+    return;
+  }
+  C64.traps.busDevice8 = part;
+  bus(call, C64.cpu.A);
+  ReturnFromRoutine(true);
+}
+
+void SerialTalk() {
+  AddressDevice(kBusTalking, SerialCall::kTalk);
+}
+void SerialListen() {
+  AddressDevice(kBusListening, SerialCall::kListen);
+}
+void SerialSecond() {
+  CallDevice8(kBusListening, SerialCall::kSecond);
+}
+// SECOND's last step alone, where CHKOUT sends no secondary address ($B9 >= $80).
+void SerialReleaseAttention() {
+  if (InstalledHostHooks().serialBus != nullptr && (C64.traps.busDevice8 & kBusListening) != 0) {
+    ReturnFromRoutine(false);
+  }
+}
+void SerialTalkSecond() {
+  CallDevice8(kBusTalking, SerialCall::kTksa);
+}
+// TKSA's turnaround alone, where CHKIN sends no secondary address.
+void SerialTurnAround() {
+  if (InstalledHostHooks().serialBus != nullptr && (C64.traps.busDevice8 & kBusTalking) != 0) {
+    ReturnFromRoutine(true);
+  }
+}
+void SerialByteOut() {
+  CallDevice8(kBusListening, SerialCall::kCiout, false);
+}
+void SerialUntalk() {
+  const std::uint8_t listening = C64.traps.busDevice8 & kBusListening;
+  if (CallDevice8(kBusTalking, SerialCall::kUntalk)) C64.traps.busDevice8 = listening;
+}
+void SerialUnlisten() {
+  const std::uint8_t talking = C64.traps.busDevice8 & kBusTalking;
+  if (CallDevice8(kBusListening, SerialCall::kUnlisten)) C64.traps.busDevice8 = talking;
+}
+// ACPTR: the byte in A (and N, Z), the end of the file or a timeout in the status.
+void SerialByteIn() {
+  const auto bus = InstalledHostHooks().serialBus;
+  if (bus == nullptr || (C64.traps.busDevice8 & kBusTalking) == 0) return;
+  const SerialReply reply = bus(SerialCall::kAcptr, 0);
+  C64.memory.ram[kStatus] |= reply.status;
+  C64.cpu.A = reply.byte;
+  SetNZ(reply.byte);
+  ReturnFromRoutine(true);
+}
+
+// SAVE to tape, just before it waits for RECORD and PLAY: there is no tape, so the save
+// ends at once with error 5 (the exit returns to SAVE's caller, carry set).
+void TapeSaveWait() {
+  C64.cpu.PC = kDeviceNotPresent;
+}
+
 struct KernalTrap {
   std::uint16_t address;
   void (*run)();
@@ -120,12 +217,23 @@ struct KernalTrap {
 
 // In address order.
 constexpr KernalTrap kTraps[] = {
-    {kLowestTrapAddress, &NoteFileLookup},  // $F30F: look up a logical file
-    {0xF4C8, &SerialOpenFile},              // serial load: open the file on the device
-    {0xF4F9, &SerialByteLoop},              // serial load: the byte loop
-    {0xF54D, &TapeFindHeader},              // tape load: find the file's header
-    {0xF5A5, &TapeReadBody},                // tape load: read the body
-    {0xFFBD, &RememberFileName},            // SETNAM
+    {kLowestTrapAddress, &SerialTalk},  // $ED09 TALK
+    {0xED0C, &SerialListen},            // LISTEN
+    {0xEDB9, &SerialSecond},            // SECOND
+    {0xEDBE, &SerialReleaseAttention},  // SECOND: release ATN
+    {0xEDC7, &SerialTalkSecond},        // TKSA
+    {0xEDCC, &SerialTurnAround},        // TKSA: turn the bus around
+    {0xEDDD, &SerialByteOut},           // CIOUT
+    {0xEDEF, &SerialUntalk},            // UNTLK
+    {0xEDFE, &SerialUnlisten},          // UNLSN
+    {0xEE13, &SerialByteIn},            // ACPTR
+    {0xF30F, &NoteFileLookup},          // look up a logical file
+    {0xF4C8, &SerialOpenFile},          // serial load: open the file on the device
+    {0xF4F9, &SerialByteLoop},          // serial load: the byte loop
+    {0xF54D, &TapeFindHeader},          // tape load: find the file's header
+    {0xF5A5, &TapeReadBody},            // tape load: read the body
+    {0xF664, &TapeSaveWait},            // tape save: wait for RECORD and PLAY
+    {0xFFBD, &RememberFileName},        // SETNAM
 };
 static_assert(std::is_sorted(std::begin(kTraps), std::end(kTraps),
                              [](const KernalTrap& a, const KernalTrap& b) {
@@ -136,12 +244,10 @@ static_assert(std::is_sorted(std::begin(kTraps), std::end(kTraps),
 
 void RunKernalTrap() {
   const std::uint16_t pc = C64.cpu.PC;
-  for (const KernalTrap& trap : kTraps) {
-    if (trap.address == pc) {
-      trap.run();
-      return;
-    }
-  }
+  const auto trap = std::lower_bound(
+      std::begin(kTraps), std::end(kTraps), pc,
+      [](const KernalTrap& entry, std::uint16_t address) { return entry.address < address; });
+  if (trap != std::end(kTraps) && trap->address == pc) trap->run();
 }
 
 }  // namespace core

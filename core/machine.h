@@ -145,7 +145,12 @@ struct TrapState {
   char fileName[256];
   std::uint16_t fileNameLength;
   std::uint8_t loadSucceeded;
+  // Device 8's part on the serial bus: kBusListening after LISTEN, kBusTalking after TALK,
+  // until UNLSN or UNTLK (or another device is addressed).
+  std::uint8_t busDevice8;
 };
+inline constexpr std::uint8_t kBusListening = 0x01;
+inline constexpr std::uint8_t kBusTalking = 0x02;
 
 // ---- The machine ---------------------------------------------------------------------
 

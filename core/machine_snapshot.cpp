@@ -99,6 +99,7 @@ void SaveMachine(const Machine& machine, StateWriter& writer) {
   writer.PutBytes(std::span(reinterpret_cast<const std::uint8_t*>(machine.traps.fileName),
                             machine.traps.fileNameLength));
   writer.PutU8(machine.traps.loadSucceeded);
+  writer.PutU8(machine.traps.busDevice8);
   writer.EndSection();
 }
 
@@ -196,8 +197,10 @@ bool LoadMachine(StateReader& reader, Machine& machine) {
                            machine.traps.fileNameLength));
   }
   machine.traps.loadSucceeded = reader.U8();
+  machine.traps.busDevice8 = reader.U8();
   reader.EndSection();
   if (machine.traps.loadSucceeded > 1) reader.Fail();
+  if (machine.traps.busDevice8 > (kBusListening | kBusTalking)) reader.Fail();
   return reader.Ok();
 }
 

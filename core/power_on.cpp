@@ -69,6 +69,8 @@ void PowerOn(bool firstStart) {
   StoreBoth(0xDC03, 0x00);
   StoreBoth(0xD011, C64.memory.ram[0xD011] & ~0x20);  // never start in bitmap mode
 
+  C64.traps.busDevice8 = 0;
+  if (const auto reset = InstalledHostHooks().resetSerialDevices) reset();
   if (const auto release = InstalledHostHooks().releaseAllKeys) {
     release();
   } else {

@@ -11,6 +11,7 @@
 
 #include "core/escaped_text.h"
 #include "core/run_loop.h"
+#include "media/disk_drive.h"
 #include "platform/file_reader.h"
 #include "platform/host_services.h"
 
@@ -54,6 +55,7 @@ bool MountD64(const std::string& path) {
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
     MountedPath = error ? path : absolute.string();
     nameStart = D64Image[kD64DiskNameOffset];
+    DiskDrive().Mount(MountedD64Bytes(), MountedPath, DiskWriteProtect());
   }
   char text[8];
   std::snprintf(text, sizeof text, "0x%x", nameStart);
@@ -77,6 +79,7 @@ const std::string& MountedD64Path() {
 void UnmountD64() {
   MountedSize = 0;
   MountedPath.clear();
+  DiskDrive().Unmount();
 }
 
 std::span<const std::uint8_t> MountedImageBytes() {
@@ -88,6 +91,8 @@ bool MountImageBytes(std::span<const std::uint8_t> bytes) {
   assert(bytes.size() <= kD64LargestImageSize);  // only the four D64 sizes open
   std::copy(bytes.begin(), bytes.end(), D64Image);
   MountedSize = bytes.size();
+  // A snapshot's disk lives in memory: the drive writes nothing back to a file.
+  DiskDrive().Mount(MountedD64Bytes(), std::string(), DiskWriteProtect());
   return true;
 }
 

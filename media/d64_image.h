@@ -1,5 +1,5 @@
 // The mounted disk: a D64 image held in memory, which the KERNAL's load trap reads its
-// directory and files from. No drive is emulated.
+// directory and files from, and which drive 8 (media/disk_drive.h) is given as its disk.
 #pragma once
 
 #include <cstddef>

@@ -6,6 +6,7 @@
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
 #include "media/d64_image.h"
+#include "media/disk_drive.h"
 #include "media/named_file_loader.h"
 #include "video/frame_buffer.h"
 #include "video/raster_line_renderer.h"
@@ -39,6 +40,8 @@ void InstallMachineHooks(void (*openDisplay)()) {
   hooks.clearPicture = &video::ClearFrameBuffer;
   hooks.openDisplay = openDisplay;
   hooks.loadNamedFile = &media::LoadNamedFile;
+  hooks.serialBus = &media::DiskDriveBus;
+  hooks.resetSerialDevices = &media::ResetDiskDrive;
   hooks.interruptEntered = &input::NoteInterruptEntry;
   hooks.releaseAllKeys = &input::ReleaseAllKeys;
   core::InstallHostHooks(hooks);
@@ -50,6 +53,9 @@ void ZeroWholeMachine() {
   input::SetCursorKeysAsJoystick(true);
   input::ReleaseAllKeys();
   media::UnmountD64();
+  media::SetDiskWriteProtect(false);
+  media::DiskDrive().SetHostFolder(true);
+  media::ResetDiskDrive();
   InstallMachineHooks();
 }
 

@@ -19,6 +19,7 @@
 #include "core/state_stream.h"
 #include "input/key_matrix.h"
 #include "media/d64_image.h"
+#include "media/disk_drive.h"
 #include "platform/file_reader.h"
 #include "platform/file_writer.h"
 #include "video/frame_buffer.h"
@@ -174,6 +175,7 @@ std::vector<std::uint8_t> MakeSnapshot() {
   core::SaveMachine(core::C64, writer);
   SaveKeys(writer);
   SaveDisk(writer);
+  media::DiskDrive().Save(writer);
   SavePicture(writer);
   const std::vector<std::uint8_t>& body = writer.Bytes();
 
@@ -200,9 +202,11 @@ bool RestoreSnapshot(std::span<const std::uint8_t> bytes, std::string& error) {
   std::vector<std::uint8_t> disk;
   std::vector<std::uint8_t> picture;
   const bool machineRead = core::LoadMachine(reader, *spare);
+  media::Drive spareDrive;
   if (machineRead) {
     LoadKeys(reader, keys);
     LoadDisk(reader, disk);
+    spareDrive.Load(reader);
     LoadPicture(reader, picture);
   }
   if (!machineRead || !reader.Ok() || !reader.AtEnd() || (!disk.empty() && !media::OpenD64(disk))) {
@@ -213,12 +217,16 @@ bool RestoreSnapshot(std::span<const std::uint8_t> bytes, std::string& error) {
   core::PassLock lock;
   core::StateReader again(body);
   core::LoadMachine(again, core::C64);
+  LoadKeys(again, keys);
+  LoadDisk(again, disk);
   input::RestoreKeysInFlight(keys);
   if (disk.empty()) {
     media::UnmountD64();
   } else {
     media::MountImageBytes(disk);
   }
+  // The drive's channels after its disk: mounting closes them.
+  media::DiskDrive().Load(again);
   std::copy(picture.begin(), picture.end(), video::FrameBuffer);
   core::C64.run.runFlag = 1;
   return true;

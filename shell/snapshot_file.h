@@ -1,7 +1,7 @@
 // Snapshots: the whole machine written to a file and read back. A snapshot holds a header
 // (a magic, the format's version, the checksums of the three ROM images it was made with,
 // the body's length and checksum) and a body of sections: the machine record's, the keys
-// in flight, the mounted disk and the picture. ROM images are never stored in it.
+// in flight, the mounted disk, drive 8's channels and status, and the picture. ROM images are never stored in it.
 #pragma once
 
 #include <cstdint>
