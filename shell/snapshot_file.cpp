@@ -171,6 +171,9 @@ void PutHeaderU32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
 }  // namespace
 
 std::vector<std::uint8_t> MakeSnapshot() {
+  // The sound chip runs the cycles it owes lazily: it is brought up to date first, so that
+  // a snapshot's bytes do not depend on when the chip last caught up.
+  core::C64.sid.SamplesAvailable();
   core::StateWriter writer;
   core::SaveMachine(core::C64, writer);
   SaveKeys(writer);

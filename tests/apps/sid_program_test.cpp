@@ -161,10 +161,13 @@ TEST_F(SidProgramTest, GateOffReleasesTheVoiceToSilence) {
 }
 
 TEST_F(SidProgramTest, VolumeWritesAloneMakeAWaveform) {
-  // SEI, then forever: volume 15, wait, volume 0, wait. Each half is LDX #, STX abs,
-  // LDY #98, DEY/BNE: 2 + 4 + 2 + 98 * 5 - 1 = 497 cycles, the second with JMP 500.
+  // SEI, the screen blanked (no bad lines take cycles), then forever: volume 15, wait,
+  // volume 0, wait. Each half is LDX #, STX abs, LDY #98, DEY/BNE:
+  // 2 + 4 + 2 + 98 * 5 - 1 = 497 cycles, the second with JMP 500.
   const std::vector<std::uint8_t> code = {
       0x78,              // SEI
+      0xA9, 0x0B,        // LDA #$0B
+      0x8D, 0x11, 0xD0,  // STA $D011: DEN off
       0xA2, 0x0F,        // LDX #$0F
       0x8E, 0x18, 0xD4,  // STX $D418
       0xA0, 98,          // LDY #98
@@ -173,7 +176,7 @@ TEST_F(SidProgramTest, VolumeWritesAloneMakeAWaveform) {
       0x8E, 0x18, 0xD4,  // STX $D418
       0xA0, 98,          // LDY #98
       0x88, 0xD0, 0xFD,  // DEY, BNE
-      0x4C, 0x01, 0xC0,  // JMP $C001
+      0x4C, 0x06, 0xC0,  // JMP $C006
   };
   const double expected = kClockHz / 997.0;
   for (const MachineModel model : {MachineModel::kClassic, MachineModel::kAccurate}) {
