@@ -2,10 +2,11 @@
 # run_fuzzers.sh DIR RUNS: runs each fuzz target built in DIR for RUNS inputs, from its
 # seeds and the inputs earlier runs kept. A crash, a hang (10 s for one input) or a broken
 # check fails, with the input saved in DIR and the end of the target's log shown. A target
-# whose input costs a whole machine (a snapshot restores about 460 KB) gets a fifth of RUNS.
+# whose input costs far more than a parse (a snapshot restores about 460 KB; the drive's
+# targets write whole disk images) gets a part of RUNS, by the divisor after its name.
 set -euo pipefail
 dir="$1" runs="$2"
-for entry in d64_reader_fuzz:1 program_file_fuzz:1 drive_command_fuzz:1 drive_write_fuzz:1 \
+for entry in d64_reader_fuzz:1 program_file_fuzz:1 drive_command_fuzz:5 drive_write_fuzz:10 \
   snapshot_fuzz:5; do
   target="${entry%%:*}"
   mkdir -p "$dir/corpus/$target"
