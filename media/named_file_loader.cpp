@@ -84,6 +84,13 @@ NamedFileResult LoadNamedFile(const NamedFileRequest& request) {
     }
   }
   const std::optional<std::string> hostName = FindHostFile(request.name);
+  if (!hostName && request.device == kDiskDevice && request.name == "$") {
+    // No disk, no file of that name: the host folder is the disk, and "$" its directory,
+    // loaded as the drive lists it.
+    std::optional<std::uint16_t> loadAt;
+    if (request.secondaryAddress == 0) loadAt = request.loadAddress;
+    return Place(request, HostFolderListing({}), loadAt, shownName);
+  }
   if (!hostName) {
     if (request.name.size() > 1) platform::ShowMessageBox("File not found: " + shownName, "Error");
     return {};

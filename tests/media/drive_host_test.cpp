@@ -180,6 +180,10 @@ TEST_F(DriveHostTest, SymbolicLinksAreRefusedEverywhere) {
   for (const char* name : {"PASSWD", "UPLINK", "INSIDE", "SUBDIR"}) {
     EXPECT_EQ(text.find(std::string("\"") + name + "\""), std::string::npos) << name;
   }
+  // LOAD"$",8 with no disk loads the same listing at BASIC's start.
+  ASSERT_GT(listing.size(), 2u);
+  EXPECT_EQ(LoadNamedFile({"$", 8, 0, 0x0801, false}).outcome, core::NamedFileOutcome::kLoaded);
+  EXPECT_TRUE(std::equal(listing.begin() + 2, listing.end(), core::C64.memory.ram + 0x0801));
 
   for (const char* name : {"@0:PASSWD", "PASSWD", "@0:INSIDE"}) {
     BusOpen(drive_, 1, name);
