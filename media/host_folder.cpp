@@ -1,9 +1,8 @@
-// Host files opened with O_NOFOLLOW relative to the current folder, so that the name
-// checked is the file read, and written through platform::WriteWholeFile once their name
+// Host files opened without following links, relative to the current folder, so that the
+// name checked is the file read, and written through platform::WriteWholeFile once their name
 // is known to be free or a regular file.
 #include "media/host_folder.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include "media/cbm_name_pattern.h"
 #include "media/d64_directory_listing.h"
 #include "media/host_file_names.h"
+#include "platform/file_reader.h"
 #include "platform/file_writer.h"
 
 namespace media {
@@ -22,20 +22,6 @@ namespace media {
 namespace {
 
 constexpr std::size_t kBlockBytes = 254;
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // The name's own kind in the folder: 0 for none, else its lstat mode.
 mode_t OwnKind(const std::string& name) {
@@ -55,31 +41,21 @@ HostFile ReadHostFile(const std::string& name, std::size_t limit) {
     file.status = HostFileStatus::kNotRegularFile;
     return file;
   }
-  // O_NOFOLLOW: a link put in the file's place since the check above is refused too.
-  const Descriptor fd(::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-  if (fd.get() < 0) {
-    file.status = errno == ELOOP ? HostFileStatus::kNotRegularFile : HostFileStatus::kNotReadable;
-    return file;
+  // Opened without following a link: one put in the file's place since the check above is
+  // refused too.
+  platform::FileContents contents = platform::ReadFileHead(name, limit, platform::Links::kRefuse);
+  switch (contents.status) {
+    case platform::FileReadStatus::kRead:
+      file.status = HostFileStatus::kRead;
+      file.size = contents.size;
+      file.bytes = std::move(contents.bytes);
+      break;
+    case platform::FileReadStatus::kNotRegularFile:
+      file.status = HostFileStatus::kNotRegularFile;
+      break;
+    case platform::FileReadStatus::kCannotOpen:
+    case platform::FileReadStatus::kReadFailed: file.status = HostFileStatus::kNotReadable; break;
   }
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    file.status = HostFileStatus::kNotRegularFile;
-    return file;
-  }
-  file.size = static_cast<std::uintmax_t>(info.st_size);
-  file.bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(file.size, limit)));
-  std::size_t done = 0;
-  while (done < file.bytes.size()) {
-    const ssize_t got = ::read(fd.get(), file.bytes.data() + done, file.bytes.size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      file.bytes.clear();
-      file.status = HostFileStatus::kNotReadable;
-      return file;
-    }
-    done += static_cast<std::size_t>(got);
-  }
-  file.status = HostFileStatus::kRead;
   return file;
 }
 

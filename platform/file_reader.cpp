@@ -30,10 +30,14 @@ class Descriptor {
 
 }  // namespace
 
-FileContents ReadFileHead(const std::string& path, std::size_t limit) {
+FileContents ReadFileHead(const std::string& path, std::size_t limit, Links links) {
   FileContents contents;
-  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (file.get() < 0) return contents;
+  const int noFollow = links == Links::kRefuse ? O_NOFOLLOW : 0;
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | noFollow));
+  if (file.get() < 0) {
+    if (errno == ELOOP && noFollow != 0) contents.status = FileReadStatus::kNotRegularFile;
+    return contents;
+  }
 
   struct stat info {};
   if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {

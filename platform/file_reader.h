@@ -23,8 +23,12 @@ struct FileContents {
   std::vector<std::uint8_t> bytes;
 };
 
+// Whether the file may be reached through a symbolic link. Refused, a link at `path`
+// reads as kNotRegularFile, whatever it leads to.
+enum class Links { kFollow, kRefuse };
+
 // Reads at most `limit` bytes from the start of the file at `path`; `size` tells whether
 // the file was longer.
-FileContents ReadFileHead(const std::string& path, std::size_t limit);
+FileContents ReadFileHead(const std::string& path, std::size_t limit, Links links = Links::kFollow);
 
 }  // namespace platform
