@@ -9,16 +9,7 @@
 ; normal line 133, and across line 133 with sprites 0 and 1 shown there; $A5 at $02 once
 ; done.
 
-.segment "LOADADDR"
-        .word $0801
-
-.segment "CODE"
-        .org $0801
-        .word basic_end
-        .word 10
-        .byte $9E, "2061", 0
-basic_end:
-        .word 0
+.include "basic_header.inc"
 
 results = $C000
 start   = $FB

@@ -4,16 +4,7 @@
 ;
 ; Results: the 16-bit NMI count at $C000.
 
-.segment "LOADADDR"
-        .word $0801
-
-.segment "CODE"
-        .org $0801
-        .word basic_end
-        .word 10
-        .byte $9E, "2061", 0
-basic_end:
-        .word 0
+.include "basic_header.inc"
 
 count   = $C000
 LATCH   = 9851

@@ -5,16 +5,7 @@
 ; Results: rises at $C000, falls at $C001, that highest low byte at $C002; $A5 at $02
 ; when done.
 
-.segment "LOADADDR"
-        .word $0801
-
-.segment "CODE"
-        .org $0801
-        .word basic_end
-        .word 10
-        .byte $9E, "2061", 0
-basic_end:
-        .word 0
+.include "basic_header.inc"
 
 rises   = $C000
 falls   = $C001

@@ -5,16 +5,7 @@
 ;
 ; Results: the 16-bit entry count at $C000, the line read in the last entry at $C002.
 
-.segment "LOADADDR"
-        .word $0801
-
-.segment "CODE"
-        .org $0801
-        .word basic_end
-        .word 10
-        .byte $9E, "2061", 0
-basic_end:
-        .word 0
+.include "basic_header.inc"
 
 count   = $C000
 line    = $C002

@@ -5,16 +5,7 @@
 ;
 ; Results: the count of lower splits (one a frame) at $C000.
 
-.segment "LOADADDR"
-        .word $0801
-
-.segment "CODE"
-        .org $0801
-        .word basic_end
-        .word 10
-        .byte $9E, "2061", 0
-basic_end:
-        .word 0
+.include "basic_header.inc"
 
 count   = $C000
 phase   = $FB                   ; 0: the upper split comes next, 1: the lower one

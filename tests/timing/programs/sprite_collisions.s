@@ -6,16 +6,7 @@
 ; Results: the $D019 source bits seen at $C000, the handler's entries at $C001, the $D01E
 ; bits at $C002 and the $D01F bits at $C003.
 
-.segment "LOADADDR"
-        .word $0801
-
-.segment "CODE"
-        .org $0801
-        .word basic_end
-        .word 10
-        .byte $9E, "2061", 0
-basic_end:
-        .word 0
+.include "basic_header.inc"
 
 sources = $C000
 entries = $C001
