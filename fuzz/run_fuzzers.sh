@@ -6,7 +6,7 @@
 # targets write whole disk images) gets a part of RUNS, by the divisor after its name.
 set -euo pipefail
 dir="$1" runs="$2"
-for entry in d64_reader_fuzz:1 program_file_fuzz:1 drive_command_fuzz:5 drive_write_fuzz:10 \
+for entry in d64_reader_fuzz:1 program_file_fuzz:1 drive_command_fuzz:20 drive_write_fuzz:40 \
   snapshot_fuzz:5; do
   target="${entry%%:*}"
   mkdir -p "$dir/corpus/$target"
