@@ -12,6 +12,7 @@
 namespace video {
 
 LinePicture RasterPicture;
+LinePicture ShownPicture;
 
 namespace {
 
@@ -212,6 +213,7 @@ LineCollisions DrawRasterLine(std::uint16_t line, core::VicRaster& raster,
 
 void PublishRasterPicture() {
   UpdatePicturePointers();
+  std::memcpy(&ShownPicture, &RasterPicture, sizeof ShownPicture);
   for (int y = 0; y < kScreenHeight; ++y) {
     const std::uint8_t* row = &RasterPicture.pixels[kDisplayTop + y][kDisplayLeft];
     for (int x = 0; x < kScreenWidth; ++x) FramePixel(x, y) = row[x];
