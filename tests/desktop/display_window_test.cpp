@@ -318,6 +318,33 @@ TEST_F(DisplayWindowTest, TheViewMenusSizeItemsMakeTheWindowMultiplesOfThePictur
   EXPECT_TRUE(PumpUntil([] { return WindowSize() == std::pair{640, 400}; }));
 }
 
+// Without a window manager freeglut makes the window as large as the screen (Xvfb's is
+// 1024 x 768) and gives it back its size after.
+TEST_F(DisplayWindowTest, NumLockAndTheViewMenusFullscreenSwitchFullscreenOnAndOff) {
+  shell::CMainDialog dialog;
+  const std::pair<int, int> before = WindowSize();
+  const std::pair<int, int> screen{DisplayWidth(probe_, DefaultScreen(probe_)),
+                                   DisplayHeight(probe_, DefaultScreen(probe_))};
+  ASSERT_NE(before, screen);
+  const auto numLock = [] {
+    Key(Code(XK_Num_Lock), true);
+    Key(Code(XK_Num_Lock), false);
+  };
+  const auto menuItem = [&dialog] { dialog.OnCommand(shell::CMainDialog::kViewFullScreen); };
+  for (const auto& [what, toggle] :
+       {std::pair<const char*, std::function<void()>>{"Num Lock", numLock},
+        {"View menu", menuItem}}) {
+    SCOPED_TRACE(what);
+    toggle();
+    EXPECT_TRUE(PumpUntil([&screen] { return WindowSize() == screen; }));
+    for (int row = 0; row < 8; ++row) {
+      EXPECT_EQ(C64.input.keyMatrix[row].load(), 0xFF) << "row " << row;
+    }
+    toggle();
+    EXPECT_TRUE(PumpUntil([&before] { return WindowSize() == before; }));
+  }
+}
+
 TEST_F(DisplayWindowTest, ShiftedDigitThreeOfTheGermanLayoutPressesThreeAndRightShift) {
   UseGermanDigitThree();
   Key(Code(XK_Shift_L), true);
