@@ -55,9 +55,10 @@ LineCollisions DrawRasterLine(std::uint16_t line, core::VicRaster& raster,
                               const std::uint8_t* registers, LinePicture& picture);
 
 // The accurate machine's picture at the end of a pass (every frame): RasterPicture copied
-// whole into ShownPicture for the display window, its display area of 320 x 200 pixels
-// into the FrameBuffer, and the picture's pointers (VicBank and the offsets) brought up to
-// date as a render would.
+// whole into ShownPicture for the display window, the picture's pointers (VicBank and the
+// offsets) brought up to date as a render would, and on every eighth frame (a frame
+// count that is a multiple of eight) its display area of 320 x 200 pixels copied into the
+// FrameBuffer.
 void PublishRasterPicture();
 
 }  // namespace video
