@@ -157,8 +157,6 @@ void DrawMachinePicture() {
 }
 
 void DisplayFrame() {
-  const PictureSize picture = ShownPictureSize();
-  ApplyViewRequests(picture.width, picture.height);
   if (TakeFocusLoss()) input::ReleaseHostKeys();
   // A pass only if none is under way (Reset or the debug window may run one meanwhile on
   // the user-interface thread); the picture is drawn either way.
@@ -173,6 +171,10 @@ void DisplayFrame() {
   // user-interface thread runs the machine. The accurate machine's pass is one frame, so
   // every frame is drawn.
   core::PassLock lock;
+  // The View menu's requests here, where the machine's model (the picture's size) holds
+  // still.
+  const PictureSize picture = ShownPictureSize();
+  ApplyViewRequests(picture.width, picture.height);
   DrawMachinePicture();
   glutPostRedisplay();
 }

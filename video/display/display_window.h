@@ -11,8 +11,9 @@ namespace video {
 // Installed as the first-start hook of PowerOn on EmulatorThread.
 void OpenDisplayWindow();
 
-// The display callback: carries out the View menu's requests, runs a pass when none is
-// under way, draws the machine's picture, requests the next redisplay.
+// The display callback: runs a pass when none is under way, then under the pass lock
+// carries out the View menu's requests and draws the machine's picture, and requests the
+// next redisplay.
 void DisplayFrame();
 
 // The size of the picture the display window shows for the machine's model: 320 x 200 in
