@@ -326,14 +326,19 @@ TEST_F(DisplayWindowTest, NumLockAndTheViewMenusFullscreenSwitchFullscreenOnAndO
   const std::pair<int, int> screen{DisplayWidth(probe_, DefaultScreen(probe_)),
                                    DisplayHeight(probe_, DefaultScreen(probe_))};
   ASSERT_NE(before, screen);
-  const auto numLock = [] {
-    Key(Code(XK_Num_Lock), true);
-    Key(Code(XK_Num_Lock), false);
+  struct Toggle {
+    const char* what;
+    std::function<void()> toggle;
   };
-  const auto menuItem = [&dialog] { dialog.OnCommand(shell::CMainDialog::kViewFullScreen); };
-  for (const auto& [what, toggle] :
-       {std::pair<const char*, std::function<void()>>{"Num Lock", numLock},
-        {"View menu", menuItem}}) {
+  const Toggle toggles[] = {
+      {"Num Lock",
+       [] {
+         Key(Code(XK_Num_Lock), true);
+         Key(Code(XK_Num_Lock), false);
+       }},
+      {"View menu", [&dialog] { dialog.OnCommand(shell::CMainDialog::kViewFullScreen); }},
+  };
+  for (const auto& [what, toggle] : toggles) {
     SCOPED_TRACE(what);
     toggle();
     EXPECT_TRUE(PumpUntil([&screen] { return WindowSize() == screen; }));
