@@ -37,8 +37,8 @@ void GlutKeyDown(unsigned char key, int, int) {
 void GlutKeyUp(unsigned char key, int, int) {
   input::OnKeyUp(key, glutGetModifiers(), OriginOfKeyEvent(false, key, -1));
 }
+// The keyboard mapping names the fullscreen key by freeglut's special-key code.
 static_assert(input::kFullScreenKey == GLUT_KEY_NUM_LOCK);
-
 void GlutSpecialKeyDown(int key, int, int) {
   if (key == input::kFullScreenKey) RequestFullScreenToggle();
   input::OnSpecialKeyDown(key, OriginOfKeyEvent(true, -1, key).source);
