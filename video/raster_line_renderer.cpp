@@ -3,6 +3,7 @@
 // Works on fixed arrays on the stack: nothing is allocated per line.
 #include "video/raster_line_renderer.h"
 
+#include <cassert>
 #include <cstring>
 
 #include "core/machine.h"
@@ -225,6 +226,15 @@ void PublishRasterPicture() {
     std::uint32_t* column = &FramePixel(x, 0);
     const std::uint8_t* pixel = &RasterPicture.pixels[kDisplayTop][kDisplayLeft + x];
     for (int y = 0; y < kScreenHeight; ++y) column[y] = pixel[y * kPictureWidth];
+  }
+}
+
+void ShowFrameBufferInBorder(std::uint8_t borderColour) {
+  assert(borderColour < 16);
+  std::memset(&ShownPicture, borderColour, sizeof ShownPicture);
+  for (int y = 0; y < kScreenHeight; ++y) {
+    std::uint8_t* row = &ShownPicture.pixels[kDisplayTop + y][kDisplayLeft];
+    for (int x = 0; x < kScreenWidth; ++x) row[x] = static_cast<std::uint8_t>(FramePixel(x, y));
   }
 }
 

@@ -61,4 +61,9 @@ LineCollisions DrawRasterLine(std::uint16_t line, core::VicRaster& raster,
 // FrameBuffer.
 void PublishRasterPicture();
 
+// After a snapshot has brought the FrameBuffer back: ShownPicture as that display area of
+// 320 x 200 pixels inside a border of `borderColour` (0-15), so that the display window
+// shows the snapshot's picture until the machine's next frame replaces it.
+void ShowFrameBufferInBorder(std::uint8_t borderColour);
+
 }  // namespace video
