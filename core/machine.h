@@ -112,7 +112,10 @@ struct InputLines {
 
 // ---- Run state -----------------------------------------------------------------------
 
+// The classic machine's pass runs eight frames and ends with a picture; the accurate
+// machine's runs one, as its picture is drawn line by line and the display shows each frame.
 inline constexpr int FramesPerPass = 8;
+inline constexpr int AccurateFramesPerPass = 1;
 
 // Flags written by the user-interface thread and read by the loop at every instruction
 // boundary are atomics with relaxed access: a plain load on the hot path.

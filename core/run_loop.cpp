@@ -1,7 +1,7 @@
 // The run loop: one step per processor cycle, the end of each raster line handed to the
 // video chip, the interrupt entry, the stop and step checks with their trace, the KERNAL
-// traps at instruction fetch, and a picture every eight frames. One pass at a time, under
-// the pass lock.
+// traps at instruction fetch, and a picture at the end of each pass (eight frames in the
+// classic machine, one in the accurate one). One pass at a time, under the pass lock.
 #include "core/run_loop.h"
 
 #include <algorithm>
@@ -88,16 +88,19 @@ void SleepServingWaitHook(unsigned milliseconds) {
 
 namespace {
 
-// A frame has begun: the pass counts it, and every eighth ends the pass with a picture.
+// A frame has begun: the pass counts it, and the pass's last frame ends it with a picture
+// (every eighth in the classic machine, every one in the accurate machine; a pass begun
+// in the classic machine ends at the first frame once the model is accurate).
 template <MachineModel kModel>
 void FrameBegun() {
+  constexpr bool kAccurate = kModel == MachineModel::kAccurate;
   --C64.run.framesLeft;
   C64.run.frameCounter.fetch_add(1, std::memory_order_relaxed);
   // The classic machine counts its frames at the frame's interrupt entry.
-  if constexpr (kModel == MachineModel::kAccurate) CountFramesPerSecond();
-  if (C64.run.framesLeft == 0) {
+  if constexpr (kAccurate) CountFramesPerSecond();
+  if (kAccurate || C64.run.framesLeft == 0) {
     if (const auto render = InstalledHostHooks().renderPicture) render();
-    C64.run.framesLeft = FramesPerPass;
+    C64.run.framesLeft = kAccurate ? AccurateFramesPerPass : FramesPerPass;
     C64.run.runFlag.store(0, std::memory_order_relaxed);
   }
 }

@@ -1,5 +1,6 @@
-// The run loop: one call runs one pass of eight frames (or until the step budget is used
-// up or the machine is stopped), one processor cycle per step.
+// The run loop: one call runs one pass, eight frames of the classic machine or one of the
+// accurate machine (or until the step budget is used up or the machine is stopped), one
+// processor cycle per step.
 #pragma once
 
 #include <cstdint>

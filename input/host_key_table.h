@@ -52,6 +52,9 @@ void OnKeyUp(unsigned char key, int modifiers, KeyOrigin origin = {});
 // SHIFT, the right one its right SHIFT (either going up lets go of both); Ctrl CTRL and
 // Alt the Commodore key, held while the PC key is.
 void OnSpecialKeyDown(int key, KeySource source = KeySource::kMain);
+// Num Lock (the toolkit's special-key code 109), which the mapping leaves free: the display
+// window switches fullscreen on and off with it. The handlers above ignore it.
+inline constexpr int kFullScreenKey = 109;
 void OnSpecialKeyUp(int key, KeySource source = KeySource::kMain);
 
 // On (the start): the cursor keys and Insert are the joystick, as the table says. Off: the

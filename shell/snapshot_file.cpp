@@ -23,6 +23,7 @@
 #include "platform/file_reader.h"
 #include "platform/file_writer.h"
 #include "video/frame_buffer.h"
+#include "video/raster_line_renderer.h"
 
 namespace shell {
 
@@ -231,6 +232,9 @@ bool RestoreSnapshot(std::span<const std::uint8_t> bytes, std::string& error) {
   // The drive's channels after its disk: mounting closes them.
   media::DiskDrive().Load(again);
   std::copy(picture.begin(), picture.end(), video::FrameBuffer);
+  if (core::C64.model == core::MachineModel::kAccurate) {
+    video::ShowFrameBufferInBorder(core::C64.memory.ioImage[0xD020] & 0x0F);
+  }
   core::C64.run.runFlag = 1;
   return true;
 }

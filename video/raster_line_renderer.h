@@ -23,7 +23,11 @@ inline constexpr int kDisplayTop = 35;
 struct LinePicture {
   std::uint8_t pixels[kPictureHeight][kPictureWidth];
 };
+// The picture being drawn, line by line.
 extern LinePicture RasterPicture;
+// The last whole frame, as PublishRasterPicture left it: what the display window shows,
+// never a mix of two frames, however the machine was stopped or stepped.
+extern LinePicture ShownPicture;
 
 // The horizontal border's comparisons for CSEL ($D016 bit 3), as picture x: the display
 // shows from Left up to (not including) Right. 40 columns: 32-351; 38 columns: 39-342,
@@ -50,9 +54,16 @@ struct LineCollisions {
 LineCollisions DrawRasterLine(std::uint16_t line, core::VicRaster& raster,
                               const std::uint8_t* registers, LinePicture& picture);
 
-// The accurate machine's picture at the end of a pass: the display window's 320 x 200
-// pixels of RasterPicture copied into the FrameBuffer, for the display that shows it, and
-// the picture's pointers (VicBank and the offsets) brought up to date as a render would.
+// The accurate machine's picture at the end of a pass (every frame): RasterPicture copied
+// whole into ShownPicture for the display window, the picture's pointers (VicBank and the
+// offsets) brought up to date as a render would, and on every eighth frame (a frame
+// count that is a multiple of eight) its display area of 320 x 200 pixels copied into the
+// FrameBuffer.
 void PublishRasterPicture();
+
+// After a snapshot has brought the FrameBuffer back: ShownPicture as that display area of
+// 320 x 200 pixels inside a border of `borderColour` (0-15), so that the display window
+// shows the snapshot's picture until the machine's next frame replaces it.
+void ShowFrameBufferInBorder(std::uint8_t borderColour);
 
 }  // namespace video

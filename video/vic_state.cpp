@@ -3,6 +3,7 @@
 #include "video/vic_state.h"
 
 #include "video/frame_buffer.h"
+#include "video/raster_line_renderer.h"
 
 namespace video {
 
@@ -19,6 +20,7 @@ std::atomic<std::uint8_t> ForceMulticolour{0};
 
 void ZeroVideoState() {
   ClearFrameBuffer();
+  ShownPicture = {};
   VicBank = 0;
   ScreenOffset = 0;
   CharBaseOffset = 0;

@@ -18,6 +18,7 @@
 #include "shell/desktop/emulator_thread.h"
 #include "shell/desktop/shell_commands.h"
 #include "shell/snapshot_file.h"
+#include "video/display/window_view.h"
 
 namespace shell {
 
@@ -96,6 +97,13 @@ CMainDialog::CMainDialog(QWidget* parent)
       addSetting("Accurate Machine", kAccurateMachine,
                  core::C64.model == core::MachineModel::kAccurate, &CMainDialog::OnAccurateMachine);
 
+  // The display window's size as a multiple of the picture's, and the fullscreen key's item.
+  addMenu("View", {{"Size 1x", kViewSize1x},
+                   {"Size 2x", kViewSize2x},
+                   {"Size 3x", kViewSize3x},
+                   {"Size 4x", kViewSize4x},
+                   {"Fullscreen\tNum Lock", kViewFullScreen}});
+
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setMenuBar(menuBar);
@@ -123,6 +131,11 @@ void CMainDialog::OnCommand(int command) {
     case kCursorKeysAsJoystick: cursorKeysAsJoystick_->toggle(); break;
     case kJoystickInPort2: joystickInPort2_->toggle(); break;
     case kAccurateMachine: accurateMachine_->toggle(); break;
+    case kViewSize1x:
+    case kViewSize2x:
+    case kViewSize3x:
+    case kViewSize4x: video::RequestWindowScale(command - kViewSize1x + 1); break;
+    case kViewFullScreen: video::RequestFullScreenToggle(); break;
     default: break;
   }
 }

@@ -1,5 +1,5 @@
 // CMainDialog: the main window "Orvik's C64 Emulator". It holds only its menu; the
-// emulated screen is the separate display window.
+// emulated screen is the separate display window, which the View menu sizes.
 #pragma once
 
 #include <QAction>
@@ -26,6 +26,11 @@ class CMainDialog : public QDialog {
     kSaveSnapshot = 32778,
     kLoadSnapshot = 32779,
     kAccurateMachine = 32780,
+    kViewSize1x = 32781,  // 32781-32784: the display window at 1-4 times the picture's size
+    kViewSize2x = 32782,
+    kViewSize3x = 32783,
+    kViewSize4x = 32784,
+    kViewFullScreen = 32785,
   };
 
   explicit CMainDialog(QWidget* parent = nullptr);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -16,6 +17,8 @@
 #include "core/rom_images.h"
 #include "shell/snapshot_file.h"
 #include "tests/support/test_machine.h"
+#include "video/frame_buffer.h"
+#include "video/raster_line_renderer.h"
 
 using namespace core;
 using namespace shell;
@@ -140,6 +143,26 @@ TEST_F(SnapshotFileTest, AWrittenSnapshotBringsTheMachineBackAfterAReturnToZero)
   // And the machine runs on from there: BASIC answers.
   RunFrames(10);
   EXPECT_NE(ScreenText().find("READY."), std::string::npos) << ScreenText();
+}
+
+// The accurate machine's display draws ShownPicture: a snapshot loaded while the machine
+// stands still shows its own picture at once, inside the border it was taken with.
+TEST(SnapshotPicture, AnAccurateSnapshotIsShownAtOnceInsideItsBorder) {
+  LoadTestRoms();
+  C64.model = MachineModel::kAccurate;
+  PowerOn(true);
+  RunFrames(200);  // BASIC's screen: light blue border, blue background
+  const std::vector<std::uint8_t> snapshot = MakeSnapshot();
+  std::memset(&video::ShownPicture, 2, sizeof video::ShownPicture);
+  std::string error;
+  ASSERT_TRUE(RestoreSnapshot(snapshot, error)) << error;
+  EXPECT_EQ(video::ShownPicture.pixels[0][0], 14);
+  EXPECT_EQ(video::ShownPicture.pixels[271][383], 14);
+  EXPECT_EQ(video::ShownPicture.pixels[34][200], 14);
+  for (const auto& [x, y] : {std::pair{0, 0}, {319, 199}, {0, 24}, {160, 100}}) {
+    EXPECT_EQ(video::ShownPicture.pixels[35 + y][32 + x], video::FramePixel(x, y)) << x << "," << y;
+  }
+  EXPECT_EQ(video::ShownPicture.pixels[35 + 199][32 + 319], 6);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The display window under a private X server: the picture as drawn (2 x 2 window pixels
-// per emulated pixel, row 0 at the top, palette colours), the keyboard glue through real
+// per emulated pixel, row 0 at the top, palette colours), the accurate machine's whole
+// picture with its border fitted to the window between black bars and the View menu's
+// sizes, the keyboard glue through real
 // X key events (the German shifted digits, Shift+Space, the special keys reaching
 // C64.input.joystick, the release log line), and the reporting of X errors on the window's
 // connection while Qt's own error handler is installed.
@@ -26,9 +28,12 @@
 #include "input/key_matrix.h"
 #include "platform/qt/x11_session.h"
 #include "private_x_server.h"
+#include "shell/desktop/main_dialog.h"
 #include "tests/support/test_machine.h"
 #include "video/display/display_window.h"
+#include "video/display/window_view.h"
 #include "video/frame_buffer.h"
+#include "video/raster_line_renderer.h"
 
 using namespace platform;
 using namespace core;
@@ -119,6 +124,38 @@ class DisplayWindowTest : public testing::Test {
 
   static KeyCode Code(KeySym symbol) { return XKeysymToKeycode(probe_, symbol); }
 
+  static std::pair<int, int> WindowSize() {
+    XWindowAttributes attributes;
+    XGetWindowAttributes(probe_, window_, &attributes);
+    return {attributes.width, attributes.height};
+  }
+
+  // The window as drawn: its palette colour at window pixel (wx, wy) from the top left,
+  // -1 for a colour outside the palette.
+  struct WindowPicture {
+    int width;
+    int height;
+    std::vector<std::uint8_t> rgb;
+    int ColourAt(int wx, int wy) const {
+      // OpenGL counts rows from the bottom.
+      const std::uint8_t* p = &rgb[((height - 1 - wy) * width + wx) * 3];
+      for (int i = 0; i < 16; ++i) {
+        if (Palette[i].red == p[0] && Palette[i].green == p[1] && Palette[i].blue == p[2]) {
+          return i;
+        }
+      }
+      return -1;
+    }
+  };
+  static WindowPicture ReadWindow(int width, int height) {
+    glFinish();
+    WindowPicture picture{width, height, std::vector<std::uint8_t>(width * height * 3)};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_FRONT);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
+    return picture;
+  }
+
   static void Key(KeyCode code, bool down) {
     XTestFakeKeyEvent(probe_, code, down ? True : False, CurrentTime);
     XSync(probe_, False);
@@ -196,6 +233,121 @@ TEST_F(DisplayWindowTest, EachEmulatedPixelIsA2By2SquareWithRowZeroAtTheTop) {
   expectSquare(0, 1, 6);
   expectSquare(2, 0, 6);
   expectSquare(318, 199, 6);
+}
+
+// The accurate machine's picture: a light blue border, blue display area, white at the
+// display area's top-left pixel and yellow at its bottom-right one.
+void FillLinePicture() {
+  for (int y = 0; y < kPictureHeight; ++y) {
+    for (int x = 0; x < kPictureWidth; ++x) {
+      const bool display = x >= 32 && x < 352 && y >= 35 && y < 235;
+      ShownPicture.pixels[y][x] = display ? 6 : 14;
+    }
+  }
+  ShownPicture.pixels[35][32] = 1;
+  ShownPicture.pixels[234][351] = 7;
+}
+
+TEST_F(DisplayWindowTest, TheAccurateMachineShowsItsWholePictureAndKeepsItsShapeBetweenBars) {
+  C64.model = MachineModel::kAccurate;
+  FillLinePicture();
+  RequestWindowScale(2);
+  ASSERT_TRUE(PumpUntil([] { return WindowSize() == std::pair{768, 544}; }));
+  PumpUntil([] { return false; });  // the reshape reaches the window's callback
+  DrawMachinePicture();
+  {
+    SCOPED_TRACE("768 x 544: each picture pixel 2 x 2");
+    const WindowPicture shown = ReadWindow(768, 544);
+    for (const auto& [wx, wy] : {std::pair{0, 0}, {767, 0}, {0, 543}, {767, 543}, {63, 70}}) {
+      EXPECT_EQ(shown.ColourAt(wx, wy), 14) << "border at " << wx << "," << wy;
+    }
+    EXPECT_EQ(shown.ColourAt(64, 70), 1);
+    EXPECT_EQ(shown.ColourAt(65, 71), 1);
+    EXPECT_EQ(shown.ColourAt(66, 70), 6);
+    EXPECT_EQ(shown.ColourAt(703, 469), 7);
+    EXPECT_EQ(shown.ColourAt(704, 469), 14);
+    EXPECT_EQ(shown.ColourAt(703, 470), 14);
+  }
+
+  // A wide window: the picture 400 high and 400 * 384 / 272 = 565 wide, centred between
+  // bars of 217 and 218 pixels.
+  XResizeWindow(probe_, window_, 1000, 400);
+  XSync(probe_, False);
+  ASSERT_TRUE(PumpUntil([] { return WindowSize() == std::pair{1000, 400}; }));
+  PumpUntil([] { return false; });
+  DrawMachinePicture();
+  {
+    SCOPED_TRACE("1000 x 400: bars left and right");
+    const WindowPicture shown = ReadWindow(1000, 400);
+    for (const int wy : {0, 200, 399}) {
+      EXPECT_EQ(shown.ColourAt(0, wy), 0) << wy;
+      EXPECT_EQ(shown.ColourAt(215, wy), 0) << wy;
+      EXPECT_EQ(shown.ColourAt(219, wy), 14) << wy;
+      EXPECT_EQ(shown.ColourAt(780, wy), 14) << wy;
+      EXPECT_EQ(shown.ColourAt(784, wy), 0) << wy;
+      EXPECT_EQ(shown.ColourAt(999, wy), 0) << wy;
+    }
+    // The display area's corners at picture x 32 and 351, rows 35 and 234.
+    EXPECT_EQ(shown.ColourAt(217 + 32 * 565 / 384 + 1, 35 * 400 / 272 + 1), 1);
+    EXPECT_EQ(shown.ColourAt(217 + 351 * 565 / 384 + 1, 234 * 400 / 272 + 1), 7);
+    EXPECT_EQ(shown.ColourAt(500, 200), 6);
+  }
+  C64.model = MachineModel::kClassic;
+  XResizeWindow(probe_, window_, 640, 400);
+  XSync(probe_, False);
+  PumpUntil([] { return WindowSize() == std::pair{640, 400}; });
+}
+
+TEST_F(DisplayWindowTest, TheViewMenusSizeItemsMakeTheWindowMultiplesOfThePicture) {
+  shell::CMainDialog dialog;
+  const auto choose = [&dialog](int scale) {
+    dialog.OnCommand(shell::CMainDialog::kViewSize1x + scale - 1);
+  };
+  C64.model = MachineModel::kAccurate;
+  for (int scale = 1; scale <= 4; ++scale) {
+    choose(scale);
+    EXPECT_TRUE(PumpUntil([scale] {
+      return WindowSize() == std::pair{scale * 384, scale * 272};
+    })) << scale
+        << "x: " << WindowSize().first << " x " << WindowSize().second;
+  }
+  C64.model = MachineModel::kClassic;
+  choose(1);
+  EXPECT_TRUE(PumpUntil([] { return WindowSize() == std::pair{320, 200}; }));
+  choose(2);
+  EXPECT_TRUE(PumpUntil([] { return WindowSize() == std::pair{640, 400}; }));
+}
+
+// Without a window manager freeglut makes the window as large as the screen (Xvfb's is
+// 1024 x 768) and gives it back its size after.
+TEST_F(DisplayWindowTest, NumLockAndTheViewMenusFullscreenSwitchFullscreenOnAndOff) {
+  shell::CMainDialog dialog;
+  const std::pair<int, int> before = WindowSize();
+  const std::pair<int, int> screen{DisplayWidth(probe_, DefaultScreen(probe_)),
+                                   DisplayHeight(probe_, DefaultScreen(probe_))};
+  ASSERT_NE(before, screen);
+  struct Toggle {
+    const char* what;
+    std::function<void()> toggle;
+  };
+  const Toggle toggles[] = {
+      {"Num Lock",
+       [] {
+         Key(Code(XK_Num_Lock), true);
+         Key(Code(XK_Num_Lock), false);
+       }},
+      {"View menu", [&dialog] { dialog.OnCommand(shell::CMainDialog::kViewFullScreen); }},
+  };
+  for (const auto& [what, toggle] : toggles) {
+    SCOPED_TRACE(what);
+    toggle();
+    EXPECT_TRUE(PumpUntil([&screen] { return WindowSize() == screen; }));
+    for (int row = 0; row < 8; ++row) {
+      EXPECT_EQ(C64.input.keyMatrix[row].load(), 0xFF) << "row " << row;
+    }
+    toggle();
+    EXPECT_TRUE(PumpUntil([&before] { return WindowSize() == before; }));
+  }
 }
 
 TEST_F(DisplayWindowTest, ShiftedDigitThreeOfTheGermanLayoutPressesThreeAndRightShift) {

@@ -107,15 +107,16 @@ void ExpectTheSumProgramRan() {
 
 }  // namespace
 
-TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
+TEST(MainWindow, HasTheCaptionAndTheThreeMenusWithTheirCommandIds) {
   CMainDialog dialog;
   EXPECT_EQ(dialog.windowTitle().toStdString(), "Orvik's C64 Emulator");
   const auto* menuBar = dialog.findChild<QMenuBar*>();
   ASSERT_NE(menuBar, nullptr);
   const QList<QAction*> menus = menuBar->actions();
-  ASSERT_EQ(menus.size(), 2);
+  ASSERT_EQ(menus.size(), 3);
   EXPECT_EQ(menus[0]->text().toStdString(), "File");
   EXPECT_EQ(menus[1]->text().toStdString(), "Extras");
+  EXPECT_EQ(menus[2]->text().toStdString(), "View");
   EXPECT_EQ(EntriesOf(menus[0]->menu()), (std::vector<MenuEntry>{{"Open .PRG", 32771},
                                                                  {"Mount .D64", 32775},
                                                                  {"Save Snapshot...", 32778},
@@ -127,6 +128,11 @@ TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
                                                                  {"Cursor keys as joystick", 32776},
                                                                  {"Joystick in port 2", 32777},
                                                                  {"Accurate Machine", 32780}}));
+  EXPECT_EQ(EntriesOf(menus[2]->menu()), (std::vector<MenuEntry>{{"Size 1x", 32781},
+                                                                 {"Size 2x", 32782},
+                                                                 {"Size 3x", 32783},
+                                                                 {"Size 4x", 32784},
+                                                                 {"Fullscreen\tNum Lock", 32785}}));
 }
 
 TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItems) {

@@ -3,6 +3,7 @@
 // and sprites measured with a CIA timer, and both collision interrupts.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,8 +13,10 @@
 
 #include "apps/headless_runner.h"
 #include "core/machine.h"
+#include "core/run_control.h"
 #include "tests/support/test_machine.h"
 #include "tests/video/raster_line_reference.h"
+#include "video/raster_line_renderer.h"
 
 using namespace core;
 
@@ -66,6 +69,28 @@ TEST_F(RasterPictureTest, ARasterSplitChangesBorderAndBackgroundFromTheLineAfter
   };
   EXPECT_EQ(word(16), video::kPictureWidth);
   EXPECT_EQ(word(20), video::kPictureHeight);
+}
+
+// The display window shows every frame and never a part of one: a pass is one frame and
+// publishes it whole; a pass stopped inside a frame (single steps) publishes nothing.
+TEST_F(RasterPictureTest, EachPassIsOneFramePublishedWholeAndAStepPublishesNothing) {
+  Run("raster_split.prg", 20);
+  const std::uint64_t frames = C64.run.frameCounter.load();
+  RunPass();
+  EXPECT_EQ(C64.run.frameCounter.load(), frames + 1);
+  EXPECT_EQ(std::memcmp(&video::ShownPicture, &video::RasterPicture, sizeof video::ShownPicture),
+            0);
+  // The split as drawn: picture row 0 is raster line 16.
+  EXPECT_EQ(video::ShownPicture.pixels[150 - 16][0], 2);
+  EXPECT_EQ(video::ShownPicture.pixels[250 - 16][0], 14);
+
+  const video::LinePicture shown = video::ShownPicture;
+  std::memset(&video::RasterPicture, 0x10, sizeof video::RasterPicture);  // no palette index
+  StepMachine(1500);
+  RunMachine();  // the budget back to unlimited; the pass already ended with the steps
+  EXPECT_EQ(C64.run.frameCounter.load(), frames + 1) << "the steps reached another frame";
+  EXPECT_NE(video::RasterPicture.pixels[40][0], 0x10) << "the steps drew no lines";
+  EXPECT_EQ(std::memcmp(&shown, &video::ShownPicture, sizeof shown), 0);
 }
 
 TEST_F(RasterPictureTest, ABadLineLeavesTheProcessorTwentyOfItsSixtyThreeCycles) {

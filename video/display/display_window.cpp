@@ -1,5 +1,6 @@
-// freeglut + OpenGL presentation of the FrameBuffer, and the glue from freeglut's
-// keyboard callbacks to the toolkit-free handlers of the keyboard mapping.
+// freeglut + OpenGL presentation of the machine's picture, and the glue from freeglut's
+// keyboard callbacks to the toolkit-free handlers of the keyboard mapping and to the
+// fullscreen key.
 #include "video/display/display_window.h"
 
 #include <GL/freeglut.h>
@@ -18,7 +19,10 @@
 #include "input/host_key_table.h"
 #include "platform/host_services.h"
 #include "video/display/key_origin.h"
+#include "video/display/picture_texture.h"
+#include "video/display/window_view.h"
 #include "video/frame_buffer.h"
+#include "video/raster_line_renderer.h"
 
 namespace video {
 
@@ -33,7 +37,10 @@ void GlutKeyDown(unsigned char key, int, int) {
 void GlutKeyUp(unsigned char key, int, int) {
   input::OnKeyUp(key, glutGetModifiers(), OriginOfKeyEvent(false, key, -1));
 }
+// The keyboard mapping names the fullscreen key by freeglut's special-key code.
+static_assert(input::kFullScreenKey == GLUT_KEY_NUM_LOCK);
 void GlutSpecialKeyDown(int key, int, int) {
+  if (key == input::kFullScreenKey) RequestFullScreenToggle();
   input::OnSpecialKeyDown(key, OriginOfKeyEvent(true, -1, key).source);
 }
 void GlutSpecialKeyUp(int key, int, int) {
@@ -68,12 +75,15 @@ void CreateDisplayWindow() {
   // Registered after freeglut's own exit handler, so it runs before it.
   std::atexit([] { ProcessIsExiting.store(true); });
   glutInitDisplayMode(GLUT_RGB | GLUT_SINGLE);
-  glutInitWindowSize(2 * kScreenWidth, 2 * kScreenHeight);
+  const PictureSize picture = ShownPictureSize();
+  glutInitWindowSize(2 * picture.width, 2 * picture.height);
+  NoteWindowSize(2 * picture.width, 2 * picture.height);
   glutInitWindowPosition(100, 100);
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
   glutCreateWindow("Emulator");
   WatchKeyEvents();
   glutDisplayFunc(&DisplayFrame);
+  glutReshapeFunc(&NoteWindowSize);
   glutKeyboardFunc(&GlutKeyDown);
   glutKeyboardUpFunc(&GlutKeyUp);
   glutSpecialFunc(&GlutSpecialKeyDown);
@@ -96,7 +106,13 @@ void WaitForDrawingToFinish() {
   glFinish();
 }
 
+PictureSize ShownPictureSize() {
+  if (core::C64.model == core::MachineModel::kAccurate) return {kPictureWidth, kPictureHeight};
+  return {kScreenWidth, kScreenHeight};
+}
+
 void DrawFrameBuffer() {
+  SetPictureViewport(kScreenWidth, kScreenHeight);
   // Row 0 at the top: (x, y) lands at (x, 200 - y) of a 320 x 200 orthographic view.
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
@@ -131,6 +147,15 @@ void DrawFrameBuffer() {
   glFlush();
 }
 
+void DrawMachinePicture() {
+  if (core::C64.model == core::MachineModel::kAccurate) {
+    SetPictureViewport(kPictureWidth, kPictureHeight);
+    DrawLinePicture();
+  } else {
+    DrawFrameBuffer();
+  }
+}
+
 void DisplayFrame() {
   if (TakeFocusLoss()) input::ReleaseHostKeys();
   // A pass only if none is under way (Reset or the debug window may run one meanwhile on
@@ -143,9 +168,14 @@ void DisplayFrame() {
     return;
   }
   // Drawing holds the pass lock too, so a picture never mixes two renderings when the
-  // user-interface thread runs the machine.
+  // user-interface thread runs the machine. The accurate machine's pass is one frame, so
+  // every frame is drawn.
   core::PassLock lock;
-  DrawFrameBuffer();
+  // The View menu's requests here, where the machine's model (the picture's size) holds
+  // still.
+  const PictureSize picture = ShownPictureSize();
+  ApplyViewRequests(picture.width, picture.height);
+  DrawMachinePicture();
   glutPostRedisplay();
 }
 

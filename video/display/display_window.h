@@ -1,6 +1,8 @@
-// The display window "Emulator": 640 x 400 at (100, 100), the 320 x 200 FrameBuffer
-// stretched over it, one unit polygon per emulated pixel. Its display callback is what
-// drives the machine: each call runs a pass of the run loop and draws the picture.
+// The display window "Emulator" at (100, 100), twice the picture's size: the classic
+// machine's 320 x 200 FrameBuffer as one unit polygon per emulated pixel, the accurate
+// machine's 384 x 272 picture as one texture on one quad, either scaled to the window
+// with its aspect ratio kept (window_view.h). Its display callback is what drives the
+// machine: each call runs a pass of the run loop and draws the picture.
 #pragma once
 
 namespace video {
@@ -9,9 +11,18 @@ namespace video {
 // Installed as the first-start hook of PowerOn on EmulatorThread.
 void OpenDisplayWindow();
 
-// The display callback: runs a pass when none is under way, draws the FrameBuffer,
-// requests the next redisplay.
+// The display callback: runs a pass when none is under way, then under the pass lock
+// carries out the View menu's requests and draws the machine's picture, and requests the
+// next redisplay.
 void DisplayFrame();
+
+// The size of the picture the display window shows for the machine's model: 320 x 200 in
+// the classic machine, 384 x 272 in the accurate one.
+struct PictureSize {
+  int width;
+  int height;
+};
+PictureSize ShownPictureSize();
 
 // The parts of OpenDisplayWindow, for the tests and the benchmark, which drive the
 // window themselves instead of entering the main loop.
@@ -21,8 +32,12 @@ void DisplayFrame();
 void KeepFreedMemoryForReuse();
 // Steps 1-6 of opening the window: toolkit, mode, size, position, title, callbacks, log.
 void CreateDisplayWindow();
-// Draws the FrameBuffer into the window (projection, 64,000 polygons, flush); no pass.
+// Draws the FrameBuffer into the window (fitted viewport, projection, 64,000 polygons,
+// flush); no pass.
 void DrawFrameBuffer();
+// Draws what the display callback draws for the machine's model: the FrameBuffer, or
+// ShownPicture through its texture, in the fitted viewport; no pass.
+void DrawMachinePicture();
 // One round of the toolkit's event processing (freeglut's glutMainLoopEvent).
 void ProcessDisplayWindowEvents();
 // Waits until the OpenGL implementation has finished everything drawn so far (glFinish).
