@@ -28,7 +28,9 @@ void RunFrames(std::uint64_t frames) {
 }
 
 void StopMachine() {
+  // Steps still owed by a Step end here as well: a stopped machine runs only new ones.
   C64.run.emulationRunning.store(0);
+  C64.run.stepBudget.store(0);
 }
 
 void RunMachine() {
