@@ -176,7 +176,7 @@ int FinishRun(const RunRecord& run) {
         const bool accurate = core::C64.model == core::MachineModel::kAccurate;
         if (!accurate) video::RenderFrame();
         std::string error;
-        if (!(accurate ? EncodeRasterPicturePng(png, error) : EncodeFrameBufferPng(png, error))) {
+        if (!EncodeMachinePicturePng(png, error)) {
           ReportUnwritten(file, error, run.err);
           status = 1;
           continue;
