@@ -26,6 +26,8 @@ class CMainDialog : public QDialog {
     kSaveSnapshot = 32778,
     kLoadSnapshot = 32779,
     kAccurateMachine = 32780,
+    kSaveScreenshot = 32781,
+    kPasteText = 32782,
   };
 
   explicit CMainDialog(QWidget* parent = nullptr);
@@ -43,11 +45,18 @@ class CMainDialog : public QDialog {
   // The OK command: close, then end the process with status 0.
   void accept() override;
 
+ protected:
+  // A .prg, .d64 or .c64snap file dropped on the window opens as the File menu opens it.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
  private:
   void OnOpenPrg();
   void OnMountD64();
   void OnSaveSnapshot();
   void OnLoadSnapshot();
+  void OnSaveScreenshot();
+  void OnPasteText();
   void OnReset();
   void OnDebug();
   // The two checkable keyboard settings of the Extras menu.
@@ -70,6 +79,7 @@ inline constexpr const char* kPrgFilter = "C64 PRG-File (*.prg)|*.prg|All Files 
 inline constexpr const char* kD64Filter = "C64 D64-Image (*.d64)|*.d64|All Files (*.*)|*.*||";
 inline constexpr const char* kSnapshotFilter =
     "C64 Snapshot (*.c64snap)|*.c64snap|All Files (*.*)|*.*||";
+inline constexpr const char* kPngFilter = "PNG Picture (*.png)|*.png|All Files (*.*)|*.*||";
 
 // A pipe-separated filter as Qt name filters: "description (patterns)" per pair, with
 // "*.*" widened to "*" so that "All Files" also lists files without an extension.
