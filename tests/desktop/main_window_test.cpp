@@ -107,21 +107,24 @@ void ExpectTheSumProgramRan() {
 
 }  // namespace
 
-TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
+TEST(MainWindow, HasTheCaptionAndTheThreeMenusWithTheirCommandIds) {
   CMainDialog dialog;
   EXPECT_EQ(dialog.windowTitle().toStdString(), "Orvik's C64 Emulator");
   const auto* menuBar = dialog.findChild<QMenuBar*>();
   ASSERT_NE(menuBar, nullptr);
   const QList<QAction*> menus = menuBar->actions();
-  ASSERT_EQ(menus.size(), 2);
+  ASSERT_EQ(menus.size(), 3);
   EXPECT_EQ(menus[0]->text().toStdString(), "File");
-  EXPECT_EQ(menus[1]->text().toStdString(), "Extras");
+  EXPECT_EQ(menus[1]->text().toStdString(), "Edit");
+  EXPECT_EQ(menus[2]->text().toStdString(), "Extras");
   EXPECT_EQ(EntriesOf(menus[0]->menu()), (std::vector<MenuEntry>{{"Open .PRG", 32771},
                                                                  {"Mount .D64", 32775},
                                                                  {"Save Snapshot...", 32778},
                                                                  {"Load Snapshot...", 32779},
+                                                                 {"Save Screenshot...", 32781},
                                                                  {"Quit", 32772}}));
-  EXPECT_EQ(EntriesOf(menus[1]->menu()), (std::vector<MenuEntry>{{"Reset", 32774},
+  EXPECT_EQ(EntriesOf(menus[1]->menu()), (std::vector<MenuEntry>{{"Paste Text", 32782}}));
+  EXPECT_EQ(EntriesOf(menus[2]->menu()), (std::vector<MenuEntry>{{"Reset", 32774},
                                                                  {"Debug...", 32773},
                                                                  {"", 0},
                                                                  {"Cursor keys as joystick", 32776},
@@ -132,7 +135,8 @@ TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
 TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItems) {
   ZeroWholeMachine();
   const auto settingItems = [](CMainDialog& dialog) {
-    const QList<QAction*> items = dialog.findChild<QMenuBar*>()->actions()[1]->menu()->actions();
+    const QList<QAction*> items =
+        dialog.findChild<QMenuBar*>()->actions().last()->menu()->actions();
     return std::pair{items[3], items[4]};
   };
   {
