@@ -13,11 +13,12 @@ namespace core {
 
 namespace {
 
-// The table's documented NOP is $EA and its documented SBC immediate $E9; the other
-// rows with those operations are the chip's undocumented duplicates.
-bool Undocumented(std::uint8_t opcode) {
+// Opcodes that suggest data rather than code: the undocumented ones (the table's
+// documented NOP is $EA and its documented SBC immediate $E9; the other rows with those
+// operations are the chip's undocumented duplicates), and BRK, a zero byte.
+bool Suspect(std::uint8_t opcode) {
   const Operation operation = OpcodeTable[opcode].operation;
-  if (operation >= Operation::ALR) return true;
+  if (operation >= Operation::ALR || operation == Operation::BRK) return true;
   if (operation == Operation::NOP) return opcode != 0xEA;
   return opcode == 0xEB;
 }
@@ -71,7 +72,7 @@ DisassembledInstruction DisassembleAt(const MemoryReader& read, std::uint16_t ad
 std::uint16_t BackScanStart(const MemoryReader& read, std::uint16_t pc, int before) {
   if (before <= 0) return pc;
   std::uint16_t best = pc;
-  int bestUndocumented = 0;
+  int bestSuspect = 0;
   int bestCount = 0;
   // Three bytes an instruction at most: no start further back can keep `before` of them
   // ending at PC that a nearer one could not.
@@ -79,18 +80,17 @@ std::uint16_t BackScanStart(const MemoryReader& read, std::uint16_t pc, int befo
     const auto start = static_cast<std::uint16_t>(pc - back);
     int offset = 0;
     int count = 0;
-    int undocumented = 0;
+    int suspect = 0;
     while (offset < back) {
       const std::uint8_t opcode = read(static_cast<std::uint16_t>(start + offset));
       offset += OpcodeTable[opcode].length;
       ++count;
-      if (Undocumented(opcode)) ++undocumented;
+      if (Suspect(opcode)) ++suspect;
     }
     if (offset != back || count < before) continue;  // out of step, or too few
-    if (best == pc || undocumented < bestUndocumented ||
-        (undocumented == bestUndocumented && count > bestCount)) {
+    if (best == pc || suspect < bestSuspect || (suspect == bestSuspect && count > bestCount)) {
       best = start;
-      bestUndocumented = undocumented;
+      bestSuspect = suspect;
       bestCount = count;
     }
   }

@@ -25,8 +25,9 @@ DisassembledInstruction DisassembleAt(const MemoryReader& read, std::uint16_t ad
 // Where to start decoding so that about `before` whole instructions lie between the start
 // and `pc` and the last of them ends exactly at `pc`. Code and data cannot be told apart
 // from the bytes alone: of the starts that fall into step with `pc`, the one whose
-// instructions hold the fewest undocumented opcodes wins (data decodes into many), then
-// the one that keeps the most instructions in step. `pc` itself when none does.
+// instructions hold the fewest undocumented opcodes and BRKs wins (data decodes into
+// many), then the one that keeps the most instructions in step. `pc` itself when none
+// does.
 std::uint16_t BackScanStart(const MemoryReader& read, std::uint16_t pc, int before);
 
 // `total` instructions: up to `before` before `pc` (as BackScanStart finds them), the one

@@ -133,12 +133,18 @@ TEST(Disassembler, ListingStartsAFewInstructionsBeforePc) {
   EXPECT_EQ(listing[3].text, "BNE $C002");
 }
 
-TEST(Disassembler, BackScanPrefersTheReadingWithoutUndocumentedOpcodes) {
+TEST(Disassembler, BackScanPrefersTheReadingWithoutUndocumentedOpcodesOrBrk) {
   // JSR $FFD2 then LDA #$0D, after bytes of $FF. Read from $C001 the same bytes are
   // JAM and ISC $0DA9,X, which also end at $C005.
   Memory memory(0xFF);
   memory.Place(0xC000, {0x20, 0xD2, 0xFF, 0xA9, 0x0D, 0x60});
   EXPECT_EQ(BackScanStart(memory.Reader(), 0xC005, 2), 0xC000);
+  // LDX #$00 then INX after bytes of $EA (NOP). Read from further back, $BFFE-$C000 are
+  // STA $A200 and the longer reading goes on with BRK and INX: a zero byte is more often
+  // data than code, so the shorter one without it wins.
+  Memory nops(0xEA);
+  nops.Place(0xBFFE, {0x8D, 0x00, 0xA2, 0x00, 0xE8, 0xE8});
+  EXPECT_EQ(BackScanStart(nops.Reader(), 0xC003, 2), 0xC000);
   // Too few instructions in step before PC: the listing starts at PC.
   EXPECT_EQ(BackScanStart(memory.Reader(), 0xC005, 0), 0xC005);
 }
