@@ -1,13 +1,17 @@
 // Dropped files, sorted by their endings and handed to the File menu's commands.
 #include "shell/desktop/dropped_file.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
 #include <algorithm>
 #include <cctype>
 
 #include "media/d64_image.h"
 #include "platform/host_services.h"
+#include "platform/qt/x11_session.h"
 #include "shell/desktop/shell_commands.h"
 #include "shell/snapshot_file.h"
+#include "video/display/key_origin.h"
 
 namespace shell {
 
@@ -43,6 +47,18 @@ bool OpenDroppedFile(const std::string& path) {
     }
   }
   return false;
+}
+
+void OpenDroppedFileLater(const std::string& path) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app == nullptr) return;
+  QMetaObject::invokeMethod(
+      app,
+      [path] {
+        OpenDroppedFile(path);
+        platform::GiveKeyboardFocus(video::DisplayWindowXId());
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace shell

@@ -27,6 +27,7 @@
 #include "shell/desktop/screenshot_saver.h"
 #include "shell/desktop/shell_commands.h"
 #include "shell/snapshot_file.h"
+#include "video/display/file_drop_target.h"
 #include "video/display/key_origin.h"
 
 namespace shell {
@@ -131,6 +132,7 @@ void CMainDialog::InitDialog() {
   setWindowIcon(icon_);
   SetDebugStepCountText("1");
   core::SetSpeedLimit(true);
+  video::SetDroppedFileHandler(&OpenDroppedFileLater);
   StartEmulatorThread();
   // The machine boots on EmulatorThread meanwhile; the window is not shown yet.
   StartCommandLineProgram(commandLinePath_);

@@ -17,6 +17,7 @@
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "platform/host_services.h"
+#include "video/display/file_drop_target.h"
 #include "video/display/key_origin.h"
 #include "video/frame_buffer.h"
 
@@ -73,6 +74,7 @@ void CreateDisplayWindow() {
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
   glutCreateWindow("Emulator");
   WatchKeyEvents();
+  AcceptFileDrops();
   glutDisplayFunc(&DisplayFrame);
   glutKeyboardFunc(&GlutKeyDown);
   glutKeyboardUpFunc(&GlutKeyUp);
@@ -133,6 +135,7 @@ void DrawFrameBuffer() {
 
 void DisplayFrame() {
   if (TakeFocusLoss()) input::ReleaseHostKeys();
+  ServeFileDrops();
   // A pass only if none is under way (Reset or the debug window may run one meanwhile on
   // the user-interface thread); the picture is drawn either way.
   core::RunPassIfIdle();
