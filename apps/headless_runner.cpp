@@ -289,7 +289,7 @@ class BreakpointScope {
     core::EnableBreakpoints(false);
     core::RemoveAllBreakpoints();
     core::ForgetBreakpointStop();
-    core::RunMachine();
+    core::LetMachineRun();
   }
   BreakpointScope(const BreakpointScope&) = delete;
   BreakpointScope& operator=(const BreakpointScope&) = delete;

@@ -34,11 +34,15 @@ void StopMachine() {
 }
 
 void RunMachine() {
+  LetMachineRun();
+  RunLoop();
+}
+
+void LetMachineRun() {
   // The budget first: a pass that another thread starts as soon as the machine runs must
   // not spend what a Step left while the machine was stopped.
   C64.run.stepBudget.store(-1);
   C64.run.emulationRunning.store(1);
-  RunLoop();
 }
 
 void StepMachine(std::int32_t budget) {

@@ -30,6 +30,9 @@ void StopMachine();
 // Run: no more step limit; a pass already granted goes on here, otherwise this returns
 // at once and the display's next pass resumes the machine.
 void RunMachine();
+// The flags of Run alone, without running a pass on the calling thread: the next pass,
+// whoever starts it, resumes the machine.
+void LetMachineRun();
 // Step: `budget` instructions with a trace line each (-1 runs freely, 0 runs nothing),
 // from a pass on the calling thread; the display's passes go on with what remains. A
 // stopped machine steps as well and stays stopped (-1 leaves it stopped).
