@@ -70,19 +70,6 @@ TEST_P(HeadlessBreakTest, RunEndsBeforeTheInstructionWithEveryOutputWritten) {
   EXPECT_LT(std::stoi(out.str().substr(frames + 7)), 400);
 }
 
-TEST_P(HeadlessBreakTest, UnreachedBreakpointLeavesTheRunAsItWas) {
-  HeadlessOptions options;
-  options.model = GetParam();
-  options.breakpoints = {0x0002};
-  options.frames = 10;
-  options.stats = true;
-  std::ostringstream out;
-  std::ostringstream err;
-  ASSERT_EQ(RunHeadless(options, out, err), 0);
-  EXPECT_EQ(err.str(), "");
-  EXPECT_NE(out.str().find("stats: frames=210 "), std::string::npos) << out.str();
-}
-
 INSTANTIATE_TEST_SUITE_P(BothModels, HeadlessBreakTest,
                          testing::Values(MachineModel::kClassic, MachineModel::kAccurate),
                          [](const auto& info) {

@@ -58,20 +58,4 @@ TEST(ScreenshotFile, EachModelsWholePictureAsThePngTheRunnerWrites) {
   ZeroWholeMachine();
 }
 
-TEST(ScreenshotFile, UnwritablePathFailsWithAReasonAndLeavesNothing) {
-  LoadTestRoms();
-  WorkingFolder folder("screenshot_fail");
-  std::string error;
-  EXPECT_FALSE(
-      apps::SaveScreenshotFile((folder.Path() / "missing" / "picture.png").string(), error));
-  EXPECT_FALSE(error.empty());
-  EXPECT_TRUE(fs::is_empty(folder.Path()));
-  // An existing file stays as it was when the new one cannot be written in its place.
-  const fs::path folderPath = folder.Path() / "a_folder.png";
-  fs::create_directory(folderPath);
-  EXPECT_FALSE(apps::SaveScreenshotFile(folderPath.string(), error));
-  EXPECT_TRUE(fs::is_directory(folderPath));
-  ZeroWholeMachine();
-}
-
 }  // namespace

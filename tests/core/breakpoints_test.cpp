@@ -32,23 +32,6 @@ TEST(BreakpointAddress, HexadecimalInThreeSpellings) {
   EXPECT_EQ(FormatBreakpointAddress(0x0801), "$0801");
 }
 
-TEST(BreakpointTable, AddRemoveAndListInOrder) {
-  ZeroWholeMachine();
-  EXPECT_TRUE(AddBreakpoint(0xE000));
-  EXPECT_TRUE(AddBreakpoint(0x0801));
-  EXPECT_FALSE(AddBreakpoint(0xE000));
-  EXPECT_EQ(BreakpointAddresses(), (std::vector<std::uint16_t>{0x0801, 0xE000}));
-  EXPECT_EQ(C64.breakpoints.active, 0);  // not enabled yet
-  EnableBreakpoints(true);
-  EXPECT_EQ(C64.breakpoints.active, 1);
-  EXPECT_TRUE(RemoveBreakpoint(0x0801));
-  EXPECT_FALSE(RemoveBreakpoint(0x0801));
-  RemoveAllBreakpoints();
-  EXPECT_TRUE(BreakpointAddresses().empty());
-  EXPECT_EQ(C64.breakpoints.active, 0);
-  ZeroWholeMachine();
-}
-
 class BreakpointRun : public testing::TestWithParam<MachineModel> {
  protected:
   void SetUp() override {

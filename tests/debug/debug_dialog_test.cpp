@@ -425,23 +425,6 @@ TEST_F(DebugDialogTest, BreakpointListAddsHexAddressesAndRemovesThem) {
   EXPECT_EQ(C64.breakpoints.at[0xE000], 1);
 }
 
-TEST_F(DebugDialogTest, DisassemblyMarksPcAmongTheInstructionsAroundIt) {
-  // Port $01 = 0: all RAM, so the bytes placed are the ones the processor sees.
-  C64.memory.ram[0x0001] = 0x00;
-  const std::uint8_t loop[] = {0xA2, 0x00, 0xBD, 0x10, 0xC0, 0x9D, 0x00, 0x04, 0xE8, 0xD0, 0xF7};
-  for (std::size_t i = 0; i < sizeof loop; ++i) C64.memory.ram[0xC000 + i] = loop[i];
-  C64.cpu.PC = 0xC008;
-  RefreshDebugWindow();
-  const std::string text = TextOf(dialog(), kDisassemblyBox);
-  EXPECT_EQ(CountOccurrences(text, "\r\n"), 16u);
-  EXPECT_NE(text.find("  C002  BD 10 C0  LDA $C010,X\r\n"
-                      "  C005  9D 00 04  STA $0400,X\r\n"
-                      "> C008  E8        INX\r\n"
-                      "  C009  D0 F7     BNE $C002\r\n"),
-            std::string::npos)
-      << text;
-}
-
 TEST_F(DebugDialogTest, ResizingGrowsTheLogAndDumpBoxesAndMovesTheRightColumn) {
   const QRect log = dialog().Control(kLogBox)->geometry();
   const QRect dump = dialog().Control(kDumpBox)->geometry();

@@ -49,13 +49,9 @@ TEST(PastedText, EachCharacterIsAPressAndAReleaseOfItsKeys) {
     std::vector<std::uint64_t> keys;  // one per typed character
     std::size_t skipped;
   } cases[] = {
-      {U"a", {kA}, 0},
-      {U"A", {kA | kRightShift}, 0},  // as --type: SHIFT+A
-      {U"'", {kSeven | kRightShift}, 0},
-      {U"a\r\na", {kA, kReturnKey, kA}, 0},  // one RETURN for the pair
-      {U"a\ra\n", {kA, kReturnKey, kA, kReturnKey}, 0},
+      {U"A'", {kA | kRightShift, kSeven | kRightShift}, 0},  // as --type: SHIFT+A
+      {U"a\r\na\r", {kA, kReturnKey, kA, kReturnKey}, 0},    // one RETURN for the pair
       {U"a|~`{}\u00e9\u20ac\U0001F600a", {kA, kA}, 8},
-      {U"", {}, 0},
   };
   for (const auto& c : cases) {
     const PastedKeys keys = KeysForPastedText(c.text);
@@ -145,20 +141,6 @@ class DroppedFileTest : public testing::Test {
   WorkingFolder folder_{"dropped"};
 };
 
-TEST_F(DroppedFileTest, KindsByTheNamesEndingInEitherCase) {
-  const struct {
-    const char* name;
-    DroppedFileKind kind;
-  } cases[] = {
-      {"game.prg", DroppedFileKind::kProgram},   {"GAME.PRG", DroppedFileKind::kProgram},
-      {"disk.D64", DroppedFileKind::kDisk},      {"x.c64snap", DroppedFileKind::kSnapshot},
-      {"x.C64SNAP", DroppedFileKind::kSnapshot}, {".prg", DroppedFileKind::kNone},
-      {"notes.txt", DroppedFileKind::kNone},     {"game.prg.txt", DroppedFileKind::kNone},
-      {"prg", DroppedFileKind::kNone},
-  };
-  for (const auto& c : cases) EXPECT_EQ(KindOfDroppedFile(c.name), c.kind) << c.name;
-}
-
 TEST_F(DroppedFileTest, ProgramLoadsAtItsAddress) {
   const std::string path =
       WriteTestFile(folder_.Path(), "code.prg", {0x00, 0xC0, 0xA9, 0x01, 0x60});
@@ -210,21 +192,6 @@ TEST_F(DroppedFileTest, OtherFilesAndSeveralAtOnceAreRefusedAtTheDrag) {
   EXPECT_FALSE(DropOn(dialog, {program, program}));
   EXPECT_EQ(C64.memory.ram[0xC000], 0x00);
   EXPECT_TRUE(RecordedMessageBoxes().empty());
-}
-
-TEST(ScreenshotSaver, TheShellSavesThroughTheInstalledSaverOnly) {
-  std::string error;
-  shell::InstallScreenshotSaver(nullptr);
-  EXPECT_FALSE(shell::SaveScreenshot("unused.png", error));
-  EXPECT_EQ(error, "this program saves no pictures");
-  static std::string saved;
-  shell::InstallScreenshotSaver([](const std::string& path, std::string&) {
-    saved = path;
-    return true;
-  });
-  EXPECT_TRUE(shell::SaveScreenshot("x.png", error));
-  EXPECT_EQ(saved, "x.png");
-  shell::InstallScreenshotSaver(nullptr);
 }
 
 }  // namespace

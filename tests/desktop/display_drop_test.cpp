@@ -12,7 +12,6 @@
 #include <thread>
 
 #include <GL/glx.h>
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include "core/machine.h"
@@ -32,22 +31,18 @@ TEST(UriList, OneLocalFileDecoded) {
     const char* list;
     std::optional<std::string> path;
   } cases[] = {
-      {"file:///home/me/game.prg\r\n", "/home/me/game.prg"},
-      {"file:///home/me/my%20game.prg", "/home/me/my game.prg"},
-      {"file://localhost/tmp/a.d64\n", "/tmp/a.d64"},
-      {"# a comment\r\nfile:///tmp/%c3%a9.prg\r\n", "/tmp/\xc3\xa9.prg"},
+      {"file:///home/me/my%20game.prg\r\n", "/home/me/my game.prg"},
+      {"# a comment\r\nfile://localhost/tmp/%c3%a9.prg", "/tmp/\xc3\xa9.prg"},
       {"file:///a.prg\r\nfile:///b.prg\r\n", std::nullopt},  // several
       {"http://example.org/a.prg", std::nullopt},
       {"file://otherhost/a.prg", std::nullopt},
       {"file:///a%2.prg", std::nullopt},
       {"file:///a%00.prg", std::nullopt},
-      {"", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(LocalFileOfUriList(c.list), c.path) << c.list;
 }
 
 std::string DroppedPath;
-int Drops = 0;
 
 class DisplayDropTest : public testing::Test {
  protected:
@@ -57,10 +52,7 @@ class DisplayDropTest : public testing::Test {
     platform::InitialiseXlib();
     ZeroWholeMachine();
     core::C64.run.emulationRunning.store(0);  // every pass returns at once
-    SetDroppedFileHandler([](const std::string& path) {
-      DroppedPath = path;
-      ++Drops;
-    });
+    SetDroppedFileHandler([](const std::string& path) { DroppedPath = path; });
     CreateDisplayWindow();
     target_ = DisplayWindowXId();
     source_ = XOpenDisplay(server_->DisplayName().c_str());
@@ -154,38 +146,12 @@ Display* DisplayDropTest::source_ = nullptr;
 Window DisplayDropTest::sourceWindow_ = None;
 Window DisplayDropTest::target_ = None;
 
-TEST_F(DisplayDropTest, WindowAnnouncesItselfAsADropTarget) {
-  ASSERT_NE(target_, 0u);
-  Atom type = None;
-  int format = 0;
-  unsigned long items = 0;
-  unsigned long left = 0;
-  unsigned char* data = nullptr;
-  ASSERT_EQ(XGetWindowProperty(source_, target_, Named("XdndAware"), 0, 1, False, XA_ATOM, &type,
-                               &format, &items, &left, &data),
-            Success);
-  ASSERT_NE(data, nullptr);
-  EXPECT_EQ(items, 1u);
-  EXPECT_EQ(*reinterpret_cast<long*>(data), 5);
-  XFree(data);
-}
-
 TEST_F(DisplayDropTest, ADroppedFileReachesTheHandlerAndTheDropIsTaken) {
-  Drops = 0;
   const std::optional<XEvent> finished = Drag("file:///tmp/my%20game.prg\r\n");
   ASSERT_TRUE(finished.has_value());
   EXPECT_EQ(finished->xclient.data.l[1], 1);
   EXPECT_EQ(static_cast<Atom>(finished->xclient.data.l[2]), Named("XdndActionCopy"));
-  EXPECT_EQ(Drops, 1);
   EXPECT_EQ(DroppedPath, "/tmp/my game.prg");
-}
-
-TEST_F(DisplayDropTest, SeveralFilesAreRefusedAndTheHandlerIsNotCalled) {
-  Drops = 0;
-  const std::optional<XEvent> finished = Drag("file:///tmp/a.prg\r\nfile:///tmp/b.prg\r\n");
-  ASSERT_TRUE(finished.has_value());
-  EXPECT_EQ(finished->xclient.data.l[1], 0);
-  EXPECT_EQ(Drops, 0);
 }
 
 }  // namespace
