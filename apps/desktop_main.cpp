@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <string>
 
+#include "apps/png_writer.h"
 #include "shell/desktop/desktop_options.h"
 #include "shell/desktop/emulator_app.h"
+#include "shell/desktop/screenshot_saver.h"
 
 int main(int argc, char** argv) {
   std::string error;
@@ -13,5 +15,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "c64emu: %s\n", error.c_str());
     return 1;
   }
+  shell::InstallScreenshotSaver(&apps::SaveScreenshotFile);
   return shell::RunDesktopProgram(argc, argv);
 }

@@ -4,9 +4,12 @@
 #include <charconv>
 #include <iostream>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "apps/headless_runner.h"
 #include "apps/output_files.h"
+#include "core/breakpoints.h"
 #include "core/debug_log.h"
 #include "core/rom_images.h"
 #include "platform/host_services.h"
@@ -32,6 +35,17 @@ void SetFrameNumber(const std::string& option, const std::string& text, int& tar
 const CLI::Validator kFileName(
     [](std::string& name) { return name.empty() ? std::string("no file name given") : ""; },
     "FILE");
+
+// A --break address: hexadecimal, as C000, $C000 or 0xC000.
+const CLI::Validator kBreakAddress(
+    [](std::string& text) {
+      return core::ParseBreakpointAddress(text)
+                 ? std::string()
+                 : "'" + text +
+                       "' is not a hexadecimal address from 0 to FFFF (C000, $C000 or "
+                       "0xC000)";
+    },
+    "ADDR");
 
 int Run(int argc, char** argv) {
   CLI::App app{"Runs the C64 without a window; timing counts emulated frames (50 a second)."};
@@ -82,6 +96,11 @@ int Run(int argc, char** argv) {
   app.add_flag("--stats", options.stats, "Print frames, instructions, seconds and frames/s");
   app.add_flag("--fps-trace", options.fpsTrace,
                "Print the measured frames per second once per emulated second");
+  std::vector<std::string> breakTexts;
+  app.add_option("--break", breakTexts,
+                 "End the run before the instruction at this hexadecimal address (repeatable)")
+      ->allow_extra_args(false)
+      ->check(kBreakAddress);
   app.add_flag("--log", echoLog, "Print the debug log's lines on standard error as they arrive");
   // The joystick and the cursor keys, as the desktop program takes them.
   std::string cursorKeys = "joystick";
@@ -117,6 +136,9 @@ int Run(int argc, char** argv) {
     options.startDisk = true;
   } else if (!positionalProgram.empty()) {
     options.program = positionalProgram;
+  }
+  for (const std::string& text : breakTexts) {
+    options.breakpoints.push_back(*core::ParseBreakpointAddress(text));
   }
   options.cursorKeysAsJoystick = cursorKeys == "joystick";
   options.model =

@@ -16,6 +16,7 @@
 #include "apps/screen_text.h"
 #include "apps/typed_script.h"
 #include "apps/wav_writer.h"
+#include "core/breakpoints.h"
 #include "core/escaped_text.h"
 #include "core/host_hooks.h"
 #include "core/machine.h"
@@ -50,16 +51,27 @@ void TakeSound() {
   }
 }
 
-// core::RunFrames, with the sound taken as it is made when it is being collected.
+// Thrown out of the run's schedule when the machine has stopped at a breakpoint: the run
+// goes straight to its end.
+struct BreakpointReached {};
+
+void EndAtBreakpoint() {
+  if (core::C64.breakpoints.stopped != 0) throw BreakpointReached{};
+}
+
+// core::RunFrames, with the sound taken as it is made when it is being collected; it
+// returns early when the machine stops at a breakpoint.
 void RunFrames(std::uint64_t frames) {
   if (!CollectingSound) {
     core::RunFrames(frames);
+    EndAtBreakpoint();
     return;
   }
   while (frames > 0) {
     const std::uint64_t piece = std::min(frames, kSoundDrainFrames);
     core::RunFrames(piece);
     TakeSound();
+    EndAtBreakpoint();
     frames -= piece;
   }
 }
@@ -164,7 +176,7 @@ int FinishRun(const RunRecord& run) {
         const bool accurate = core::C64.model == core::MachineModel::kAccurate;
         if (!accurate) video::RenderFrame();
         std::string error;
-        if (!(accurate ? EncodeRasterPicturePng(png, error) : EncodeFrameBufferPng(png, error))) {
+        if (!EncodeMachinePicturePng(png, error)) {
           ReportUnwritten(file, error, run.err);
           status = 1;
           continue;
@@ -264,6 +276,29 @@ void TypeSteps(const std::vector<TypedStep>& steps) {
   for (const TypedStep& step : steps) TypeStep(step);
 }
 
+// The run's breakpoints, set and in force for its length; none are left behind.
+class BreakpointScope {
+ public:
+  explicit BreakpointScope(const std::vector<std::uint16_t>& addresses) {
+    core::ForgetBreakpointStop();
+    for (const std::uint16_t address : addresses) core::AddBreakpoint(address);
+    core::EnableBreakpoints(true);
+  }
+  // A machine stopped at one runs again, for whatever runs it next.
+  ~BreakpointScope() {
+    core::EnableBreakpoints(false);
+    core::RemoveAllBreakpoints();
+    core::ForgetBreakpointStop();
+    core::LetMachineRun();
+  }
+  BreakpointScope(const BreakpointScope&) = delete;
+  BreakpointScope& operator=(const BreakpointScope&) = delete;
+};
+
+// The input frame, the program or disk, the typed text and the frames after it; returns 1
+// when BASIC's prompt never came, 0 otherwise.
+int RunSchedule(const HeadlessOptions& options, const RunRecord& run);
+
 }  // namespace
 
 bool NamesDiskImage(const std::string& path) {
@@ -330,6 +365,21 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
   const RunRecord run{options, out, err, std::chrono::steady_clock::now(),
                       core::C64.run.frameCounter.load()};
   const HaltHookScope haltHook(run);
+  const BreakpointScope breakpoints(options.breakpoints);
+  try {
+    if (const int status = RunSchedule(options, run); status != 0) return status;
+  } catch (const BreakpointReached&) {
+    err << "Breakpoint at " << core::FormatBreakpointAddress(core::C64.breakpoints.stopAddress)
+        << " reached in frame " << core::C64.run.frameCounter.load() - run.firstFrame
+        << "; the run ends there\n";
+  }
+  return FinishRun(run);
+}
+
+namespace {
+
+int RunSchedule(const HeadlessOptions& options, const RunRecord& run) {
+  std::ostream& err = run.err;
   RunFrames(static_cast<std::uint64_t>(options.inputAt));
 
   if (!options.program.empty()) {
@@ -360,7 +410,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     }
     TypeSteps(ParseTypedScript(kStartDiskText).steps);
   }
-  TypeSteps(script.steps);
+  TypeSteps(ParseTypedScript(options.typeText).steps);  // checked before the start
   if (options.fpsTrace) {
     // One line per emulated second: the last closed one-second window of host time and
     // the throttle's delay at that moment.
@@ -370,12 +420,14 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
       std::snprintf(line, sizeof line, "fps: %d throttle=%.0f",
                     core::C64.throttle.framesPerSecond.load(),
                     static_cast<double>(core::C64.throttle.delay.load()));
-      out << line << std::endl;
+      run.out << line << std::endl;
     }
   } else {
     RunFrames(static_cast<std::uint64_t>(options.frames));
   }
-  return FinishRun(run);
+  return 0;
 }
+
+}  // namespace
 
 }  // namespace apps

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "core/machine.h"
 
@@ -37,6 +38,8 @@ struct HeadlessOptions {
   bool cursorKeysAsJoystick = true;
   // The machine model powered on (a snapshot brings its own).
   core::MachineModel model = core::MachineModel::kClassic;
+  // The run ends before the instruction at the first of these it reaches, with its outputs.
+  std::vector<std::uint16_t> breakpoints;
 };
 
 // Runs the machine (already holding its ROM images) as the options say and returns the
@@ -44,7 +47,8 @@ struct HeadlessOptions {
 // file is unusable or the typed text cannot be typed (typed_script.h; all before the
 // machine starts), when BASIC's prompt never came for the program, or when an output
 // could not be written. Results go to `out`, errors to `err`.
-// A halting opcode ends the process from inside the run, after the outputs are written.
+// A halting opcode ends the process from inside the run, after the outputs are written;
+// a breakpoint ends the run there, with the outputs written and status 0.
 int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
 
 // The --stats line: "stats: frames=F instructions=I seconds=S fps=R model=M".

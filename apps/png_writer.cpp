@@ -3,6 +3,9 @@
 
 #include <png.h>
 
+#include "core/machine.h"
+#include "core/run_loop.h"
+#include "platform/file_writer.h"
 #include "video/frame_buffer.h"
 #include "video/raster_line_renderer.h"
 
@@ -53,6 +56,20 @@ bool EncodeRasterPicturePng(std::vector<std::uint8_t>& png, std::string& error) 
   return EncodePng(
       video::kPictureWidth, video::kPictureHeight,
       [](int x, int y) { return video::RasterPicture.pixels[y][x]; }, png, error);
+}
+
+bool EncodeMachinePicturePng(std::vector<std::uint8_t>& png, std::string& error) {
+  return core::C64.model == core::MachineModel::kAccurate ? EncodeRasterPicturePng(png, error)
+                                                          : EncodeFrameBufferPng(png, error);
+}
+
+bool SaveScreenshotFile(const std::string& path, std::string& error) {
+  std::vector<std::uint8_t> png;
+  {
+    core::PassLock lock;
+    if (!EncodeMachinePicturePng(png, error)) return false;
+  }
+  return platform::WriteWholeFile(path, png, error);
 }
 
 }  // namespace apps

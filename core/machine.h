@@ -155,6 +155,25 @@ struct TrapState {
 inline constexpr std::uint8_t kBusListening = 0x01;
 inline constexpr std::uint8_t kBusTalking = 0x02;
 
+// ---- Breakpoints ---------------------------------------------------------------------
+
+// Addresses at which the machine stops before executing the instruction that starts
+// there. The run loop tests the table at an instruction boundary only while `active` is
+// set, so a machine without breakpoints pays one byte test per instruction. The table and
+// the switches are changed only under the pass lock (core/breakpoints.h); a pass writes
+// only the last stop.
+struct Breakpoints {
+  std::uint8_t at[kMemorySize];  // 1 where a breakpoint is set
+  std::uint32_t count;           // addresses set in `at`
+  std::uint8_t enabled;          // the host lets them stop the machine
+  std::uint8_t active;           // enabled and count > 0: the only test on the hot path
+  // The last stop: where, and the instruction count then. Resumed at that same count the
+  // machine executes the instruction it stopped before instead of stopping again.
+  std::uint8_t stopped;
+  std::uint16_t stopAddress;
+  std::int64_t stopCount = -1;
+};
+
 // ---- The machine ---------------------------------------------------------------------
 
 // The machine as designed (one interrupt per frame, its own cycle charges, a reduced
@@ -177,6 +196,7 @@ struct Machine {
   RunState run;
   Throttle throttle;
   TrapState traps;
+  Breakpoints breakpoints;  // a setting of the host's debugger, never in a snapshot
 };
 
 extern Machine C64;

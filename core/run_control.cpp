@@ -28,15 +28,21 @@ void RunFrames(std::uint64_t frames) {
 }
 
 void StopMachine() {
+  // Steps still owed by a Step end here as well: a stopped machine runs only new ones.
   C64.run.emulationRunning.store(0);
+  C64.run.stepBudget.store(0);
 }
 
 void RunMachine() {
+  LetMachineRun();
+  RunLoop();
+}
+
+void LetMachineRun() {
   // The budget first: a pass that another thread starts as soon as the machine runs must
   // not spend what a Step left while the machine was stopped.
   C64.run.stepBudget.store(-1);
   C64.run.emulationRunning.store(1);
-  RunLoop();
 }
 
 void StepMachine(std::int32_t budget) {

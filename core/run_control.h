@@ -24,13 +24,18 @@ void RunFrames(std::uint64_t frames);
 
 // ---- Controls --------------------------------------------------------------------------
 
-// Stop: the machine pauses at the next instruction boundary.
+// Stop: the machine pauses at the next instruction boundary, and steps still owed by a
+// Step are dropped.
 void StopMachine();
 // Run: no more step limit; a pass already granted goes on here, otherwise this returns
 // at once and the display's next pass resumes the machine.
 void RunMachine();
+// The flags of Run alone, without running a pass on the calling thread: the next pass,
+// whoever starts it, resumes the machine.
+void LetMachineRun();
 // Step: `budget` instructions with a trace line each (-1 runs freely, 0 runs nothing),
-// from a pass on the calling thread; the display's passes go on with what remains.
+// from a pass on the calling thread; the display's passes go on with what remains. A
+// stopped machine steps as well and stays stopped (-1 leaves it stopped).
 void StepMachine(std::int32_t budget);
 
 // The speed limit: on restores the throttle's delay saved when it was switched off.

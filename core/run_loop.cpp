@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "core/breakpoints.h"
 #include "core/chips/cia1.h"
 #include "core/chips/video_chip.h"
 #include "core/cpu_operations.h"
@@ -184,19 +185,24 @@ template <MachineModel kModel>
   if (C64.cpu.stallCycles > 0) {
     --C64.cpu.stallCycles;
   } else {
-    // 6. Stop check, at an instruction boundary.
-    const std::int32_t budget = C64.run.stepBudget.load(std::memory_order_relaxed);
-    if (budget == 0 || !C64.run.emulationRunning.load(std::memory_order_relaxed)) {
+    // 6. Stop check, at an instruction boundary: a stopped machine still runs the steps
+    // it is given, a running one pauses when its budget is used up.
+    std::int32_t budget = C64.run.stepBudget.load(std::memory_order_relaxed);
+    if (budget == 0 || (budget < 0 && !C64.run.emulationRunning.load(std::memory_order_relaxed))) {
       C64.run.runFlag.store(0, std::memory_order_relaxed);
       return false;
     }
+    if (C64.breakpoints.active && C64.breakpoints.at[C64.cpu.PC] && StopAtBreakpoint()) {
+      return false;
+    }
     if (!kAccurate || !EnterAccurateInterrupt()) {
-      // 7. Trace while single-stepping.
+      // 7. Trace while single-stepping. A Stop or Run from another thread meanwhile keeps
+      // the budget it stored.
       if (budget > 0) {
         const std::string line = FormatTraceLine();
         RefreshDebugWindow();
         AppendDebugLog(line);
-        C64.run.stepBudget.store(budget - 1, std::memory_order_relaxed);
+        C64.run.stepBudget.compare_exchange_strong(budget, budget - 1, std::memory_order_relaxed);
       }
       // 8. Traps: every trap address lies in the KERNAL ROM, which the processor sees
       // there only while HIRAM is set (otherwise it is a program's RAM).
@@ -257,11 +263,19 @@ template <MachineModel kModel>
   cpu.stallCycles = static_cast<std::uint8_t>(cpu.stallCycles - steps);
 }
 
+// Whether the next instruction boundary would end the pass at once.
+bool MachineIsHeld() {
+  const std::int32_t budget = C64.run.stepBudget.load(std::memory_order_relaxed);
+  return budget == 0 || (budget < 0 && !C64.run.emulationRunning.load(std::memory_order_relaxed));
+}
+
 template <MachineModel kModel>
 void RunSteps(std::uint64_t untilFrame) {
   while (C64.run.frameCounter.load(std::memory_order_relaxed) < untilFrame) {
-    // A pass has ended: the next one starts at once, as the display callback starts it.
+    // A pass has ended: the next one starts at once, as the display callback starts it,
+    // unless the machine has stopped (at a breakpoint) and would not go on.
     if (!C64.run.runFlag.load(std::memory_order_relaxed)) {
+      if (MachineIsHeld()) return;
       C64.run.runFlag.store(1, std::memory_order_relaxed);
     }
     if (Step<kModel>()) PayIdle<kModel>();

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Takes the documentation's pictures under a virtual X server (Xvfb):
 #   docs/debug_window.png  the "Debug Info" window on a machine booted to BASIC, stopped
-#                          and stepped (shell/debug/debug_window_screenshot.cpp);
+#                          at a breakpoint in a loop of its own and stepped
+#                          (shell/debug/debug_window_screenshot.cpp);
 #   docs/main_window.png   the whole screen with the desktop program's main window and
 #                          its display window, once that program is built.
 # Usage: tools/screenshots.sh [build directory]   (default: build)

@@ -52,6 +52,15 @@ void InstallX11ErrorReporting() {
   PreviousHandler.store(XSetErrorHandler(&ReportXError));
 }
 
+void GiveKeyboardFocus(unsigned long window) {
+  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  if (window == 0 || x11 == nullptr || x11->display() == nullptr) return;
+  // A window not mapped yet makes the request fail on Qt's connection, which Qt's handler
+  // takes quietly.
+  XSetInputFocus(x11->display(), window, RevertToParent, CurrentTime);
+  XFlush(x11->display());
+}
+
 std::uint64_t ReportedX11ErrorCount() {
   return ReportedErrors.load();
 }

@@ -20,6 +20,10 @@ void InitialiseXlib();
 // window's) are reported on standard error and counted, and the process goes on.
 void InstallX11ErrorReporting();
 
+// Gives the keyboard focus to another window of this program (the display window, whose
+// id is `window`) through Qt's connection; nothing for 0 or without an X server.
+void GiveKeyboardFocus(unsigned long window);
+
 // X errors reported on connections other than Qt's since the process started.
 std::uint64_t ReportedX11ErrorCount();
 

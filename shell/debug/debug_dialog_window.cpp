@@ -3,16 +3,22 @@
 #include "shell/debug/debug_dialog_window.h"
 
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
+#include <optional>
 
+#include "core/breakpoints.h"
 #include "core/debug_log.h"
 #include "core/machine.h"
 #include "core/power_on.h"
@@ -47,11 +53,25 @@ CDebugDialog::CDebugDialog(QWidget* owner)
   BuildControls();
   ConnectControls();
   ShowOpeningState();
+  // The breakpoints stop the machine only while the window that lists them is open.
+  core::EnableBreakpoints(true);
   DebugViewRelay::Instance().Attach(this);
 }
 
 CDebugDialog::~CDebugDialog() {
   DebugViewRelay::Instance().Detach(this);
+  core::EnableBreakpoints(false);
+}
+
+void CDebugDialog::done(int result) {
+  core::EnableBreakpoints(false);
+  const bool held =
+      core::C64.run.emulationRunning.load() == 0 || core::C64.run.stepBudget.load() == 0;
+  if (held && !machineCallActive_) {
+    core::AppendDebugLog("Debug window closed: the machine runs again");
+    RunMachine([] { core::RunMachine(); });
+  }
+  QDialog::done(result);
 }
 
 QRect CDebugDialog::DialogUnitsToPixels(const QFont& font, int x, int y, int width, int height) {
@@ -102,9 +122,11 @@ void CDebugDialog::BuildControls() {
         break;
       }
       case ControlKind::kCheckBox: widget = new QCheckBox(caption, this); break;
+      case ControlKind::kListBox: widget = new QListWidget(this); break;
     }
     widget->setGeometry(
         DialogUnitsToPixels(dialogFont, entry.x, entry.y, entry.width, entry.height));
+    placed_.emplace_back(widget, &entry);
     if (entry.id != kNoId) {
       widget->setObjectName(QString::number(entry.id));
       controls_.emplace(entry.id, widget);
@@ -112,7 +134,42 @@ void CDebugDialog::BuildControls() {
   }
   logBox_ = static_cast<QPlainTextEdit*>(Control(kLogBox));
   dumpBox_ = static_cast<QPlainTextEdit*>(Control(kDumpBox));
-  setFixedSize(DialogUnitsToPixels(dialogFont, 0, 0, kWidthDlu, kHeightDlu).size());
+  disassemblyBox_ = static_cast<QPlainTextEdit*>(Control(kDisassemblyBox));
+  // The listing's columns line up only in a font of fixed pitch.
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  fixed.setPointSize(kFontPointSize);
+  disassemblyBox_->setFont(fixed);
+  disassemblyBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  breakpointList_ = static_cast<QListWidget*>(Control(kBreakpointList));
+  breakpointList_->setFont(fixed);
+  // The template's size is the smallest; the window grows from there.
+  const QSize size = DialogUnitsToPixels(dialogFont, 0, 0, kWidthDlu, kHeightDlu).size();
+  setMinimumSize(size);
+  resize(size);
+  setSizeGripEnabled(true);
+}
+
+// The template's rectangles, moved and stretched by the extra width and height.
+void CDebugDialog::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  const QSize base = DialogUnitsToPixels(font(), 0, 0, kWidthDlu, kHeightDlu).size();
+  const int dx = std::max(0, width() - base.width());
+  const int dy = std::max(0, height() - base.height());
+  const int upper = dy / 2;
+  for (const auto& [widget, entry] : placed_) {
+    QRect rect = DialogUnitsToPixels(font(), entry->x, entry->y, entry->width, entry->height);
+    switch (entry->growth) {
+      case Growth::kFixed: break;
+      case Growth::kUpperHalf: rect.adjust(0, 0, dx, upper); break;
+      case Growth::kLowerHalf: rect.adjust(0, upper, dx, dy); break;
+      case Growth::kRight: rect.translate(dx, 0); break;
+      case Growth::kRightTaller:
+        rect.translate(dx, 0);
+        rect.setHeight(rect.height() + dy);
+        break;
+    }
+    widget->setGeometry(rect);
+  }
 }
 
 void CDebugDialog::ConnectControls() {
@@ -150,6 +207,13 @@ void CDebugDialog::ConnectControls() {
     connect(button(entry.follow), &QPushButton::clicked, this,
             [this, pointer] { OnPointerFollow(pointer); });
   }
+
+  connect(button(kAddBreakpointButton), &QPushButton::clicked, this,
+          &CDebugDialog::OnAddBreakpoint);
+  connect(static_cast<QLineEdit*>(Control(kBreakpointAddressBox)), &QLineEdit::returnPressed, this,
+          &CDebugDialog::OnAddBreakpoint);
+  connect(button(kRemoveBreakpointButton), &QPushButton::clicked, this,
+          &CDebugDialog::OnRemoveBreakpoint);
 }
 
 // The window opens showing the current state of the machine rather than the template's
@@ -163,6 +227,15 @@ void CDebugDialog::ShowOpeningState() {
   SetCaption(kForceBitmapButton, ForceCaption(ForceFlagSet(ForceFlag::kBitmap)));
   SetCaption(kForceMulticolourButton, ForceCaption(ForceFlagSet(ForceFlag::kMulticolour)));
   static_cast<QLineEdit*>(Control(kStepCountBox))->setText(DebugStepCountText());
+  static_cast<QLineEdit*>(Control(kBreakpointAddressBox))->setMaxLength(16);
+  ShowBreakpoints();
+}
+
+void CDebugDialog::ShowBreakpoints() {
+  breakpointList_->clear();
+  for (const std::uint16_t address : core::BreakpointAddresses()) {
+    breakpointList_->addItem(QString::fromStdString(core::FormatBreakpointAddress(address)));
+  }
 }
 
 QWidget* CDebugDialog::Control(int id) const {
@@ -177,6 +250,11 @@ QString CDebugDialog::ControlText(int id) const {
     return WithWindowsLineEnds(box->toPlainText());
   }
   if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+  if (auto* list = qobject_cast<QListWidget*>(widget)) {
+    QString lines;
+    for (int row = 0; row < list->count(); ++row) lines += list->item(row)->text() + "\r\n";
+    return lines;
+  }
   return QString();
 }
 
@@ -193,6 +271,11 @@ void CDebugDialog::ShowRefresh(const DebugFieldTexts& texts) {
   UpdateLogBox();
   if (texts.hasDump) {
     dumpBox_->setPlainText(DecodeForMultiLineBox(texts.dump));
+    // Stopped, by the button or at a breakpoint: the button offers Run.
+    SetCaption(kStopRunButton, "Run");
+  }
+  if (disassemblyBox_->toPlainText() != QString::fromLatin1(texts.disassembly)) {
+    disassemblyBox_->setPlainText(QString::fromLatin1(texts.disassembly));
   }
   auto show = [this](int id, const std::string& text) { SetText(id, DecodeWindows1252(text)); };
   show(kProgramCounterBox, texts.programCounter);
@@ -265,13 +348,45 @@ void CDebugDialog::OnStopRun() {
   SetCaption(kStopRunButton, "Stop");
 }
 
+// A running machine pauses after the steps ("Step" on the button); a stopped one stays
+// stopped ("Run"). The fields then show the state after the last step.
 void CDebugDialog::OnStep() {
   if (machineCallActive_) return;
-  SetCaption(kStopRunButton, "Step");
+  const bool stopped = core::C64.run.emulationRunning.load() == 0;
+  SetCaption(kStopRunButton, stopped ? "Run" : "Step");
   const QString countText = static_cast<QLineEdit*>(Control(kStepCountBox))->text();
   SetDebugStepCountText(countText);
   const std::int32_t budget = StepBudgetForCount(ParseStepCount(countText.toStdString()));
   RunMachine([budget] { core::StepMachine(budget); });
+  if (budget > 0) core::RefreshDebugWindow();
+}
+
+void CDebugDialog::OnAddBreakpoint() {
+  auto* box = static_cast<QLineEdit*>(Control(kBreakpointAddressBox));
+  const std::string text = box->text().toStdString();
+  const std::optional<std::uint16_t> address = core::ParseBreakpointAddress(text);
+  if (!address) {
+    core::AppendDebugLog("No breakpoint set: '" + text +
+                         "' is not a hexadecimal address (C000, $C000 or 0xC000)");
+    UpdateLogBox();
+    return;
+  }
+  core::AddBreakpoint(*address);
+  box->clear();
+  ShowBreakpoints();
+}
+
+// Removes the selected line, or else the address typed in the box.
+void CDebugDialog::OnRemoveBreakpoint() {
+  std::optional<std::uint16_t> address;
+  if (const QListWidgetItem* item = breakpointList_->currentItem(); item != nullptr) {
+    address = core::ParseBreakpointAddress(item->text().toStdString());
+  } else {
+    address = core::ParseBreakpointAddress(
+        static_cast<QLineEdit*>(Control(kBreakpointAddressBox))->text().toStdString());
+  }
+  if (address) core::RemoveBreakpoint(*address);
+  ShowBreakpoints();
 }
 
 void CDebugDialog::OnReset() {

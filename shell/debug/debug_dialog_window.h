@@ -9,11 +9,15 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/host_hooks.h"
 #include "shell/debug/debug_commands.h"
+#include "shell/debug/dialog_template.h"
 
 class QFont;
+class QListWidget;
 class QPlainTextEdit;
 
 namespace shell {
@@ -37,6 +41,11 @@ class CDebugDialog : public QDialog {
   void ShowRefresh(const DebugFieldTexts& texts);
   void ShowField(core::DebugField field, const std::string& text);
 
+  // Closing the window lets a stopped machine run again, with a log line that says so,
+  // and puts the breakpoints out of force: the machine is never left frozen without the
+  // window that shows why.
+  void done(int result) override;
+
   // A rectangle in dialog units converted to pixels with `font`'s metrics: a horizontal
   // unit is a quarter of the average character width, a vertical one an eighth of the
   // character height.
@@ -50,6 +59,11 @@ class CDebugDialog : public QDialog {
   void OnForce(ForceFlag flag);
   void OnPointerStep(VideoPointer pointer, int direction);
   void OnPointerFollow(VideoPointer pointer);
+  void OnAddBreakpoint();
+  void OnRemoveBreakpoint();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildControls();
@@ -58,14 +72,19 @@ class CDebugDialog : public QDialog {
   void SetText(int id, const QString& text);
   void SetCaption(int id, const char* caption);
   void UpdateLogBox();
+  void ShowBreakpoints();
   // Runs a call that executes the machine on this thread; a click that arrives while
   // such a call waits for the machine is ignored.
   template <typename Call>
   void RunMachine(Call call);
 
   std::map<int, QWidget*> controls_;
+  // Every widget with its template row, for laying them out at a new size.
+  std::vector<std::pair<QWidget*, const debug_dialog::ControlTemplate*>> placed_;
   QPlainTextEdit* logBox_ = nullptr;
   QPlainTextEdit* dumpBox_ = nullptr;
+  QPlainTextEdit* disassemblyBox_ = nullptr;
+  QListWidget* breakpointList_ = nullptr;
   std::size_t shownLogLines_ = 0;
   bool machineCallActive_ = false;
 };

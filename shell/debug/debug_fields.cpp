@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/disassembler.h"
 #include "core/machine.h"
 #include "core/memory_map.h"
 #include "video/vic_state.h"
@@ -134,6 +135,7 @@ void CaptureDebugFields(DebugFieldTexts& texts) {
   texts.charBase = FormatPointerField(video::CharBaseOffset.load());
   texts.screen = FormatPointerField(video::ScreenOffset.load());
   texts.stack = FormatStackField(core::C64.memory.ram);
+  texts.disassembly = core::DisassemblyAroundPc();
   texts.model =
       core::C64.model == core::MachineModel::kAccurate ? "accurate machine" : "classic machine";
 }

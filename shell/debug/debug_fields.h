@@ -42,12 +42,14 @@ struct DebugFieldTexts {
   std::string flagN, flagZ, flagV, flagC, flagI;
   std::string bank, charBase, screen;
   std::string stack;
-  std::string model;  // "classic machine" or "accurate machine"
+  std::string model;        // "classic machine" or "accurate machine"
+  std::string disassembly;  // sixteen instructions around PC, PC marked
 };
 
-// Reads the registers, the byte at PC (through ReadByte, as the processor would fetch
-// it), the video pointers, the stack page and, while C64.run.emulationRunning is clear, the
-// whole of C64.memory.ram and C64.memory.ioImage. The caller makes sure no pass runs meanwhile.
+// Reads the registers, the sixteen instructions around PC, the byte at PC (through ReadByte, as the
+// processor would fetch it), the video pointers, the stack page and, while C64.run.emulationRunning
+// is clear, the whole of C64.memory.ram and C64.memory.ioImage. The caller makes sure no pass runs
+// meanwhile.
 void CaptureDebugFields(DebugFieldTexts& texts);
 
 }  // namespace shell

@@ -1,12 +1,17 @@
 // Takes the picture of the debug window shown in the documentation: the machine booted
-// to BASIC, stopped (so the memory dump is filled), then stepped three instructions with
-// their trace lines. Writes the window's pixels to the PNG file named on the command line.
-// Run under an X server (the documentation script uses Xvfb) for the desktop's fonts.
+// to BASIC, a small loop of its own started at $C000 and stopped at a breakpoint in it (so
+// the memory dump and the disassembly are filled), then stepped two instructions with
+// their trace lines. Writes
+// the window's pixels to the PNG file named on the command line. Run under an X server (the
+// documentation script uses Xvfb) for the desktop's fonts.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "core/host_hooks.h"
@@ -35,7 +40,7 @@ int main(int argc, char** argv) {
   core::SetPassWaitHookForThisThread([] { QCoreApplication::processEvents(); });
   shell::InstallMachineHooks();
   core::SetSpeedLimit(true);
-  shell::SetDebugStepCountText("3");
+  shell::SetDebugStepCountText("2");
   core::PowerOn(true);
   core::RunFrames(200);
 
@@ -46,13 +51,24 @@ int main(int argc, char** argv) {
   core::SetDebugWindowField(core::DebugField::kTextMode, "yes");
   core::SetDebugWindowField(core::DebugField::kBitmapMode, "no");
   core::SetDebugWindowField(core::DebugField::kMulticolourMode, "no");
-  static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kStopRunButton))
-      ->click();       // Stop: the dump
-  core::RunMachine();  // step a running machine, as after Run
+  // A small loop of our own at $C000 (with two undocumented opcodes), run from there:
+  //   C000 LDX #$00 / STX $D020 / INX / LAX $FB / DCP $FB / TXA / CLC / ADC #$01 /
+  //   STA $D021 / DEX / BNE $C011 / JMP $C000
+  const std::uint8_t loop[] = {0xA2, 0x00, 0x8E, 0x20, 0xD0, 0xE8, 0xA7, 0xFB,
+                               0xC7, 0xFB, 0x8A, 0x18, 0x69, 0x01, 0x8D, 0x21,
+                               0xD0, 0xCA, 0xD0, 0xFD, 0x4C, 0x00, 0xC0};
+  std::copy(std::begin(loop), std::end(loop), core::C64.memory.ram + 0xC000);
+  core::C64.cpu.PC = 0xC000;
+  auto* address =
+      static_cast<QLineEdit*>(dialog.Control(shell::debug_dialog::kBreakpointAddressBox));
+  auto* add = static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kAddBreakpointButton));
+  address->setText("$C006");
+  add->click();
+  address->setText("$FFD2");
+  add->click();
+  core::RunFrames(2);  // stops at $C006: the dump, the fields and the log line
+  // Two single steps from there; the machine stays stopped.
   static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kStepButton))->click();
-  while (core::C64.run.stepBudget.load() > 0) core::RunPassIfIdle();
-  core::StopMachine();
-  static_cast<QPushButton*>(dialog.Control(shell::debug_dialog::kStopRunButton))->setText("Run");
 
   const QString path = QString::fromLocal8Bit(argv[1]);
   QTimer::singleShot(300, &dialog, [&dialog, &path] {

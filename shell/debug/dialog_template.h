@@ -10,7 +10,7 @@ namespace shell {
 namespace debug_dialog {
 
 inline constexpr const char* kCaption = "Debug Info";
-inline constexpr int kWidthDlu = 333;
+inline constexpr int kWidthDlu = 486;
 inline constexpr int kHeightDlu = 351;
 // The template's font, "MS Shell Dlg" at 8 pt; where that face is missing the
 // toolkit's default sans-serif face of the same size stands in.
@@ -61,6 +61,11 @@ enum ControlId : int {
   kForceBitmapButton = 1042,
   kForceMulticolourButton = 1043,
   kModelBox = 1044,
+  kDisassemblyBox = 1045,
+  kBreakpointList = 1046,
+  kBreakpointAddressBox = 1047,
+  kAddBreakpointButton = 1048,
+  kRemoveBreakpointButton = 1049,
 };
 
 enum class ControlKind {
@@ -72,6 +77,18 @@ enum class ControlKind {
   kPushButton,
   kCheckBox,
   kHiddenDefaultButton,
+  kListBox,  // a list of lines, one selectable at a time
+};
+
+// How a control follows the window when it is made larger than the template: the debug
+// output and the memory dump share the extra height and take all the extra width, the
+// right-hand column moves with the right edge.
+enum class Growth {
+  kFixed,
+  kUpperHalf,    // wider, and taller by half the extra height
+  kLowerHalf,    // wider, down by half the extra height and taller by the rest
+  kRight,        // moves right
+  kRightTaller,  // moves right, and taller by all the extra height
 };
 
 struct ControlTemplate {
@@ -79,6 +96,7 @@ struct ControlTemplate {
   ControlKind kind;
   const char* caption;
   int x, y, width, height;  // dialog units
+  Growth growth = Growth::kFixed;
 };
 
 // The group boxes around the single fields frame each box as the template's own
@@ -146,11 +164,28 @@ inline constexpr std::array kControls = {
     ControlTemplate{kNoId, ControlKind::kStaticText, "0x1FF", 14, 149, 21, 8},
     ControlTemplate{kStackBox, ControlKind::kReadOnlyBox, "", 35, 149, 283, 14},
 
-    ControlTemplate{kNoId, ControlKind::kGroupBox, "Debug Output", 7, 167, 319, 94},
-    ControlTemplate{kLogBox, ControlKind::kMultiLineBox, "", 15, 177, 303, 78},
+    ControlTemplate{kNoId, ControlKind::kGroupBox, "Debug Output", 7, 167, 319, 94,
+                    Growth::kUpperHalf},
+    ControlTemplate{kLogBox, ControlKind::kMultiLineBox, "", 15, 177, 303, 78, Growth::kUpperHalf},
 
-    ControlTemplate{kNoId, ControlKind::kGroupBox, "Memory Dump", 7, 266, 319, 74},
-    ControlTemplate{kDumpBox, ControlKind::kMultiLineBox, "", 14, 277, 305, 56},
+    ControlTemplate{kNoId, ControlKind::kGroupBox, "Memory Dump", 7, 266, 319, 74,
+                    Growth::kLowerHalf},
+    ControlTemplate{kDumpBox, ControlKind::kMultiLineBox, "", 14, 277, 305, 56, Growth::kLowerHalf},
+
+    // The right-hand column: sixteen instructions around PC, and the breakpoints.
+    ControlTemplate{kNoId, ControlKind::kGroupBox, "Disassembly", 330, 8, 150, 196, Growth::kRight},
+    ControlTemplate{kDisassemblyBox, ControlKind::kMultiLineBox, "", 335, 18, 140, 180,
+                    Growth::kRight},
+    ControlTemplate{kNoId, ControlKind::kGroupBox, "Breakpoints", 330, 208, 150, 132,
+                    Growth::kRightTaller},
+    ControlTemplate{kBreakpointList, ControlKind::kListBox, "", 335, 219, 80, 115,
+                    Growth::kRightTaller},
+    ControlTemplate{kBreakpointAddressBox, ControlKind::kEditableBox, "", 420, 219, 55, 14,
+                    Growth::kRight},
+    ControlTemplate{kAddBreakpointButton, ControlKind::kPushButton, "Add", 420, 237, 55, 14,
+                    Growth::kRight},
+    ControlTemplate{kRemoveBreakpointButton, ControlKind::kPushButton, "Remove", 420, 255, 55, 14,
+                    Growth::kRight},
 
     // The template's hidden default button; it has no function.
     ControlTemplate{kButton1, ControlKind::kHiddenDefaultButton, "Button1", 0, 0, 50, 14},

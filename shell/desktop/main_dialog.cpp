@@ -2,9 +2,14 @@
 #include "shell/desktop/main_dialog.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QVBoxLayout>
 
 #include "core/machine.h"
@@ -14,10 +19,16 @@
 #include "input/host_key_table.h"
 #include "media/d64_image.h"
 #include "platform/host_services.h"
+#include "platform/qt/x11_session.h"
 #include "shell/debug/debug_dialog.h"
+#include "shell/desktop/dropped_file.h"
 #include "shell/desktop/emulator_thread.h"
+#include "shell/desktop/pasted_text.h"
+#include "shell/desktop/screenshot_saver.h"
 #include "shell/desktop/shell_commands.h"
 #include "shell/snapshot_file.h"
+#include "video/display/file_drop_target.h"
+#include "video/display/key_origin.h"
 #include "video/display/window_view.h"
 
 namespace shell {
@@ -32,6 +43,18 @@ struct MenuItem {
 // 320 x 30 dialog units of an 8-point dialog font.
 constexpr int kClientWidth = 480;
 constexpr int kClientHeight = 49;
+
+// The one local file a drag carries, or nothing (several files, or none on this host).
+QString DraggedLocalFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().first();
+  return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+// After a dialog the keys go back to the display window, where the C64 is typed on.
+void ReturnKeyboardToDisplay() {
+  platform::GiveKeyboardFocus(video::DisplayWindowXId());
+}
 
 }  // namespace
 
@@ -73,7 +96,9 @@ CMainDialog::CMainDialog(QWidget* parent)
                    {"Mount .D64", kMountD64},
                    {"Save Snapshot...", kSaveSnapshot},
                    {"Load Snapshot...", kLoadSnapshot},
+                   {"Save Screenshot...", kSaveScreenshot},
                    {"Quit", kQuit}});
+  addMenu("Edit", {{"Paste Text", kPasteText}});
   addMenu("Extras", {{"Reset", kReset}, {"Debug...", kDebug}});
   // The keyboard settings, as the command line left them.
   QMenu* extras = menuBar->actions().last()->menu();
@@ -104,6 +129,7 @@ CMainDialog::CMainDialog(QWidget* parent)
                    {"Size 4x", kViewSize4x},
                    {"Fullscreen\tNum Lock", kViewFullScreen}});
 
+  setAcceptDrops(true);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setMenuBar(menuBar);
@@ -114,6 +140,7 @@ void CMainDialog::InitDialog() {
   setWindowIcon(icon_);
   SetDebugStepCountText("1");
   core::SetSpeedLimit(true);
+  video::SetDroppedFileHandler(&OpenDroppedFileLater);
   StartEmulatorThread();
   // The machine boots on EmulatorThread meanwhile; the window is not shown yet.
   StartCommandLineProgram(commandLinePath_);
@@ -125,6 +152,8 @@ void CMainDialog::OnCommand(int command) {
     case kMountD64: OnMountD64(); break;
     case kSaveSnapshot: OnSaveSnapshot(); break;
     case kLoadSnapshot: OnLoadSnapshot(); break;
+    case kSaveScreenshot: OnSaveScreenshot(); break;
+    case kPasteText: OnPasteText(); break;
     case kQuit: platform::EndProcess(0);
     case kReset: OnReset(); break;
     case kDebug: OnDebug(); break;
@@ -138,6 +167,8 @@ void CMainDialog::OnCommand(int command) {
     case kViewFullScreen: video::RequestFullScreenToggle(); break;
     default: break;
   }
+  // The command's dialogs and boxes are closed: the keys go to the C64 again.
+  ReturnKeyboardToDisplay();
 }
 
 void CMainDialog::accept() {
@@ -184,6 +215,35 @@ void CMainDialog::OnLoadSnapshot() {
   if (!chosen.isEmpty() && !LoadSnapshotFile(chosen.toStdString(), error)) {
     platform::ShowMessageBox(error, "Error");
   }
+}
+
+void CMainDialog::OnSaveScreenshot() {
+  const QString chosen = ChooseFile("png", kPngFilter, true);
+  std::string error;
+  if (!chosen.isEmpty() && !SaveScreenshot(chosen.toStdString(), error)) {
+    platform::ShowMessageBox("Screenshot not saved: " + chosen.toStdString() + ": " + error,
+                             "Error");
+  }
+}
+
+void CMainDialog::OnPasteText() {
+  const QClipboard* clipboard = QGuiApplication::clipboard();
+  PasteText(clipboard != nullptr ? clipboard->text().toStdU32String() : std::u32string());
+}
+
+void CMainDialog::dragEnterEvent(QDragEnterEvent* event) {
+  const QString path = DraggedLocalFile(event->mimeData());
+  if (!path.isEmpty() && KindOfDroppedFile(path.toStdString()) != DroppedFileKind::kNone) {
+    event->acceptProposedAction();
+  }
+}
+
+void CMainDialog::dropEvent(QDropEvent* event) {
+  const QString path = DraggedLocalFile(event->mimeData());
+  if (path.isEmpty() || KindOfDroppedFile(path.toStdString()) == DroppedFileKind::kNone) return;
+  event->acceptProposedAction();
+  OpenDroppedFile(path.toStdString());
+  ReturnKeyboardToDisplay();
 }
 
 void CMainDialog::OnReset() {

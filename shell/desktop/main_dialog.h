@@ -26,11 +26,13 @@ class CMainDialog : public QDialog {
     kSaveSnapshot = 32778,
     kLoadSnapshot = 32779,
     kAccurateMachine = 32780,
-    kViewSize1x = 32781,  // 32781-32784: the display window at 1-4 times the picture's size
-    kViewSize2x = 32782,
-    kViewSize3x = 32783,
-    kViewSize4x = 32784,
-    kViewFullScreen = 32785,
+    kSaveScreenshot = 32781,
+    kPasteText = 32782,
+    kViewSize1x = 32783,  // 32783-32786: the display window at 1-4 times the picture's size
+    kViewSize2x = 32784,
+    kViewSize3x = 32785,
+    kViewSize4x = 32786,
+    kViewFullScreen = 32787,
   };
 
   explicit CMainDialog(QWidget* parent = nullptr);
@@ -48,11 +50,18 @@ class CMainDialog : public QDialog {
   // The OK command: close, then end the process with status 0.
   void accept() override;
 
+ protected:
+  // A .prg, .d64 or .c64snap file dropped on the window opens as the File menu opens it.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
  private:
   void OnOpenPrg();
   void OnMountD64();
   void OnSaveSnapshot();
   void OnLoadSnapshot();
+  void OnSaveScreenshot();
+  void OnPasteText();
   void OnReset();
   void OnDebug();
   // The two checkable keyboard settings of the Extras menu.
@@ -75,6 +84,7 @@ inline constexpr const char* kPrgFilter = "C64 PRG-File (*.prg)|*.prg|All Files 
 inline constexpr const char* kD64Filter = "C64 D64-Image (*.d64)|*.d64|All Files (*.*)|*.*||";
 inline constexpr const char* kSnapshotFilter =
     "C64 Snapshot (*.c64snap)|*.c64snap|All Files (*.*)|*.*||";
+inline constexpr const char* kPngFilter = "PNG Picture (*.png)|*.png|All Files (*.*)|*.*||";
 
 // A pipe-separated filter as Qt name filters: "description (patterns)" per pair, with
 // "*.*" widened to "*" so that "All Files" also lists files without an extension.

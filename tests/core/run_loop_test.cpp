@@ -165,13 +165,21 @@ TEST_F(RunLoopTest, OneStepOfBudgetLogsOneTraceLineAndPauses) {
   EXPECT_EQ(C64.cpu.instructionCount, 1);
 }
 
-TEST_F(RunLoopTest, SteppingWhileStoppedExecutesNothing) {
+TEST_F(RunLoopTest, SteppingWhileStoppedRunsTheStepsAndStaysStopped) {
   C64.run.emulationRunning = 0;
   C64.run.stepBudget = 5;
   RunLoop();
-  EXPECT_EQ(C64.cpu.instructionCount, 0);
-  EXPECT_EQ(DebugLogLineCount(), 0u);
+  EXPECT_EQ(C64.cpu.instructionCount, 5);
+  EXPECT_EQ(DebugLogLineCount(), 5u);
   EXPECT_EQ(C64.run.runFlag, 0);
+  EXPECT_EQ(C64.run.emulationRunning, 0);
+  // Without steps a stopped machine runs nothing, whatever the budget's sign.
+  for (const std::int32_t budget : {0, -1}) {
+    C64.run.stepBudget = budget;
+    C64.run.runFlag = 1;
+    RunLoop();
+    EXPECT_EQ(C64.cpu.instructionCount, 5);
+  }
 }
 
 TEST_F(RunLoopTest, StepBudgetOfNRunsExactlyNInstructions) {

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
@@ -101,6 +102,7 @@ TEST_F(DebugDialogTest, BuildsEveryControlOfTheTemplateWithItsCaption) {
         EXPECT_FALSE(widget->isVisible());
         EXPECT_TRUE(qobject_cast<QPushButton*>(widget)->isDefault());
         break;
+      case ControlKind::kListBox:
       case ControlKind::kGroupBox:
       case ControlKind::kStaticText: break;
     }
@@ -110,7 +112,7 @@ TEST_F(DebugDialogTest, BuildsEveryControlOfTheTemplateWithItsCaption) {
   EXPECT_TRUE(groupTitles.count("Scr.-Mem."));
   EXPECT_EQ(dialog().findChild<QLabel*>()->text(), "0x1FF");
   EXPECT_EQ(dialog().size(),
-            CDebugDialog::DialogUnitsToPixels(dialog().font(), 0, 0, 333, 351).size());
+            CDebugDialog::DialogUnitsToPixels(dialog().font(), 0, 0, 486, 351).size());
 }
 
 TEST(DialogUnits, FollowTheFontsAverageWidthAndHeight) {
@@ -263,14 +265,15 @@ TEST_F(DebugDialogTest, WhileRunningRefreshesKeepTheLastDump) {
   EXPECT_EQ(TextOf(dialog(), kDumpBox), dump);
 }
 
-TEST_F(DebugDialogTest, StepWhileStoppedExecutesNothingAndRunResumes) {
+TEST_F(DebugDialogTest, StepWhileStoppedExecutesTheStepAndStaysStoppedThenRunResumes) {
   C64.run.emulationRunning = 0;
   const std::size_t lines = DebugLogLineCount();
   Click(dialog(), kStepButton);
-  EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Step");
-  EXPECT_EQ(C64.cpu.instructionCount, 0);
-  EXPECT_EQ(DebugLogLineCount(), lines);
-  EXPECT_EQ(C64.run.stepBudget.load(), 1);
+  EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Run");
+  EXPECT_EQ(C64.cpu.instructionCount, 1);
+  EXPECT_EQ(DebugLogLineCount(), lines + 1);
+  EXPECT_EQ(C64.run.stepBudget.load(), 0);
+  EXPECT_EQ(C64.run.emulationRunning.load(), 0);
   Click(dialog(), kStopRunButton);
   EXPECT_EQ(C64.run.emulationRunning.load(), 1);
   EXPECT_EQ(C64.run.stepBudget.load(), -1);
@@ -278,21 +281,23 @@ TEST_F(DebugDialogTest, StepWhileStoppedExecutesNothingAndRunResumes) {
 }
 
 TEST_F(DebugDialogTest, StepCountIsReadLikeAtoiAndKept) {
-  C64.run.emulationRunning = 0;  // only the budget is of interest here
+  C64.run.emulationRunning = 0;  // stopped: only the steps given run
   TypeStepCount(dialog(), "abc");
   Click(dialog(), kStepButton);
   EXPECT_EQ(C64.run.stepBudget.load(), 0);
   EXPECT_EQ(DebugStepCountText(), "abc");
+  EXPECT_EQ(C64.cpu.instructionCount, 0);
   TypeStepCount(dialog(), " 5x");
   Click(dialog(), kStepButton);
-  EXPECT_EQ(C64.run.stepBudget.load(), 5);
+  EXPECT_EQ(C64.cpu.instructionCount, 5);
+  EXPECT_EQ(C64.run.stepBudget.load(), 0);
   TypeStepCount(dialog(), "-1");
   Click(dialog(), kStepButton);
   EXPECT_EQ(C64.run.stepBudget.load(), -1);
   TypeStepCount(dialog(), "-30");
   Click(dialog(), kStepButton);
   EXPECT_EQ(C64.run.stepBudget.load(), -1);
-  EXPECT_EQ(C64.cpu.instructionCount, 0);  // stopped: the passes end before any fetch
+  EXPECT_EQ(C64.cpu.instructionCount, 5);  // stopped: -1 runs nothing
 }
 
 TEST_F(DebugDialogTest, SpeedLimitBoxRoundTrip) {
@@ -376,6 +381,65 @@ TEST_F(DebugDialogTest, ForceButtonsSwitchFlagsAndCaptions) {
   EXPECT_EQ(TextOf(dialog(), kForceMulticolourButton), "Force!");
 }
 
+TEST_F(DebugDialogTest, BreakpointListAddsHexAddressesAndRemovesThem) {
+  auto* address = qobject_cast<QLineEdit*>(dialog().Control(kBreakpointAddressBox));
+  ASSERT_NE(address, nullptr);
+  const struct {
+    const char* typed;
+    const char* list;  // afterwards
+  } adds[] = {
+      {"c000", "$C000\r\n"},
+      {"$0801", "$0801\r\n$C000\r\n"},
+      {"0xC000", "$0801\r\n$C000\r\n"},  // already there
+      {"xyz", "$0801\r\n$C000\r\n"},     // refused, logged
+      {"12345", "$0801\r\n$C000\r\n"},
+  };
+  for (const auto& add : adds) {
+    address->setText(add.typed);
+    Click(dialog(), kAddBreakpointButton);
+    EXPECT_EQ(TextOf(dialog(), kBreakpointList), add.list) << add.typed;
+  }
+  EXPECT_EQ(C64.breakpoints.at[0xC000], 1);
+  EXPECT_EQ(C64.breakpoints.active, 1);  // in force while the window is open
+  const std::string log = TextOf(dialog(), kLogBox);
+  EXPECT_NE(log.find("> No breakpoint set: 'xyz' is not a hexadecimal address"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("'12345'"), std::string::npos);
+
+  // Remove: the selected line, else the typed address.
+  auto* list = qobject_cast<QListWidget*>(dialog().Control(kBreakpointList));
+  list->setCurrentRow(1);
+  Click(dialog(), kRemoveBreakpointButton);
+  EXPECT_EQ(TextOf(dialog(), kBreakpointList), "$0801\r\n");
+  list->setCurrentRow(-1);
+  address->setText("801");
+  Click(dialog(), kRemoveBreakpointButton);
+  EXPECT_EQ(TextOf(dialog(), kBreakpointList), "");
+  EXPECT_EQ(C64.breakpoints.count, 0u);
+
+  // Closed, the window leaves its breakpoints listed but out of force.
+  address->setText("E000");
+  Click(dialog(), kAddBreakpointButton);
+  dialog_.reset();
+  EXPECT_EQ(C64.breakpoints.active, 0);
+  EXPECT_EQ(C64.breakpoints.at[0xE000], 1);
+}
+
+TEST_F(DebugDialogTest, ResizingGrowsTheLogAndDumpBoxesAndMovesTheRightColumn) {
+  const QRect log = dialog().Control(kLogBox)->geometry();
+  const QRect dump = dialog().Control(kDumpBox)->geometry();
+  const QRect list = dialog().Control(kBreakpointList)->geometry();
+  const QRect fields = dialog().Control(kRegXBox)->geometry();
+  dialog().resize(dialog().width() + 200, dialog().height() + 100);
+  EXPECT_EQ(dialog().Control(kLogBox)->geometry(), log.adjusted(0, 0, 200, 50));
+  EXPECT_EQ(dialog().Control(kDumpBox)->geometry(), dump.adjusted(0, 50, 200, 100));
+  EXPECT_EQ(dialog().Control(kBreakpointList)->geometry(), list.adjusted(200, 0, 200, 100));
+  EXPECT_EQ(dialog().Control(kRegXBox)->geometry(), fields);
+  // Never smaller than the template.
+  dialog().resize(100, 100);
+  EXPECT_EQ(dialog().Control(kLogBox)->geometry(), log);
+}
+
 // RunDebugDialog shows a fresh modal window each time and returns when it is closed.
 TEST(RunDebugDialogTest, OpensModallyAndFreshEachTime) {
   ZeroWholeMachine();
@@ -401,14 +465,22 @@ TEST(RunDebugDialogTest, OpensModallyAndFreshEachTime) {
   });
   RunDebugDialog(nullptr);
   EXPECT_FALSE(DebugWindowIsOpen());
+  // Closed while stopped: the machine runs again, and the log says why.
+  EXPECT_EQ(C64.run.emulationRunning.load(), 1);
+  EXPECT_EQ(C64.run.stepBudget.load(), -1);
+  EXPECT_NE(DebugLogText().find("> Debug window closed: the machine runs again\r\n"),
+            std::string::npos);
 
   closeWhenShown([](CDebugDialog& dialog) {
     EXPECT_EQ(TextOf(dialog, kStepCountBox), "7");  // kept from the last opening
     EXPECT_EQ(TextOf(dialog, kLogBox), "");         // a fresh window
-    EXPECT_EQ(TextOf(dialog, kStopRunButton), "Run");
+    EXPECT_EQ(TextOf(dialog, kStopRunButton), "Stop");
+    ClearDebugLog();
   });
   RunDebugDialog(nullptr);
   EXPECT_EQ(openings, 2);
+  // Closed while running: nothing to say.
+  EXPECT_EQ(DebugLogLineCount(), 0u);
   ZeroWholeMachine();
 }
 

@@ -263,10 +263,10 @@ TEST_F(MachineCommands, ForceTextAndBitmapExcludeEachOtherMulticolourCombines) {
 
 TEST(DialogTemplate, ListsEveryControlOnceInsideTheWindow) {
   using namespace debug_dialog;
-  const std::set<int> expected = {1000, 1003, 1005, 1006, 1007, 1008, 1010, 1011, 1012, 1013,
-                                  1014, 1015, 1016, 1017, 1018, 1019, 1020, 1021, 1023, 1024,
-                                  1026, 1027, 1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035,
-                                  1036, 1037, 1038, 1039, 1040, 1041, 1042, 1043, 1044};
+  const std::set<int> expected = {1000, 1003, 1005, 1006, 1007, 1008, 1010, 1011, 1012, 1013, 1014,
+                                  1015, 1016, 1017, 1018, 1019, 1020, 1021, 1023, 1024, 1026, 1027,
+                                  1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1036, 1037, 1038,
+                                  1039, 1040, 1041, 1042, 1043, 1044, 1045, 1046, 1047, 1048, 1049};
   std::set<int> ids;
   for (const ControlTemplate& control : kControls) {
     if (control.id != kNoId) {

@@ -2,8 +2,10 @@
 // free running, Reset, and the dump of the booted memory, also over a long log.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <memory>
 #include <regex>
 #include <string>
@@ -11,6 +13,7 @@
 
 #include "core/debug_log.h"
 #include "core/machine.h"
+#include "core/power_on.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
 #include "shell/debug/debug_dialog.h"
@@ -127,12 +130,16 @@ TEST_F(DebugMachineTest, StepFiveExecutesFiveInstructionsWithTraceLines) {
     ASSERT_TRUE(std::regex_match(lines[i], match, trace)) << lines[i];
     EXPECT_EQ(std::stoi(match[1]), before + static_cast<int>(i));
   }
-  // The box shows them newest first, and the fields show the machine as the last trace
-  // line saw it (the refresh comes before each trace line and with it).
+  // The box shows them newest first, and the fields show the machine after the last step:
+  // PC at the next instruction, marked in the disassembly.
   EXPECT_EQ(TextOf(dialog(), kLogBox), DebugLogText());
-  std::smatch last;
-  ASSERT_TRUE(std::regex_match(lines.back(), last, trace));
-  EXPECT_EQ(TextOf(dialog(), kProgramCounterBox).rfind("0x" + last[2].str() + " (0x", 0), 0u);
+  char pc[8];
+  std::snprintf(pc, sizeof pc, "%X", C64.cpu.PC);
+  EXPECT_EQ(TextOf(dialog(), kProgramCounterBox).rfind("0x" + std::string(pc) + " (0x", 0), 0u);
+  std::snprintf(pc, sizeof pc, "%04X", C64.cpu.PC);
+  EXPECT_NE(TextOf(dialog(), kDisassemblyBox).find("> " + std::string(pc) + "  "),
+            std::string::npos)
+      << TextOf(dialog(), kDisassemblyBox);
 }
 
 TEST_F(DebugMachineTest, StepWithoutDigitsExecutesNothing) {
@@ -156,7 +163,7 @@ TEST_F(DebugMachineTest, StepMinusOneRunsFreelyWithoutTrace) {
   EXPECT_EQ(DebugLogLineCount(), 0u);
 }
 
-TEST_F(DebugMachineTest, StoppedStepDoesNothingThenRunResumes) {
+TEST_F(DebugMachineTest, StoppedStepExecutesAndStaysStoppedThenRunResumes) {
   Click(dialog(), kStopRunButton);
   ASSERT_EQ(C64.run.emulationRunning.load(), 0);
   const std::int64_t before = C64.cpu.instructionCount;
@@ -169,10 +176,13 @@ TEST_F(DebugMachineTest, StoppedStepDoesNothingThenRunResumes) {
 
   TypeStepCount(dialog(), "3");
   Click(dialog(), kStepButton);
-  FinishSteps();
-  EXPECT_EQ(C64.cpu.instructionCount, before);
-  EXPECT_EQ(DebugLogLineCount(), 0u);
-  EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Step");
+  EXPECT_EQ(C64.cpu.instructionCount, before + 3);
+  EXPECT_EQ(DebugLogLineCount(), 3u);
+  EXPECT_EQ(C64.run.emulationRunning.load(), 0);
+  EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Run");
+  // Held: the display's next pass runs nothing.
+  RunPassIfIdle();
+  EXPECT_EQ(C64.cpu.instructionCount, before + 3);
 
   Click(dialog(), kStopRunButton);
   EXPECT_EQ(TextOf(dialog(), kStopRunButton), "Stop");
@@ -213,5 +223,56 @@ TEST_F(DebugMachineTest, StopShowsTheMemoryDumpOfTheBootedMachine) {
   Click(dialog(), kStopRunButton);
   EXPECT_EQ(TextOf(dialog(), kDumpBox), expected);
 }
+
+// A breakpoint set in the window stops the machine there, in either model: the fields, the
+// log, the disassembly and the button say where; ">" steps on and the machine stays
+// stopped; closing the window lets it run.
+class DebugBreakpointTest : public testing::TestWithParam<MachineModel> {
+ protected:
+  void SetUp() override {
+    LoadTestRoms();
+    C64.model = GetParam();
+    PowerOn(true);
+    RunFrames(200);
+    ClearDebugLog();
+    SetDebugStepCountText("1");
+  }
+  void TearDown() override { ZeroWholeMachine(); }
+};
+
+TEST_P(DebugBreakpointTest, StopsThereShowsWhereStepsOnAndCloseResumes) {
+  CDebugDialog dialog;
+  dialog.show();
+  qobject_cast<QLineEdit*>(dialog.Control(kBreakpointAddressBox))->setText("$EA31");
+  Click(dialog, kAddBreakpointButton);
+  RunFrames(10);  // the KERNAL's interrupt handler runs every frame
+
+  EXPECT_EQ(C64.cpu.PC, 0xEA31);
+  EXPECT_EQ(C64.run.emulationRunning.load(), 0);
+  EXPECT_EQ(TextOf(dialog, kStopRunButton), "Run");
+  EXPECT_EQ(TextOf(dialog, kProgramCounterBox).rfind("0xEA31 (0x", 0), 0u);
+  EXPECT_NE(TextOf(dialog, kLogBox).find("> Breakpoint at $EA31\r\n"), std::string::npos);
+  EXPECT_NE(TextOf(dialog, kDisassemblyBox).find("> EA31  "), std::string::npos);
+  EXPECT_EQ(TextOf(dialog, kDumpBox).rfind("- RAM - ", 0), 0u);
+
+  const std::int64_t count = C64.cpu.instructionCount;
+  Click(dialog, kStepButton);
+  EXPECT_EQ(C64.cpu.instructionCount, count + 1);
+  EXPECT_NE(C64.cpu.PC, 0xEA31);
+  EXPECT_EQ(C64.run.emulationRunning.load(), 0);
+
+  dialog.reject();  // closing the window
+  EXPECT_EQ(C64.run.emulationRunning.load(), 1);
+  EXPECT_EQ(C64.breakpoints.active, 0);
+  const std::int64_t resumed = C64.cpu.instructionCount;
+  RunFrames(10);
+  EXPECT_GT(C64.cpu.instructionCount, resumed + 10000);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModels, DebugBreakpointTest,
+                         testing::Values(MachineModel::kClassic, MachineModel::kAccurate),
+                         [](const auto& info) {
+                           return info.param == MachineModel::kAccurate ? "Accurate" : "Classic";
+                         });
 
 }  // namespace

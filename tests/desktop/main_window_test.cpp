@@ -107,38 +107,44 @@ void ExpectTheSumProgramRan() {
 
 }  // namespace
 
-TEST(MainWindow, HasTheCaptionAndTheThreeMenusWithTheirCommandIds) {
+TEST(MainWindow, HasTheCaptionAndTheFourMenusWithTheirCommandIds) {
   CMainDialog dialog;
   EXPECT_EQ(dialog.windowTitle().toStdString(), "Orvik's C64 Emulator");
   const auto* menuBar = dialog.findChild<QMenuBar*>();
   ASSERT_NE(menuBar, nullptr);
   const QList<QAction*> menus = menuBar->actions();
-  ASSERT_EQ(menus.size(), 3);
+  ASSERT_EQ(menus.size(), 4);
   EXPECT_EQ(menus[0]->text().toStdString(), "File");
-  EXPECT_EQ(menus[1]->text().toStdString(), "Extras");
-  EXPECT_EQ(menus[2]->text().toStdString(), "View");
+  EXPECT_EQ(menus[1]->text().toStdString(), "Edit");
+  EXPECT_EQ(menus[2]->text().toStdString(), "Extras");
+  EXPECT_EQ(menus[3]->text().toStdString(), "View");
   EXPECT_EQ(EntriesOf(menus[0]->menu()), (std::vector<MenuEntry>{{"Open .PRG", 32771},
                                                                  {"Mount .D64", 32775},
                                                                  {"Save Snapshot...", 32778},
                                                                  {"Load Snapshot...", 32779},
+                                                                 {"Save Screenshot...", 32781},
                                                                  {"Quit", 32772}}));
-  EXPECT_EQ(EntriesOf(menus[1]->menu()), (std::vector<MenuEntry>{{"Reset", 32774},
+  EXPECT_EQ(EntriesOf(menus[1]->menu()), (std::vector<MenuEntry>{{"Paste Text", 32782}}));
+  EXPECT_EQ(EntriesOf(menus[2]->menu()), (std::vector<MenuEntry>{{"Reset", 32774},
                                                                  {"Debug...", 32773},
                                                                  {"", 0},
                                                                  {"Cursor keys as joystick", 32776},
                                                                  {"Joystick in port 2", 32777},
                                                                  {"Accurate Machine", 32780}}));
-  EXPECT_EQ(EntriesOf(menus[2]->menu()), (std::vector<MenuEntry>{{"Size 1x", 32781},
-                                                                 {"Size 2x", 32782},
-                                                                 {"Size 3x", 32783},
-                                                                 {"Size 4x", 32784},
-                                                                 {"Fullscreen\tNum Lock", 32785}}));
+  EXPECT_EQ(EntriesOf(menus[3]->menu()), (std::vector<MenuEntry>{{"Size 1x", 32783},
+                                                                 {"Size 2x", 32784},
+                                                                 {"Size 3x", 32785},
+                                                                 {"Size 4x", 32786},
+                                                                 {"Fullscreen\tNum Lock", 32787}}));
 }
 
 TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItems) {
   ZeroWholeMachine();
   const auto settingItems = [](CMainDialog& dialog) {
-    const QList<QAction*> items = dialog.findChild<QMenuBar*>()->actions()[1]->menu()->actions();
+    QList<QAction*> items;
+    for (QAction* menu : dialog.findChild<QMenuBar*>()->actions()) {
+      if (menu->text() == "Extras") items = menu->menu()->actions();
+    }
     return std::pair{items[3], items[4]};
   };
   {

@@ -18,6 +18,7 @@
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "platform/host_services.h"
+#include "video/display/file_drop_target.h"
 #include "video/display/key_origin.h"
 #include "video/display/picture_texture.h"
 #include "video/display/window_view.h"
@@ -82,6 +83,7 @@ void CreateDisplayWindow() {
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
   glutCreateWindow("Emulator");
   WatchKeyEvents();
+  AcceptFileDrops();
   glutDisplayFunc(&DisplayFrame);
   glutReshapeFunc(&NoteWindowSize);
   glutKeyboardFunc(&GlutKeyDown);
@@ -158,6 +160,7 @@ void DrawMachinePicture() {
 
 void DisplayFrame() {
   if (TakeFocusLoss()) input::ReleaseHostKeys();
+  ServeFileDrops();
   // A pass only if none is under way (Reset or the debug window may run one meanwhile on
   // the user-interface thread); the picture is drawn either way.
   core::RunPassIfIdle();

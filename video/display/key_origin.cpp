@@ -4,6 +4,9 @@
 // callback's character or special key. Its key code and first key symbol tell the rest.
 #include "video/display/key_origin.h"
 
+// Before Xlibint.h, which defines min and max as macros.
+#include <atomic>
+
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xlibint.h>
@@ -30,6 +33,8 @@ WireToEvent PreviousKeyPress = nullptr;
 WireToEvent PreviousKeyRelease = nullptr;
 WireToEvent PreviousFocusOut = nullptr;
 bool FocusLost = false;  // the same thread as the events above
+// Read by the user-interface thread.
+std::atomic<unsigned long> WatchedWindow{0};
 
 void Note(const XKeyEvent& event) {
   if (Noted.count == kCapacity) {  // never delivered: drop the oldest
@@ -116,10 +121,15 @@ void WatchKeyEvents() {
   PreviousFocusOut = XESetWireToEvent(display, FocusOut, &NoteFocusOut);
   // freeglut does not ask for focus changes itself.
   const Window window = glXGetCurrentDrawable();
+  WatchedWindow.store(window);
   XWindowAttributes attributes{};
   if (window != None && XGetWindowAttributes(display, window, &attributes) != 0) {
     XSelectInput(display, window, attributes.your_event_mask | FocusChangeMask);
   }
+}
+
+unsigned long DisplayWindowXId() {
+  return WatchedWindow.load();
 }
 
 bool TakeFocusLoss() {

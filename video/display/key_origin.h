@@ -24,4 +24,8 @@ input::KeyOrigin OriginOfKeyEvent(bool press, int character, int specialKey);
 // go to that other window, never to this one.
 bool TakeFocusLoss();
 
+// The window's X id once WatchKeyEvents has seen it, 0 before: the main window hands the
+// keyboard back to it after its dialogs.
+unsigned long DisplayWindowXId();
+
 }  // namespace video
