@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "core/machine.h"
+#include "core/mouse_port.h"
 #include "core/power_on.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
@@ -15,6 +16,9 @@
 #include "media/d64_image.h"
 #include "platform/host_services.h"
 #include "shell/debug/debug_dialog.h"
+#include "shell/desktop/desktop_options.h"
+#include "shell/desktop/desktop_sound.h"
+#include "shell/desktop/device_thread.h"
 #include "shell/desktop/emulator_thread.h"
 #include "shell/desktop/shell_commands.h"
 #include "shell/snapshot_file.h"
@@ -95,6 +99,9 @@ CMainDialog::CMainDialog(QWidget* parent)
   accurateMachine_ =
       addSetting("Accurate Machine", kAccurateMachine,
                  core::C64.model == core::MachineModel::kAccurate, &CMainDialog::OnAccurateMachine);
+  sound_ = addSetting("Sound", kSound, SoundIsOn(), &CMainDialog::OnSound);
+  mouseInPort1_ = addSetting("Mouse in Port 1", kMouseInPort1, core::MouseInPort1(),
+                             &CMainDialog::OnMouseInPort1);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -106,6 +113,7 @@ void CMainDialog::InitDialog() {
   setWindowIcon(icon_);
   SetDebugStepCountText("1");
   core::SetSpeedLimit(true);
+  StartDeviceThread(SoundStatusRequested());
   StartEmulatorThread();
   // The machine boots on EmulatorThread meanwhile; the window is not shown yet.
   StartCommandLineProgram(commandLinePath_);
@@ -123,6 +131,8 @@ void CMainDialog::OnCommand(int command) {
     case kCursorKeysAsJoystick: cursorKeysAsJoystick_->toggle(); break;
     case kJoystickInPort2: joystickInPort2_->toggle(); break;
     case kAccurateMachine: accurateMachine_->toggle(); break;
+    case kSound: sound_->toggle(); break;
+    case kMouseInPort1: mouseInPort1_->toggle(); break;
     default: break;
   }
 }
@@ -195,6 +205,14 @@ void CMainDialog::OnAccurateMachine(bool on) {
 
 void CMainDialog::OnJoystickInPort2(bool on) {
   core::C64.input.joystickPort.store(on ? 2 : 1);
+}
+
+void CMainDialog::OnSound(bool on) {
+  SetSoundOn(on);
+}
+
+void CMainDialog::OnMouseInPort1(bool on) {
+  core::SetMouseInPort1(on);
 }
 
 }  // namespace shell

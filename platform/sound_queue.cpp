@@ -1,0 +1,96 @@
+// The sound queue's two sides and the consumer's rate steering.
+#include "platform/sound_queue.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace platform {
+
+namespace {
+
+// The average fill follows the measured one with this weight per callback (about half a
+// second at 512-sample buffers), so that the producer's frame-sized bursts do not wobble
+// the rate.
+constexpr double kAverageWeight = 0.02;
+// A fill off its target by this many samples moves the rate by kMaxRateChange: a 20 ms
+// surplus is played away about 1 % faster.
+constexpr double kFullSteerSamples = 960.0;
+// Samples over which the last value fades to 0 when the queue runs dry.
+constexpr float kFadeStep = 1.0f / 64.0f;
+
+}  // namespace
+
+SoundQueue::SoundQueue(std::size_t targetFill) : targetFill_(targetFill) {
+  assert(targetFill >= 2 && targetFill < kCapacity / 2);
+}
+
+std::size_t SoundQueue::Size() const {
+  return static_cast<std::size_t>(written_.load(std::memory_order_acquire) -
+                                  read_.load(std::memory_order_acquire));
+}
+
+std::size_t SoundQueue::Push(std::span<const std::int16_t> samples) {
+  const std::uint64_t written = written_.load(std::memory_order_relaxed);
+  const std::uint64_t read = read_.load(std::memory_order_acquire);
+  assert(written - read <= kCapacity);
+  const std::size_t count =
+      std::min<std::size_t>(samples.size(), kCapacity - static_cast<std::size_t>(written - read));
+  for (std::size_t i = 0; i < count; ++i) ring_[(written + i) % kCapacity] = samples[i];
+  written_.store(written + count, std::memory_order_release);
+  return count;
+}
+
+void SoundQueue::SteerRate(std::size_t fill) {
+  averageFill_ += (static_cast<double>(fill) - averageFill_) * kAverageWeight;
+  const double error = (averageFill_ - static_cast<double>(targetFill_)) / kFullSteerSamples;
+  rate_.store(1.0 + kMaxRateChange * std::clamp(error, -1.0, 1.0), std::memory_order_relaxed);
+}
+
+void SoundQueue::Fill(std::span<std::int16_t> out, bool shouldPlay) {
+  std::uint64_t read = read_.load(std::memory_order_relaxed);
+  const std::uint64_t written = written_.load(std::memory_order_acquire);
+  std::size_t fill = static_cast<std::size_t>(written - read);
+  if (!shouldPlay) {
+    read_.store(written, std::memory_order_release);
+    std::fill(out.begin(), out.end(), std::int16_t{0});
+    playing_ = false;
+    lastOut_ = 0.0f;
+    return;
+  }
+  if (!playing_) {
+    if (fill < targetFill_) {
+      std::fill(out.begin(), out.end(), std::int16_t{0});
+      return;
+    }
+    playing_ = true;
+    phase_ = 0.0;
+    averageFill_ = static_cast<double>(fill);
+  }
+  SteerRate(fill);
+  const double rate = rate_.load(std::memory_order_relaxed);
+  std::size_t done = 0;
+  // Each output lies between two queued samples, so two must be there.
+  for (; done < out.size() && written - read >= 2; ++done) {
+    const float a = At(read);
+    const float b = At(read + 1);
+    lastOut_ = a + (b - a) * static_cast<float>(phase_);
+    out[done] = static_cast<std::int16_t>(lastOut_);
+    phase_ += rate;
+    const double whole = static_cast<double>(static_cast<int>(phase_));
+    read += static_cast<std::uint64_t>(whole);
+    phase_ -= whole;
+  }
+  read = std::min(read, written);
+  read_.store(read, std::memory_order_release);
+  if (done == out.size()) return;
+  // Run dry: fade out from the last sample and wait for the queue to fill again.
+  underruns_.fetch_add(1, std::memory_order_relaxed);
+  playing_ = false;
+  for (; done < out.size(); ++done) {
+    lastOut_ = lastOut_ > 0.0f ? std::max(0.0f, lastOut_ - 32768.0f * kFadeStep)
+                               : std::min(0.0f, lastOut_ + 32768.0f * kFadeStep);
+    out[done] = static_cast<std::int16_t>(lastOut_);
+  }
+}
+
+}  // namespace platform
