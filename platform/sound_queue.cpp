@@ -15,6 +15,9 @@ constexpr double kAverageWeight = 0.02;
 // A fill off its target by this many samples moves the rate by kMaxRateChange: a 20 ms
 // surplus is played away about 1 % faster.
 constexpr double kFullSteerSamples = 960.0;
+// The integral's share per callback: it takes about four seconds to move as far as the
+// proportional part does at once.
+constexpr double kIntegralWeight = 1.0 / 400.0;
 // Samples over which the last value fades to 0 when the queue runs dry.
 constexpr float kFadeStep = 1.0f / 64.0f;
 
@@ -41,9 +44,17 @@ std::size_t SoundQueue::Push(std::span<const std::int16_t> samples) {
 }
 
 void SoundQueue::SteerRate(std::size_t fill) {
-  averageFill_ += (static_cast<double>(fill) - averageFill_) * kAverageWeight;
+  // The producer adds a frame (two card buffers) at once: the mean of the last two
+  // readings removes that sawtooth, which would otherwise beat against the card's buffers.
+  const double frameMean = 0.5 * static_cast<double>(fill + previousFill_);
+  previousFill_ = fill;
+  averageFill_ += (frameMean - averageFill_) * kAverageWeight;
   const double error = (averageFill_ - static_cast<double>(targetFill_)) / kFullSteerSamples;
-  rate_.store(1.0 + kMaxRateChange * std::clamp(error, -1.0, 1.0), std::memory_order_relaxed);
+  // Proportional and integral: the integral settles on the speed difference itself, so
+  // that the fill returns to its target instead of resting off it by that difference.
+  rateOffset_ = std::clamp(rateOffset_ + kIntegralWeight * error, -1.0, 1.0);
+  const double steer = std::clamp(error + rateOffset_, -1.0, 1.0);
+  rate_.store(1.0 + kMaxRateChange * steer, std::memory_order_relaxed);
 }
 
 void SoundQueue::Fill(std::span<std::int16_t> out, bool shouldPlay) {
@@ -59,12 +70,13 @@ void SoundQueue::Fill(std::span<std::int16_t> out, bool shouldPlay) {
   }
   if (!playing_) {
     if (fill < targetFill_) {
-      std::fill(out.begin(), out.end(), std::int16_t{0});
+      FadeOut(out);
       return;
     }
     playing_ = true;
     phase_ = 0.0;
     averageFill_ = static_cast<double>(fill);
+    previousFill_ = fill;
   }
   SteerRate(fill);
   const double rate = rate_.load(std::memory_order_relaxed);
@@ -86,10 +98,14 @@ void SoundQueue::Fill(std::span<std::int16_t> out, bool shouldPlay) {
   // Run dry: fade out from the last sample and wait for the queue to fill again.
   underruns_.fetch_add(1, std::memory_order_relaxed);
   playing_ = false;
-  for (; done < out.size(); ++done) {
+  FadeOut(out.subspan(done));
+}
+
+void SoundQueue::FadeOut(std::span<std::int16_t> out) {
+  for (std::int16_t& sample : out) {
     lastOut_ = lastOut_ > 0.0f ? std::max(0.0f, lastOut_ - 32768.0f * kFadeStep)
                                : std::min(0.0f, lastOut_ + 32768.0f * kFadeStep);
-    out[done] = static_cast<std::int16_t>(lastOut_);
+    sample = static_cast<std::int16_t>(lastOut_);
   }
 }
 

@@ -41,6 +41,8 @@ class SoundQueue {
  private:
   std::int16_t At(std::uint64_t index) const { return ring_[index % kCapacity]; }
   void SteerRate(std::size_t fill);
+  // From the last output towards 0, a step per sample: silence without a click.
+  void FadeOut(std::span<std::int16_t> out);
 
   std::array<std::int16_t, kCapacity> ring_{};
   std::atomic<std::uint64_t> written_{0};  // the producer's
@@ -53,7 +55,9 @@ class SoundQueue {
   bool playing_ = false;
   double phase_ = 0.0;  // position between the samples at read_ and read_ + 1, 0 <= phase_ < 1
   double averageFill_ = 0.0;
-  float lastOut_ = 0.0f;  // faded to 0 after an underrun, so that the gap does not click
+  std::size_t previousFill_ = 0;
+  double rateOffset_ = 0.0;  // the integral part of the rate's steering, in kMaxRateChange
+  float lastOut_ = 0.0f;     // faded to 0 after an underrun, so that the gap does not click
 };
 
 }  // namespace platform
