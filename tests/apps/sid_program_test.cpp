@@ -19,6 +19,7 @@
 #include "core/machine.h"
 #include "tests/core/sid_sound_measure.h"
 #include "tests/support/test_machine.h"
+#include "tests/support/test_wav.h"
 
 using namespace core;
 using namespace apps;
@@ -33,28 +34,6 @@ constexpr int kSamplesPerFrame = 960;  // 48,000 samples a second at 50 frames
 
 const char* ModelName(MachineModel model) {
   return model == MachineModel::kAccurate ? "accurate" : "classic";
-}
-
-// The 16-bit samples of a mono WAV file's data chunk; empty if there is none.
-std::vector<std::int16_t> WavSamples(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
-                                std::istreambuf_iterator<char>());
-  const auto u32 = [&bytes](std::size_t at) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(bytes[at + i]);
-    return value;
-  };
-  for (std::size_t at = 12; at + 8 <= bytes.size();) {
-    const std::uint32_t size = u32(at + 4);
-    if (std::memcmp(&bytes[at], "data", 4) == 0 && at + 8 + size <= bytes.size()) {
-      std::vector<std::int16_t> samples(size / 2);
-      std::memcpy(samples.data(), &bytes[at + 8], samples.size() * 2);
-      return samples;
-    }
-    at += 8 + size + (size & 1);
-  }
-  return {};
 }
 
 // The root-mean-square level of each 20 ms window, in dB.
@@ -83,7 +62,7 @@ class SidProgramTest : public ::testing::Test {
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(RunHeadless(options, out, err), 0) << err.str();
-    return WavSamples(options.audio);
+    return ReadWavSamples(options.audio);
   }
   // A machine-code program at $C000, loaded at the input frame and started with SYS.
   HeadlessOptions MachineCode(MachineModel model, const std::vector<std::uint8_t>& code) {
