@@ -95,9 +95,12 @@ void SoundQueue::Fill(std::span<std::int16_t> out, bool shouldPlay) {
   read = std::min(read, written);
   read_.store(read, std::memory_order_release);
   if (done == out.size()) return;
-  // Run dry: fade out from the last sample and wait for the queue to fill again.
+  // Run dry: fade out from the last sample and wait for the queue to fill again. Reading
+  // faster than the producer's speed can only have made it worse: the integral, which a
+  // refilled queue's surplus may have driven up, starts again from no faster than 1.
   underruns_.fetch_add(1, std::memory_order_relaxed);
   playing_ = false;
+  rateOffset_ = std::min(rateOffset_, 0.0);
   FadeOut(out.subspan(done));
 }
 
