@@ -18,6 +18,8 @@ void Callback(void* userdata, Uint8* stream, int bytes) {
 
 std::string OpenAudioOutput(AudioFill fill, int bufferSamples) {
   if (Device != 0) return {};
+  // SIGINT and SIGTERM keep ending the process, instead of becoming SDL events nobody reads.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SDL_GetError();
   SDL_AudioSpec wanted{};
   wanted.freq = 48000;

@@ -25,6 +25,8 @@ void OpenFirstController(std::string& changes) {
 std::string OpenGamepads() {
   // No SDL window ever has the focus: the controller must be read all the same.
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  // SIGINT and SIGTERM keep ending the process, instead of becoming SDL events nobody reads.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) != 0) return SDL_GetError();
   return {};
 }

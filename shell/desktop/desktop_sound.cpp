@@ -96,12 +96,17 @@ void TakeFrameSound() {
   const bool wanted = OutputOpen.load(std::memory_order_relaxed) && SoundShouldPlay();
   if (core::C64.sid.AudioEnabled() != wanted) core::C64.sid.SetAudioEnabled(wanted);
   PaceBySoundCard(wanted);
-  if (!wanted) return;
+  if (!wanted) {
+    LastFrame = {};  // a pause in the sound is no gap between frames
+    return;
+  }
   const auto now = std::chrono::steady_clock::now();
-  const std::int64_t gap =
-      std::chrono::duration_cast<std::chrono::microseconds>(now - LastFrame).count();
+  if (LastFrame != std::chrono::steady_clock::time_point{}) {
+    const std::int64_t gap =
+        std::chrono::duration_cast<std::chrono::microseconds>(now - LastFrame).count();
+    if (gap > LongestFrameGap.load(std::memory_order_relaxed)) LongestFrameGap.store(gap);
+  }
   LastFrame = now;
-  if (gap > LongestFrameGap.load(std::memory_order_relaxed)) LongestFrameGap.store(gap);
   std::int16_t chunk[1024];
   while (const std::size_t taken = core::C64.sid.TakeSamples(chunk)) {
     Queue.Push(std::span<const std::int16_t>(chunk, taken));
