@@ -63,9 +63,8 @@ void SoundQueue::Fill(std::span<std::int16_t> out, bool shouldPlay) {
   std::size_t fill = static_cast<std::size_t>(written - read);
   if (!shouldPlay) {
     read_.store(written, std::memory_order_release);
-    std::fill(out.begin(), out.end(), std::int16_t{0});
+    FadeOut(out);
     playing_ = false;
-    lastOut_ = 0.0f;
     return;
   }
   if (!playing_) {

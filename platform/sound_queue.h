@@ -27,7 +27,7 @@ class SoundQueue {
   std::size_t Push(std::span<const std::int16_t> samples);
 
   // Consumer: fills `out`. With `shouldPlay` false (sound off, the machine stopped or
-  // running without its speed limit) it plays silence and drops what is queued. After
+  // running without its speed limit) it fades to silence and drops what is queued. After
   // silence or an underrun it waits, silent, until the queue holds targetFill again.
   void Fill(std::span<std::int16_t> out, bool shouldPlay);
 

@@ -83,10 +83,15 @@ TEST(SoundQueue, PlaysTheSamplesInOrderAtTheSameRate) {
 
 TEST(SoundQueue, StoppedOutputIsSilentDropsTheQueueAndIsNoUnderrun) {
   Simulation simulation;
-  simulation.Run(1.0, 1.0);
+  std::vector<std::int16_t> played;
+  simulation.Run(0.5, 1.0, &played);  // the counter stays below 32,767
   std::vector<std::int16_t> out(kCardBuffer, 7);
   simulation.queue.Fill(out, false);
-  for (const std::int16_t s : out) ASSERT_EQ(s, 0);
+  // Faded out from where it was (no click: no step as large as a twentieth of full
+  // scale), then silent.
+  EXPECT_LE(std::abs(out.front() - played.back()), 1638);
+  for (std::size_t i = 1; i < out.size(); ++i) ASSERT_LE(std::abs(out[i] - out[i - 1]), 1638);
+  EXPECT_EQ(out.back(), 0);
   EXPECT_EQ(simulation.queue.Size(), 0u);
   // Nothing arrives while stopped; then the producer starts again: silence until the
   // target is queued, and still no underrun.
