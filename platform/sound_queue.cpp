@@ -24,7 +24,12 @@ constexpr float kFadeStep = 1.0f / 64.0f;
 }  // namespace
 
 SoundQueue::SoundQueue(std::size_t targetFill) : targetFill_(targetFill) {
-  assert(targetFill >= 2 && targetFill < kCapacity / 2);
+  SetTargetFill(targetFill);
+}
+
+void SoundQueue::SetTargetFill(std::size_t targetFill) {
+  assert(targetFill >= 2 && targetFill <= kCapacity * 7 / 8);
+  targetFill_.store(targetFill, std::memory_order_relaxed);
 }
 
 std::size_t SoundQueue::Size() const {
@@ -49,7 +54,8 @@ void SoundQueue::SteerRate(std::size_t fill) {
   const double frameMean = 0.5 * static_cast<double>(fill + previousFill_);
   previousFill_ = fill;
   averageFill_ += (frameMean - averageFill_) * kAverageWeight;
-  const double error = (averageFill_ - static_cast<double>(targetFill_)) / kFullSteerSamples;
+  sharedAverage_.store(averageFill_, std::memory_order_relaxed);
+  const double error = (averageFill_ - static_cast<double>(TargetFill())) / kFullSteerSamples;
   // Proportional and integral: the integral settles on the speed difference itself, so
   // that the fill returns to its target instead of resting off it by that difference.
   rateOffset_ = std::clamp(rateOffset_ + kIntegralWeight * error, -1.0, 1.0);
@@ -68,7 +74,9 @@ void SoundQueue::Fill(std::span<std::int16_t> out, bool shouldPlay) {
     return;
   }
   if (!playing_) {
-    if (fill < targetFill_) {
+    // Half the target, not all of it: a producer that waits while the queue is above
+    // its target less half a frame might otherwise never fill it that far.
+    if (fill < TargetFill() / 2) {
       FadeOut(out);
       return;
     }

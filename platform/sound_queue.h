@@ -28,8 +28,12 @@ class SoundQueue {
 
   // Consumer: fills `out`. With `shouldPlay` false (sound off, the machine stopped or
   // running without its speed limit) it fades to silence and drops what is queued. After
-  // silence or an underrun it waits, silent, until the queue holds targetFill again.
+  // silence or an underrun it waits, silent, until the queue holds half its target.
   void Fill(std::span<std::int16_t> out, bool shouldPlay);
+
+  // Either side may move the target (the producer, when it knows it will pause longer).
+  void SetTargetFill(std::size_t targetFill);
+  std::size_t TargetFill() const { return targetFill_.load(std::memory_order_relaxed); }
 
   // Times the consumer found the queue empty while it was playing.
   std::uint64_t Underruns() const { return underruns_.load(std::memory_order_relaxed); }
@@ -37,6 +41,8 @@ class SoundQueue {
   std::size_t Size() const;
   // The consumer's present reading rate: queued samples per output sample.
   double Rate() const { return rate_.load(std::memory_order_relaxed); }
+  // The fill as the consumer's steering sees it, averaged over about half a second.
+  double AverageFill() const { return sharedAverage_.load(std::memory_order_relaxed); }
 
  private:
   std::int16_t At(std::uint64_t index) const { return ring_[index % kCapacity]; }
@@ -49,9 +55,10 @@ class SoundQueue {
   std::atomic<std::uint64_t> read_{0};     // the consumer's
   std::atomic<std::uint64_t> underruns_{0};
   std::atomic<double> rate_{1.0};
+  std::atomic<double> sharedAverage_{0.0};
 
   // The consumer's own.
-  const std::size_t targetFill_;
+  std::atomic<std::size_t> targetFill_;
   bool playing_ = false;
   double phase_ = 0.0;  // position between the samples at read_ and read_ + 1, 0 <= phase_ < 1
   double averageFill_ = 0.0;

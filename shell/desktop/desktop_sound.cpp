@@ -2,6 +2,7 @@
 // card's callback on the consuming side, the queue between them.
 #include "shell/desktop/desktop_sound.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cinttypes>
@@ -33,9 +34,14 @@ bool SoundShouldPlay() {
          core::C64.run.stepBudget.load(std::memory_order_relaxed) < 0;
 }
 
-// The frame hook returns once the queue is down to this: a frame's samples later it is
-// back above the target by as much, so that it averages the target.
-constexpr std::size_t kPacedFill = kSoundQueueTarget - 480;
+constexpr std::size_t kHalfFrame = 480;
+// The emulator thread pauses between passes (the picture is drawn, on a slow host for
+// longer than the queue's 30 ms): the queue's target grows to the longest recent pause
+// between two frames plus a frame (the queue is paced to half a frame below its target,
+// and the card takes half a frame at once), forgetting it by 0.5 % a frame (a half-life of
+// three seconds), up to 130 ms in all, so that the pause is covered.
+constexpr double kMaxTarget = kSoundQueueTarget + 4800.0;
+double PauseTarget = 0.0;
 // The longest a frame waits, should the card stop taking samples.
 constexpr auto kMaxFrameWait = std::chrono::milliseconds(100);
 float PacedAwayDelay = 0.0f;
@@ -70,9 +76,18 @@ void PaceBySoundCard(bool pace) {
   }
 }
 
+// The fill the frame hook waits for. The card's side sees the queue only at its callbacks,
+// between which frames arrive whole, so the level that gives its average the target
+// depends on how the two interleave: the level follows the difference, 5 % a frame.
+double PacedLevel = kSoundQueueTarget - kHalfFrame;
+
 void WaitForQueueRoom() {
+  const double target = static_cast<double>(Queue.TargetFill());
+  PacedLevel = std::clamp(PacedLevel + 0.05 * (target - Queue.AverageFill()),
+                          static_cast<double>(kHalfFrame), target);
+  const auto pacedFill = static_cast<std::size_t>(PacedLevel);
   for (auto waited = std::chrono::steady_clock::duration::zero(); waited < kMaxFrameWait;) {
-    if (Queue.Size() <= kPacedFill || core::PassLockIsWanted()) return;
+    if (Queue.Size() <= pacedFill || core::PassLockIsWanted()) return;
     const auto start = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     waited += std::chrono::steady_clock::now() - start;
@@ -105,6 +120,9 @@ void TakeFrameSound() {
     const std::int64_t gap =
         std::chrono::duration_cast<std::chrono::microseconds>(now - LastFrame).count();
     if (gap > LongestFrameGap.load(std::memory_order_relaxed)) LongestFrameGap.store(gap);
+    const double covering = static_cast<double>(gap) * 0.048 + 960.0;  // in samples
+    PauseTarget = std::min(kMaxTarget, std::max(PauseTarget * 0.995, covering));
+    Queue.SetTargetFill(std::max<std::size_t>(kSoundQueueTarget, PauseTarget));
   }
   LastFrame = now;
   std::int16_t chunk[1024];
@@ -129,9 +147,10 @@ std::uint64_t SoundUnderruns() {
 void FormatSoundStatus(char* line, int size) {
   std::snprintf(line, static_cast<std::size_t>(size),
                 "sound: open=%d on=%d underruns=%" PRIu64
-                " queued=%zu rate=%.4f longest-frame-gap=%.1fms frames=%" PRIu64,
+                " queued=%zu target=%zu rate=%.4f longest-frame-gap=%.1fms frames=%" PRIu64,
                 OutputOpen.load() ? 1 : 0, SoundOn.load() ? 1 : 0, Queue.Underruns(), Queue.Size(),
-                Queue.Rate(), static_cast<double>(LongestFrameGap.exchange(0)) / 1000.0,
+                Queue.TargetFill(), Queue.Rate(),
+                static_cast<double>(LongestFrameGap.exchange(0)) / 1000.0,
                 core::C64.run.frameCounter.load());
 }
 

@@ -118,6 +118,36 @@ TEST(SoundQueue, RunningDryIsCountedOnceAndFadesOut) {
   EXPECT_EQ(played.back(), 0);
 }
 
+TEST(SoundQueue, ARaisedTargetCoversAProducerThatPausesAfterEveryPass) {
+  // The producer as the desktop program's emulator thread: eight frames, each pushed once
+  // the queue is down to half a frame below its target, then a pause of 100 ms (a
+  // picture drawn), after which it catches up at once. Time runs in card buffers.
+  for (const std::size_t target : {kTarget, std::size_t{100 * 48 + 960}}) {
+    SCOPED_TRACE(target);
+    platform::SoundQueue queue(target);
+    const std::vector<std::int16_t> frame(kFrame, 100);
+    std::vector<std::int16_t> out(kCardBuffer);
+    int framesInPass = 0;
+    int pauseLeft = 0;  // card buffers
+    for (int buffer = 0; buffer < 6000; ++buffer) {
+      while (pauseLeft == 0 && queue.Size() <= target - kFrame / 2) {
+        queue.Push(frame);
+        if (++framesInPass == 8) {
+          framesInPass = 0;
+          pauseLeft = 10;
+        }
+      }
+      if (pauseLeft > 0) --pauseLeft;
+      queue.Fill(out, true);
+    }
+    if (target == kTarget) {
+      EXPECT_GT(queue.Underruns(), 100u) << "30 ms cannot cover 100 ms";
+    } else {
+      EXPECT_EQ(queue.Underruns(), 0u);
+    }
+  }
+}
+
 TEST(SoundQueue, AFullQueueTakesNoMore) {
   platform::SoundQueue queue(kTarget);
   const std::vector<std::int16_t> many(platform::SoundQueue::kCapacity + 100, 1);
