@@ -72,13 +72,4 @@ TEST(MousePort, AProgramReadingThePaddleRegistersSeesThePointerMove) {
   }
 }
 
-TEST(MousePort, ProcessStartHasTheMouseUnpluggedAndItsCountsAtZero) {
-  // The mouse is the host's setting like the joystick's port: the state of process start
-  // has it unplugged, its counters at zero and the paddle registers reading $FF.
-  ZeroWholeMachine();
-  EXPECT_FALSE(MouseInPort1());
-  EXPECT_EQ(C64.input.mouseX.load(), 0);
-  EXPECT_EQ(C64.sid.Read(0x19), 0xFF);
-}
-
 }  // namespace
