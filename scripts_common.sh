@@ -4,7 +4,7 @@ C64EMU_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev zlib1g-dev libsndfile1-dev libcli11-dev cc65 cc1541 cbmconvert clang libclang-rt-14-dev
-  qt6-base-dev freeglut3-dev libglu1-mesa-dev libxtst-dev
+  qt6-base-dev freeglut3-dev libglu1-mesa-dev libxtst-dev libsdl2-dev sox python3-numpy
   xvfb xauth xdotool x11-utils x11-xkb-utils xkb-data imagemagick
 )
 

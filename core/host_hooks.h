@@ -69,6 +69,9 @@ struct HostHooks {
   void (*resetSerialDevices)() = nullptr;
   // Every interrupt entry, before the KERNAL's keyboard scan (held keys, queued events).
   void (*interruptEntered)() = nullptr;
+  // The start of every frame (the desktop program moves the sound made so far to the
+  // sound card's queue). Runs on the thread running the pass; may not block.
+  void (*frameBegun)() = nullptr;
   // Power-on and reset: every key and direction up, queued key events dropped.
   void (*releaseAllKeys)() = nullptr;
   // A halting opcode, after its log line and box, just before the process ends: returns

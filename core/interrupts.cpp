@@ -40,7 +40,8 @@ void CountFramesPerSecond() {
     SetDebugWindowField(DebugField::kFramesPerSecond, std::to_string(C64.throttle.fpsCounter));
   }
   C64.throttle.fpsCounter = 0;
-  if (C64.throttle.speedLimitOn.load(std::memory_order_relaxed))
+  if (C64.throttle.speedLimitOn.load(std::memory_order_relaxed) &&
+      !C64.throttle.pacedByHost.load(std::memory_order_relaxed))
     AdaptThrottle(C64.throttle.framesPerSecond);
 }
 

@@ -108,6 +108,11 @@ struct InputLines {
   // RESTORE is not on the matrix: a press sends one pulse to the NMI input (the accurate
   // machine takes it at its next instruction boundary; the classic one has no NMI).
   std::atomic<std::uint8_t> restorePressed{0};
+  // A 1351 mouse in port 1 (a host setting, like the joystick's port) and its motion
+  // counters, added to by the display thread: x to the right, y upwards.
+  std::atomic<std::uint8_t> mouseInPort1{0};
+  std::atomic<std::int32_t> mouseX{0};
+  std::atomic<std::int32_t> mouseY{0};
 };
 
 // ---- Run state -----------------------------------------------------------------------
@@ -134,6 +139,9 @@ struct Throttle {
   std::atomic<float> delay{0.0f};
   std::atomic<float> savedDelay{0.0f};
   std::atomic<std::uint8_t> speedLimitOn{0};
+  // Set while the host paces the machine itself (the desktop program by its sound card's
+  // clock): the frame count then leaves the busy-wait's delay alone.
+  std::atomic<std::uint8_t> pacedByHost{0};
   std::int32_t fpsCounter;
   std::int32_t fpsDeadline;
   std::int32_t fpsLastSample;

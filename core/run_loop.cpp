@@ -22,6 +22,7 @@
 #include "core/kernal_traps.h"
 #include "core/machine.h"
 #include "core/memory_map.h"
+#include "core/mouse_port.h"
 #include "core/opcode_table.h"
 #include "platform/host_services.h"
 
@@ -99,6 +100,8 @@ void FrameBegun() {
   C64.run.frameCounter.fetch_add(1, std::memory_order_relaxed);
   // The classic machine counts its frames at the frame's interrupt entry.
   if constexpr (kAccurate) CountFramesPerSecond();
+  UpdateMousePots();
+  if (const auto begun = InstalledHostHooks().frameBegun) begun();
   if (kAccurate || C64.run.framesLeft == 0) {
     if (const auto render = InstalledHostHooks().renderPicture) render();
     C64.run.framesLeft = kAccurate ? AccurateFramesPerPass : FramesPerPass;

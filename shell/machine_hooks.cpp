@@ -33,7 +33,7 @@ void DrawRasterLine(std::uint16_t line) {
 
 }  // namespace
 
-void InstallMachineHooks(void (*openDisplay)()) {
+void InstallMachineHooks(void (*openDisplay)(), void (*frameBegun)()) {
   core::HostHooks hooks;
   hooks.renderPicture = &RenderPicture;
   hooks.drawRasterLine = &DrawRasterLine;
@@ -44,6 +44,7 @@ void InstallMachineHooks(void (*openDisplay)()) {
   hooks.resetSerialDevices = &media::ResetDiskDrive;
   hooks.interruptEntered = &input::NoteInterruptEntry;
   hooks.releaseAllKeys = &input::ReleaseAllKeys;
+  hooks.frameBegun = frameBegun;
   core::InstallHostHooks(hooks);
 }
 

@@ -6,8 +6,9 @@
 
 namespace shell {
 
-// Installs the hooks; `openDisplay` is the first start's display (none without a window).
-void InstallMachineHooks(void (*openDisplay)() = nullptr);
+// Installs the hooks; `openDisplay` is the first start's display (none without a window),
+// `frameBegun` what the host does at each frame's start (the desktop's sound).
+void InstallMachineHooks(void (*openDisplay)() = nullptr, void (*frameBegun)() = nullptr);
 
 // Every record of the machine (core, video, input, the debug log, the mounted disk) back
 // to the all-zero state of process start, the keyboard settings at theirs (cursor keys as

@@ -14,6 +14,9 @@ namespace {
 constexpr std::string_view kJoystickPort = "--joystick-port";
 constexpr std::string_view kCursorKeys = "--cursor-keys";
 constexpr std::string_view kModel = "--model";
+constexpr std::string_view kSoundStatus = "--sound-status";
+
+bool SoundStatus = false;
 
 // The value of option `name` at argv[*index] ("--name=value", or "--name" followed by the
 // value, which *index then moves past); false when argv[*index] is another argument.
@@ -59,6 +62,8 @@ bool TakeDesktopOptions(int& argc, char** argv, std::string& error) {
         return false;
       }
       model = *value == "classic" ? core::MachineModel::kClassic : core::MachineModel::kAccurate;
+    } else if (argv[i] == kSoundStatus) {
+      SoundStatus = true;
     } else {
       argv[kept++] = argv[i];
     }
@@ -69,6 +74,10 @@ bool TakeDesktopOptions(int& argc, char** argv, std::string& error) {
   input::SetCursorKeysAsJoystick(cursorKeysAsJoystick);
   core::C64.model = model;
   return true;
+}
+
+bool SoundStatusRequested() {
+  return SoundStatus;
 }
 
 }  // namespace shell

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "core/machine.h"
+#include "core/mouse_port.h"
 #include "core/power_on.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
@@ -21,6 +22,9 @@
 #include "platform/host_services.h"
 #include "platform/qt/x11_session.h"
 #include "shell/debug/debug_dialog.h"
+#include "shell/desktop/desktop_options.h"
+#include "shell/desktop/desktop_sound.h"
+#include "shell/desktop/device_thread.h"
 #include "shell/desktop/dropped_file.h"
 #include "shell/desktop/emulator_thread.h"
 #include "shell/desktop/pasted_text.h"
@@ -121,6 +125,9 @@ CMainDialog::CMainDialog(QWidget* parent)
   accurateMachine_ =
       addSetting("Accurate Machine", kAccurateMachine,
                  core::C64.model == core::MachineModel::kAccurate, &CMainDialog::OnAccurateMachine);
+  sound_ = addSetting("Sound", kSound, SoundIsOn(), &CMainDialog::OnSound);
+  mouseInPort1_ = addSetting("Mouse in Port 1", kMouseInPort1, core::MouseInPort1(),
+                             &CMainDialog::OnMouseInPort1);
 
   // The display window's size as a multiple of the picture's, and the fullscreen key's item.
   addMenu("View", {{"Size 1x", kViewSize1x},
@@ -141,6 +148,7 @@ void CMainDialog::InitDialog() {
   SetDebugStepCountText("1");
   core::SetSpeedLimit(true);
   video::SetDroppedFileHandler(&OpenDroppedFileLater);
+  StartDeviceThread(SoundStatusRequested());
   StartEmulatorThread();
   // The machine boots on EmulatorThread meanwhile; the window is not shown yet.
   StartCommandLineProgram(commandLinePath_);
@@ -165,6 +173,8 @@ void CMainDialog::OnCommand(int command) {
     case kViewSize3x:
     case kViewSize4x: video::RequestWindowScale(command - kViewSize1x + 1); break;
     case kViewFullScreen: video::RequestFullScreenToggle(); break;
+    case kSound: sound_->toggle(); break;
+    case kMouseInPort1: mouseInPort1_->toggle(); break;
     default: break;
   }
   // The command's dialogs and boxes are closed: the keys go to the C64 again.
@@ -268,6 +278,14 @@ void CMainDialog::OnAccurateMachine(bool on) {
 
 void CMainDialog::OnJoystickInPort2(bool on) {
   core::C64.input.joystickPort.store(on ? 2 : 1);
+}
+
+void CMainDialog::OnSound(bool on) {
+  SetSoundOn(on);
+}
+
+void CMainDialog::OnMouseInPort1(bool on) {
+  core::SetMouseInPort1(on);
 }
 
 }  // namespace shell

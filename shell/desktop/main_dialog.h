@@ -33,6 +33,8 @@ class CMainDialog : public QDialog {
     kViewSize3x = 32785,
     kViewSize4x = 32786,
     kViewFullScreen = 32787,
+    kSound = 32788,
+    kMouseInPort1 = 32789,
   };
 
   explicit CMainDialog(QWidget* parent = nullptr);
@@ -69,12 +71,17 @@ class CMainDialog : public QDialog {
   void OnJoystickInPort2(bool on);
   // Switches between the classic and the accurate machine, with a reset.
   void OnAccurateMachine(bool on);
+  // Sound on or muted; the 1351 mouse plugged into port 1 or out.
+  void OnSound(bool on);
+  void OnMouseInPort1(bool on);
   // Shows an open-file (or save-file) dialog; empty when cancelled.
   QString ChooseFile(const QString& defaultSuffix, const char* pipeFilter, bool forSaving = false);
 
   QAction* cursorKeysAsJoystick_ = nullptr;
   QAction* joystickInPort2_ = nullptr;
   QAction* accurateMachine_ = nullptr;
+  QAction* sound_ = nullptr;
+  QAction* mouseInPort1_ = nullptr;
   QIcon icon_;
   std::string commandLinePath_;
 };

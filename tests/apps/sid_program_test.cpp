@@ -19,6 +19,7 @@
 #include "core/machine.h"
 #include "tests/core/sid_sound_measure.h"
 #include "tests/support/test_machine.h"
+#include "tests/support/test_wav.h"
 
 using namespace core;
 using namespace apps;
@@ -33,28 +34,6 @@ constexpr int kSamplesPerFrame = 960;  // 48,000 samples a second at 50 frames
 
 const char* ModelName(MachineModel model) {
   return model == MachineModel::kAccurate ? "accurate" : "classic";
-}
-
-// The 16-bit samples of a mono WAV file's data chunk; empty if there is none.
-std::vector<std::int16_t> WavSamples(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
-                                std::istreambuf_iterator<char>());
-  const auto u32 = [&bytes](std::size_t at) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(bytes[at + i]);
-    return value;
-  };
-  for (std::size_t at = 12; at + 8 <= bytes.size();) {
-    const std::uint32_t size = u32(at + 4);
-    if (std::memcmp(&bytes[at], "data", 4) == 0 && at + 8 + size <= bytes.size()) {
-      std::vector<std::int16_t> samples(size / 2);
-      std::memcpy(samples.data(), &bytes[at + 8], samples.size() * 2);
-      return samples;
-    }
-    at += 8 + size + (size & 1);
-  }
-  return {};
 }
 
 // The root-mean-square level of each 20 ms window, in dB.
@@ -83,7 +62,7 @@ class SidProgramTest : public ::testing::Test {
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(RunHeadless(options, out, err), 0) << err.str();
-    return WavSamples(options.audio);
+    return ReadWavSamples(options.audio);
   }
   // A machine-code program at $C000, loaded at the input frame and started with SYS.
   HeadlessOptions MachineCode(MachineModel model, const std::vector<std::uint8_t>& code) {
@@ -284,6 +263,150 @@ TEST_F(SidProgramTest, ASnapshotTakenDuringAToneContinuesWithTheSameSamples) {
       ASSERT_EQ(before.size() + after.size(), expected.size());
       EXPECT_TRUE(std::equal(before.begin(), before.end(), expected.begin()));
       EXPECT_TRUE(std::equal(after.begin(), after.end(), expected.begin() + before.size()));
+    }
+  }
+}
+
+// The amplitude (largest minus smallest sample) of each run of 16 samples: one period of
+// a 3 kHz tone, so that the curve follows the envelope and not the waveform.
+constexpr int kEnvelopeWindow = 16;
+std::vector<int> EnvelopeCurve(const std::vector<std::int16_t>& samples) {
+  std::vector<int> curve;
+  for (std::size_t at = 0; at + kEnvelopeWindow <= samples.size(); at += kEnvelopeWindow) {
+    const auto [low, high] = std::minmax_element(samples.begin() + static_cast<long>(at),
+                                                 samples.begin() + static_cast<long>(at) + 16);
+    curve.push_back(*high - *low);
+  }
+  return curve;
+}
+
+TEST_F(SidProgramTest, EnvelopePhasesLastAsTheRateTableSays) {
+  // The data sheet's times at its 1 MHz clock; the PAL machine's 985,248 Hz stretches
+  // them by 1.5 %. Attack rises linearly from silence to the peak; decay (to sustain 0)
+  // and release fall from the peak to silence, each three times its attack's time.
+  constexpr double kAttackMs[16] = {2,   8,   16,  24,  38,   56,   68,   80,
+                                    100, 250, 500, 800, 1000, 3000, 5000, 8000};
+  constexpr double kClockStretch = 1e6 / kClockHz;
+  struct Case {
+    MachineModel model;
+    char phase;  // 'a'ttack, 'd'ecay or 'r'elease
+    int rate;
+  };
+  // Rate 0 is left out: the chip takes 9 cycles a step there, 2.3 ms instead of 2.
+  const Case cases[] = {
+      {MachineModel::kClassic, 'a', 1},   {MachineModel::kClassic, 'a', 5},
+      {MachineModel::kClassic, 'a', 11},  {MachineModel::kClassic, 'a', 15},
+      {MachineModel::kClassic, 'd', 1},   {MachineModel::kClassic, 'd', 9},
+      {MachineModel::kClassic, 'd', 15},  {MachineModel::kClassic, 'r', 1},
+      {MachineModel::kClassic, 'r', 6},   {MachineModel::kClassic, 'r', 15},
+      {MachineModel::kAccurate, 'a', 4},  {MachineModel::kAccurate, 'd', 5},
+      {MachineModel::kAccurate, 'r', 10},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(std::string(ModelName(test.model)) + " " + test.phase + " rate " +
+                 std::to_string(test.rate));
+    const double expectedMs = kAttackMs[test.rate] * (test.phase == 'a' ? 1 : 3) * kClockStretch;
+    const int attackDecay = test.phase == 'a' ? test.rate << 4 : test.phase == 'd' ? test.rate : 0;
+    const int sustainRelease =
+        test.phase == 'd' ? 0x00 : 0xF0 | (test.phase == 'r' ? test.rate : 0);
+    // Voice 1: a 3 kHz triangle ($C78E), volume 15; the release's gate goes off after a
+    // short BASIC loop.
+    HeadlessOptions options;
+    options.model = test.model;
+    options.typeText = "poke54296,15:poke54272,142:poke54273,199:poke54277," +
+                       std::to_string(attackDecay) + ":poke54278," +
+                       std::to_string(sustainRelease) + "\npoke54276,17" +
+                       (test.phase == 'r' ? ":fori=1to200:next:poke54276,16" : "") + "\n";
+    options.frames = static_cast<int>(expectedMs * 1.2 / 20.0) + 30;
+    const std::vector<int> curve = EnvelopeCurve(RunWithSound(options, "envelope.wav"));
+    const int peak = *std::max_element(curve.begin(), curve.end());
+    ASSERT_GT(peak, 4000);
+    const auto windowsAt = [&curve](std::size_t from, auto reached) {
+      std::size_t i = from;
+      while (i < curve.size() && !reached(curve[i])) ++i;
+      return i;
+    };
+    double measuredWindows = 0.0;
+    if (test.phase == 'a') {
+      // Linear: from a tenth to nine tenths of the peak is 0.8 of the whole rise.
+      // Counted back from nine tenths, so that the click of the volume write before the
+      // gate is not taken for the start.
+      const std::size_t nineTenths = windowsAt(0, [&](int a) { return a >= peak * 9 / 10; });
+      std::size_t tenth = nineTenths;
+      while (tenth > 0 && curve[tenth - 1] >= peak / 10) --tenth;
+      measuredWindows = static_cast<double>(nineTenths - tenth) / 0.8;
+    } else {
+      // From the last window at the peak to the first below the envelope's lowest step.
+      const std::size_t full = windowsAt(0, [&](int a) { return a >= peak * 97 / 100; });
+      std::size_t lastFull = full;
+      while (lastFull + 1 < curve.size() && curve[lastFull + 1] >= peak * 97 / 100) ++lastFull;
+      const std::size_t silent = windowsAt(lastFull, [&](int a) { return a < peak / 510; });
+      ASSERT_LT(silent, curve.size()) << "never fell silent";
+      measuredWindows = static_cast<double>(silent - lastFull);
+    }
+    const double measuredMs = measuredWindows * kEnvelopeWindow / kSampleRate * 1000.0;
+    EXPECT_NEAR(measuredMs, expectedMs, expectedMs * 0.1);
+  }
+}
+
+TEST_F(SidProgramTest, FilterRingModulationAndSyncChangeTheSpectrum) {
+  // Voice 1 plays a tone, once plain and once with the feature; voice 3 runs at 300 Hz
+  // ($13F5) as the modulator, off the output ($D418 bit 7). The level at `probeHz` must
+  // fall (filter) or rise (modulation) by at least |changeDb|.
+  struct Case {
+    const char* name;
+    MachineModel model;
+    int toneRegister;  // voice 1's frequency
+    int control;       // voice 1 with the feature (without it: waveform bits only)
+    int routing;       // $D417 with the feature (without it: 0)
+    int mode;          // $D418 with the feature (without it: volume and 3OFF only)
+    double probeHz;
+    double changeDb;
+  };
+  const double voice3Hz = 0x13F5 * kClockHz / 16777216.0;
+  const double toneHz = 0x4285 * kClockHz / 16777216.0;  // 1 kHz
+  const Case cases[] = {
+      // 12 dB an octave: a 3 kHz tone nearly four octaves above the 220 Hz cutoff.
+      {"low-pass, tone far above the cutoff", MachineModel::kClassic, 0xC78E, 0x11, 0x01, 0x9F,
+       0xC78E * kClockHz / 16777216.0, -12},
+      {"low-pass, accurate machine", MachineModel::kAccurate, 0xC78E, 0x11, 0x01, 0x9F,
+       0xC78E * kClockHz / 16777216.0, -12},
+      // The triangle inverted by voice 3's square: components at 1000 +- 300 Hz.
+      {"ring modulation", MachineModel::kClassic, 0x4285, 0x15, 0x00, 0x8F, toneHz + voice3Hz, 20},
+      {"ring modulation, accurate machine", MachineModel::kAccurate, 0x4285, 0x15, 0x00, 0x8F,
+       toneHz - voice3Hz, 20},
+      // The sawtooth restarted at every cycle of voice 3: a 300 Hz fundamental.
+      {"hard sync", MachineModel::kClassic, 0x4285, 0x23, 0x00, 0x8F, voice3Hz, 20},
+      {"hard sync, accurate machine", MachineModel::kAccurate, 0x4285, 0x23, 0x00, 0x8F, voice3Hz,
+       20},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    double magnitude[2] = {};
+    for (int with = 0; with < 2; ++with) {
+      HeadlessOptions options;
+      options.model = test.model;
+      // Cutoff 0, voice 3 at 300 Hz (gate off: only its oscillator counts), voice 1's
+      // envelope held at its peak.
+      options.typeText = "poke54293,0:poke54294,0:poke54286,245:poke54287,19:poke54295," +
+                         std::to_string(with ? test.routing : 0) + ":poke54296," +
+                         std::to_string(with ? test.mode : 0x8F) + "\npoke54272," +
+                         std::to_string(test.toneRegister & 0xFF) + ":poke54273," +
+                         std::to_string(test.toneRegister >> 8) +
+                         ":poke54277,0:poke54278,240:poke54276," +
+                         std::to_string(with ? test.control : (test.control & 0xF1)) + "\n";
+      options.frames = 40;
+      const std::vector<std::int16_t> samples = RunWithSound(options, "spectrum.wav");
+      magnitude[with] =
+          sound_measure::MagnitudeAt(LastSamples(samples, 24000), kSampleRate, test.probeHz);
+    }
+    const double change =
+        sound_measure::Db(std::max(magnitude[1], 1e-9) / std::max(magnitude[0], 1e-9));
+    if (test.changeDb < 0) {
+      ASSERT_GT(magnitude[0], 0.05) << "the plain tone is missing";
+      EXPECT_LE(change, test.changeDb);
+    } else {
+      EXPECT_GE(change, test.changeDb);
     }
   }
 }

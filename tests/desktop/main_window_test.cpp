@@ -15,11 +15,14 @@
 #include <thread>
 
 #include "core/machine.h"
+#include "core/memory_map.h"
+#include "core/mouse_port.h"
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
 #include "media/d64_image.h"
 #include "platform/qt/thread_priority.h"
 #include "shell/desktop/desktop_options.h"
+#include "shell/desktop/desktop_sound.h"
 #include "shell/desktop/main_dialog.h"
 #include "shell/desktop/shell_commands.h"
 #include "tests/support/test_machine.h"
@@ -130,12 +133,38 @@ TEST(MainWindow, HasTheCaptionAndTheFourMenusWithTheirCommandIds) {
                                                                  {"", 0},
                                                                  {"Cursor keys as joystick", 32776},
                                                                  {"Joystick in port 2", 32777},
-                                                                 {"Accurate Machine", 32780}}));
+                                                                 {"Accurate Machine", 32780},
+                                                                 {"Sound", 32788},
+                                                                 {"Mouse in Port 1", 32789}}));
   EXPECT_EQ(EntriesOf(menus[3]->menu()), (std::vector<MenuEntry>{{"Size 1x", 32783},
                                                                  {"Size 2x", 32784},
                                                                  {"Size 3x", 32785},
                                                                  {"Size 4x", 32786},
                                                                  {"Fullscreen\tNum Lock", 32787}}));
+}
+
+TEST(MainWindow, SoundStartsOnAndTheMouseUnpluggedAndBothFollowTheirItems) {
+  ZeroWholeMachine();
+  PowerOnTestMachine();
+  CMainDialog dialog;
+  const QList<QAction*> items = dialog.findChild<QMenuBar*>()->actions()[2]->menu()->actions();
+  QAction* sound = items[6];
+  QAction* mouse = items[7];
+  EXPECT_TRUE(sound->isCheckable() && sound->isChecked());
+  EXPECT_TRUE(mouse->isCheckable() && !mouse->isChecked());
+  dialog.OnCommand(CMainDialog::kSound);
+  EXPECT_FALSE(SoundIsOn());
+  sound->trigger();
+  EXPECT_TRUE(SoundIsOn());
+  // Plugged in, the paddle registers show the mouse's counts (0 so far); out, $FF again.
+  EXPECT_EQ(ReadIo(0xD419), 0xFF);
+  dialog.OnCommand(CMainDialog::kMouseInPort1);
+  EXPECT_TRUE(MouseInPort1());
+  EXPECT_EQ(ReadIo(0xD419), 0x00);
+  mouse->trigger();
+  EXPECT_FALSE(MouseInPort1());
+  EXPECT_EQ(ReadIo(0xD41A), 0xFF);
+  ZeroWholeMachine();
 }
 
 TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItems) {

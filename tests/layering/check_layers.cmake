@@ -1,5 +1,5 @@
 # Fails when a source file includes a header from a layer above its own, or from a peer
-# it may not use, or when a toolkit header (Qt, OpenGL/GLUT, X11) appears outside the
+# it may not use, or when a toolkit header (Qt, OpenGL/GLUT, X11, SDL2) appears outside the
 # code that is allowed to use one. Run as: cmake -DSOURCE_DIR=<repo> -P check_layers.cmake
 #
 # The layers, lowest first:   platform  <  core  <  video, input, media  <  shell  <  apps
@@ -15,7 +15,7 @@ set(rank_media 2)
 set(rank_shell 3)
 set(rank_apps 4)
 set(peer_arrows "video>input" "media>input")
-set(toolkit_folders "platform/qt/" "video/display/" "shell/debug/" "shell/desktop/")
+set(toolkit_folders "platform/qt/" "platform/sdl/" "video/display/" "shell/debug/" "shell/desktop/")
 
 set(faults "")
 foreach(folder platform core video input media shell apps)
@@ -33,7 +33,7 @@ foreach(folder platform core video input media shell apps)
             list(APPEND faults "${source}: across to ${target}/ (${line})")
           endif()
         endif()
-      elseif(line MATCHES "^#include <(Q[A-Za-z]|GL/|X11/)")
+      elseif(line MATCHES "^#include <(Q[A-Za-z]|GL/|X11/|SDL2/|SDL)")
         set(allowed FALSE)
         foreach(prefix ${toolkit_folders})
           string(FIND "${source}" "${prefix}" at)

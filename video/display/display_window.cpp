@@ -7,6 +7,7 @@
 #include <GL/glu.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 
 #include "core/debug_log.h"
 #include "core/machine.h"
+#include "core/mouse_port.h"
 #include "core/run_control.h"
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
@@ -46,6 +48,25 @@ void GlutSpecialKeyDown(int key, int, int) {
 }
 void GlutSpecialKeyUp(int key, int, int) {
   input::OnSpecialKeyUp(key, OriginOfKeyEvent(false, -1, key).source);
+}
+
+// The pointer over the window as a 1351 mouse: one count per emulated pixel, whatever
+// the window's size. Positions are remembered in counts, and their differences go to the
+// machine's counters (the first position after start only sets the reference).
+struct PointerReference {
+  bool known = false;
+  int x = 0;
+  int y = 0;
+};
+PointerReference LastPointer;
+
+void GlutPointerMoved(int x, int y) {
+  const int width = std::max(1, glutGet(GLUT_WINDOW_WIDTH));
+  const int height = std::max(1, glutGet(GLUT_WINDOW_HEIGHT));
+  const int countX = x * kScreenWidth / width;
+  const int countY = y * kScreenHeight / height;
+  if (LastPointer.known) core::MoveMouse(countX - LastPointer.x, countY - LastPointer.y);
+  LastPointer = {true, countX, countY};
 }
 
 // Set when the process runs its exit handlers (an exit() from anywhere): freeglut then
@@ -91,6 +112,8 @@ void CreateDisplayWindow() {
   glutSpecialFunc(&GlutSpecialKeyDown);
   glutSpecialUpFunc(&GlutSpecialKeyUp);
   glutCloseFunc(&DisplayWindowClosed);
+  glutMotionFunc(&GlutPointerMoved);
+  glutPassiveMotionFunc(&GlutPointerMoved);
   core::AppendDebugLog("VIC Emulation startet");
 }
 
