@@ -18,11 +18,15 @@ namespace shell {
 
 namespace {
 
-// BASIC's cold start reaches its prompt 82 frames after power-on and clears program
-// memory (NEW) on its way there: a program loaded before would be lost, and RUN typed
-// before the KERNAL enables its interrupt is never scanned. At the machine's own speed
-// that is 1.6 s, more than the one-second pause before a command-line program.
-constexpr std::uint64_t kBasicPromptFrame = 100;
+// BASIC's cold start reaches its prompt 82 frames after power-on in the classic machine,
+// and 111 in the accurate one (its memory test runs at the chip's own cycle counts); it
+// clears program memory (NEW) on its way there: a program loaded before would be lost,
+// and RUN typed before the KERNAL enables its interrupt is never scanned. At the
+// machine's own speed that is 1.6 s or 2.2 s, more than the one-second pause before a
+// command-line program.
+std::uint64_t BasicPromptFrame() {
+  return core::C64.model == core::MachineModel::kAccurate ? 130 : 100;
+}
 constexpr unsigned kCommandLinePauseMs = 1000;
 constexpr unsigned kBasicPromptWaitLimitMs = 10000;
 constexpr unsigned kBasicPromptPollMs = 10;
@@ -30,7 +34,7 @@ constexpr unsigned kBasicPromptPollMs = 10;
 void WaitForBasicPrompt() {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kBasicPromptWaitLimitMs);
-  while (core::C64.run.frameCounter.load() < kBasicPromptFrame &&
+  while (core::C64.run.frameCounter.load() < BasicPromptFrame() &&
          core::C64.run.emulationRunning.load() != 0 &&
          std::chrono::steady_clock::now() < deadline) {
     core::SleepServingWaitHook(kBasicPromptPollMs);

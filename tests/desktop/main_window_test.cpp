@@ -373,24 +373,35 @@ TEST(ProgramLoading, ALoadedProgramRunsWhileTheMachineRunsOnAnotherThread) {
   ExpectTheSumProgramRan();
 }
 
-// At the machine's own speed its start-up reaches BASIC's prompt after some 1.6 s,
-// later than the one-second pause before a command-line program; BASIC's cold start
-// would clear a program loaded earlier.
-TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPrompt) {
-  PowerOnTestMachine();
-  RecordMessageBoxes();
-  C64.throttle.speedLimitOn.store(0);
-  ScratchFolder folder;
-  const std::string path = WriteTestFile(folder.Path(), "sum.prg", kSumProgram);
+// At the machine's own speed its start-up reaches BASIC's prompt after some 1.6 s (2.2 s
+// in the accurate machine), later than the one-second pause before a command-line
+// program; BASIC's cold start would clear a program loaded earlier.
+TEST(ProgramLoading, ACommandLineProgramWaitsForBasicsPromptInBothModels) {
+  // A pass is eight frames in the classic machine and one in the accurate one: the
+  // pause after each gives fifty frames a second.
+  const struct {
+    MachineModel model;
+    std::chrono::milliseconds pauseAfterPass;
+  } kModels[] = {{MachineModel::kClassic, std::chrono::milliseconds(160)},
+                 {MachineModel::kAccurate, std::chrono::milliseconds(20)}};
+  for (const auto& row : kModels) {
+    SCOPED_TRACE(row.model == MachineModel::kAccurate ? "accurate" : "classic");
+    C64.model = row.model;
+    PowerOnTestMachine();
+    RecordMessageBoxes();
+    C64.throttle.speedLimitOn.store(0);
+    ScratchFolder folder;
+    const std::string path = WriteTestFile(folder.Path(), "sum.prg", kSumProgram);
 
-  // Eight frames, then 160 ms: fifty frames a second.
-  BackgroundMachine machine(std::chrono::milliseconds(160));
-  const bool started = StartCommandLineProgram(path);
-  machine.WaitForFrames(25);
-  machine.Stop();
+    BackgroundMachine machine(row.pauseAfterPass);
+    const bool started = StartCommandLineProgram(path);
+    machine.WaitForFrames(25);
+    machine.Stop();
 
-  EXPECT_TRUE(started);
-  ExpectTheSumProgramRan();
+    EXPECT_TRUE(started);
+    ExpectTheSumProgramRan();
+  }
+  C64.model = MachineModel::kClassic;
 }
 
 // c64emu game.d64: the disk is mounted and LOAD"*",8,1 and RUN are typed at the prompt.
