@@ -35,10 +35,11 @@ struct KeyOrigin {
 };
 inline constexpr int kHostKeyCodes = 256;
 
-// Every mapping of HostKeyTable acts as the table says. A character the table finds no
-// position for (with neither Ctrl nor Alt held, and not a letter) types the C64 key of
-// that character (KeyForCharacter), with SHIFT where that key needs it and without either
-// SHIFT otherwise; Backspace is INST/DEL and Delete SHIFT+INST/DEL. With Ctrl held, the
+// A character typed with neither Ctrl nor Alt held that a C64 key shows types that key
+// (KeyForCharacter), with SHIFT where that key needs it and without either SHIFT
+// otherwise, whatever layout delivered it; a letter is its key, with SHIFT when Shift is
+// held. Every other character acts as HostKeyTable says; Backspace is INST/DEL and Delete
+// SHIFT+INST/DEL. With Ctrl held, the
 // toolkit's control codes count as the keys that made them (Ctrl+3 arrives as 27, which
 // then is no Escape).
 void OnKeyDown(unsigned char key, int modifiers, KeyOrigin origin = {});

@@ -28,6 +28,10 @@ struct DeferredReleases {
   std::uint64_t pendingMatrix = 0;
   std::uint8_t unseenJoystick = 0;
   std::uint8_t pendingJoystick = 0;
+  // Positions that went up between two entries (a release applied at once): the next
+  // scan is the first to see them up, so a new press of one waits until after it, or the
+  // KERNAL would take a second tap for the first one still held.
+  std::uint64_t upUnscannedMatrix = 0;
 };
 
 // Key events from the handlers that wait for their turn (SubmitKeyEvent), oldest first,
@@ -69,7 +73,7 @@ void SetMatrixBit(int row, int column) {
 // Called with DeferredLock held after every change of the records.
 void PublishDeferredWork() {
   const bool work = (Deferred.unseenMatrix | Deferred.pendingMatrix | Deferred.unseenJoystick |
-                     Deferred.pendingJoystick) != 0 ||
+                     Deferred.pendingJoystick | Deferred.upUnscannedMatrix) != 0 ||
                     Queued.count != 0;
   DeferredWork.store(work, std::memory_order_relaxed);
 }
@@ -142,6 +146,29 @@ bool ReleasePositionsAfterScan(std::uint64_t positions, std::uint64_t unscanned)
   return true;
 }
 
+// The modifiers an event lets go of while it presses a new key: that key is typed with
+// exactly the modifiers its event leaves down ("*" typed with the PC's Shift is the C64's
+// unshifted *), so they go up with its press, not a scan later. Such an event only takes
+// effect while no other new key waits for its first scan, so no key typed earlier loses
+// a modifier it needs. DeferredLock held.
+std::uint64_t ModifiersUpWithNewKey(const KeyEvent& event, std::uint64_t newPresses) {
+  if ((newPresses & ~kModifierPositions) == 0) return 0;
+  return event.release & kModifierPositions;
+}
+
+// Releases an event's positions: modifiers that its new key must not see at once, the
+// rest as ReleasePositionsAfterScan does. Returns the positions that went up now.
+// DeferredLock held.
+std::uint64_t ReleaseEventPositions(const KeyEvent& event, std::uint64_t newPresses,
+                                    std::uint64_t unscanned) {
+  const std::uint64_t atOnce = ModifiersUpWithNewKey(event, newPresses);
+  SetMatrixBits(atOnce);
+  Deferred.pendingMatrix &= ~atOnce;
+  Deferred.unseenMatrix &= ~atOnce;
+  const std::uint64_t rest = event.release & ~atOnce;
+  return atOnce | (ReleasePositionsAfterScan(rest, unscanned) ? rest : 0);
+}
+
 // The positions an event presses that are new to the machine: released now, or still
 // down with a release waiting (that release goes up before this press). DeferredLock held.
 std::uint64_t NewPresses(const KeyEvent& event) {
@@ -151,12 +178,14 @@ std::uint64_t NewPresses(const KeyEvent& event) {
 // A key event taking effect outside an interrupt entry: its new presses wait for the
 // next entry like those of PressMatrixKey. DeferredLock held.
 void ApplyKeyEventNow(const KeyEvent& event) {
+  const std::uint64_t newPresses = NewPresses(event);
   // A modifier held back for keys not yet scanned must outlast the next entry's scan as
   // well, as if it had been pressed with them.
   if (ModifierStillNeeded(event.release, Deferred.unseenMatrix)) {
     Deferred.unseenMatrix |= HeldModifiers(event.release);
   }
-  ReleasePositionsAfterScan(event.release, Deferred.unseenMatrix);
+  Deferred.upUnscannedMatrix |=
+      ReleaseEventPositions(event, newPresses, Deferred.unseenMatrix) & ~kModifierPositions;
   Deferred.unseenMatrix |= PressPositions(event.press);
 }
 
@@ -187,7 +216,7 @@ void ApplyQueuedKeyEvents(std::uint64_t scanned, std::uint64_t releasedNow) {
       }
       newKeyApplied = newKeyApplied || newKey;
     }
-    if (ReleasePositionsAfterScan(event.release, scanned)) releasedNow |= event.release;
+    releasedNow |= ReleaseEventPositions(event, newPresses, scanned);
     PressPositions(event.press);
     scanned |= newPresses;
     DropOldestQueuedEvent();
@@ -283,6 +312,9 @@ void NoteInterruptEntry() {
   SetMatrixBits(dueMatrix);
   Deferred.pendingMatrix &= scanned;
   Deferred.unseenMatrix = 0;
+  // Keys let go of since the last entry are first seen up by this entry's scan.
+  const std::uint64_t upBeforeThisScan = dueMatrix | Deferred.upUnscannedMatrix;
+  Deferred.upUnscannedMatrix = 0;
 
   const std::uint8_t dueJoystick =
       static_cast<std::uint8_t>(Deferred.pendingJoystick & ~Deferred.unseenJoystick);
@@ -290,7 +322,7 @@ void NoteInterruptEntry() {
   Deferred.pendingJoystick &= Deferred.unseenJoystick;
   Deferred.unseenJoystick = 0;
 
-  if (Queued.count != 0) ApplyQueuedKeyEvents(scanned, dueMatrix);
+  if (Queued.count != 0) ApplyQueuedKeyEvents(scanned, upBeforeThisScan);
   PublishDeferredWork();
 }
 
@@ -310,9 +342,13 @@ void SubmitKeyEvent(const KeyEvent& event) {
   // A second new key waits for the first one's scan even while that one is held: keys
   // that overlap (the next pressed before the last is released) reach the scans in turn.
   // Modifiers pressed just before (Shift, then the key) go to the scan with it.
-  const bool newKeyUnscanned = (Deferred.unseenMatrix & ~kModifierPositions) != 0 &&
-                               (NewPresses(event) & ~kModifierPositions) != 0;
-  if (Queued.count == 0 && Deferred.pendingMatrix == 0 && !newKeyUnscanned) {
+  const std::uint64_t newPresses = NewPresses(event);
+  const bool newKeyUnscanned =
+      (Deferred.unseenMatrix & ~kModifierPositions) != 0 && (newPresses & ~kModifierPositions) != 0;
+  // A key tapped again after its release went up between the same two scans waits for
+  // the scan that sees it up: a quick double tap types two letters.
+  const bool upUnscanned = (newPresses & Deferred.upUnscannedMatrix) != 0;
+  if (Queued.count == 0 && Deferred.pendingMatrix == 0 && !newKeyUnscanned && !upUnscanned) {
     ApplyKeyEventNow(event);  // nothing ahead of it
   } else {
     if (Queued.count == kQueuedKeyEventCapacity) {
@@ -347,6 +383,7 @@ void RestoreKeysInFlight(const KeysInFlight& keys) {
   Deferred.pendingMatrix = keys.pendingMatrix;
   Deferred.unseenJoystick = keys.unseenJoystick;
   Deferred.pendingJoystick = keys.pendingJoystick;
+  Deferred.upUnscannedMatrix = 0;  // a snapshot is taken between scans' worth of keys
   Queued.head = 0;
   Queued.count = keys.queuedCount;
   for (int i = 0; i < keys.queuedCount; ++i) Queued.events[i] = keys.queued[i];

@@ -97,6 +97,38 @@ TEST(TypingTest, KeysThatOverlapWithinOnePassAreAllTyped) {
   EXPECT_TRUE(ScreenShows(" 42")) << ScreenText();
 }
 
+// Taps of one key after another, each press and release an event of its own, cut into
+// the gaps between passes every `eventsPerGap` events, the first cut after `firstGap`: at
+// 30, 70 or 150 ms a key a gap holds one to eight of them, and a doubled letter's release
+// and second press often share a gap after its first press was scanned.
+void TapKeysCutIntoGaps(const std::string& keys, std::size_t eventsPerGap, std::size_t firstGap) {
+  std::size_t events = eventsPerGap - firstGap;
+  for (char key : keys) {
+    for (bool down : {true, false}) {
+      down ? OnKeyDown(static_cast<unsigned char>(key), 0)
+           : OnKeyUp(static_cast<unsigned char>(key), 0);
+      if (++events % eventsPerGap == 0) RunFrames(FramesPerPass);
+    }
+  }
+  RunFrames(FramesPerPass);
+}
+
+TEST(TypingTest, DoubledLettersAreTypedTwiceHoweverTheGapsFall) {
+  for (std::size_t eventsPerGap : {2u, 3u, 5u}) {
+    for (std::size_t firstGap = 1; firstGap <= eventsPerGap; ++firstGap) {
+      SCOPED_TRACE(std::to_string(eventsPerGap) + " events a gap, first " +
+                   std::to_string(firstGap));
+      BootToBasic();
+      TapKeysCutIntoGaps("print \"hello\"\r", eventsPerGap, firstGap);
+      RunFrames(4 * FramesPerPass);
+      EXPECT_TRUE(ScreenShows("PRINT \"HELLO\"")) << ScreenText();
+      bool answered = false;
+      for (const std::string& line : ScreenLines()) answered |= line.rfind("HELLO", 0) == 0;
+      EXPECT_TRUE(answered) << ScreenText();
+    }
+  }
+}
+
 TEST(TypingTest, CursorKeysEditAListedLineAndTheProgramChanges) {
   BootToBasic();
   SetCursorKeysAsJoystick(false);
