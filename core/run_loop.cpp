@@ -16,6 +16,7 @@
 #include "core/chips/video_chip.h"
 #include "core/cpu_operations.h"
 #include "core/debug_log.h"
+#include "core/frame_pacing.h"
 #include "core/host_hooks.h"
 #include "core/interrupts.h"
 #include "core/kernal_traps.h"
@@ -95,6 +96,11 @@ void FrameBegun() {
   C64.run.frameCounter.fetch_add(1, std::memory_order_relaxed);
   // The classic machine counts its frames at the frame's interrupt entry.
   if constexpr (kModel == MachineModel::kAccurate) CountFramesPerSecond();
+  // The speed limit sleeps until the frame's time; the host may end the pass there early
+  // to take its input (the picture still comes at the pass's regular end).
+  if (C64.throttle.speedLimitOn.load(std::memory_order_relaxed) != 0 && PaceFrame()) {
+    C64.run.runFlag.store(0, std::memory_order_relaxed);
+  }
   if (C64.run.framesLeft == 0) {
     if (const auto render = InstalledHostHooks().renderPicture) render();
     C64.run.framesLeft = FramesPerPass;
@@ -165,9 +171,6 @@ template <MachineModel kModel>
     if (frameBegins) FrameBegun<kModel>();
   }
 
-  // 2. Throttle (a delay below 1 waits for nothing).
-  if (C64.throttle.delay.load(std::memory_order_relaxed) >= 1.0f) ThrottleWait();
-
   // 3. The classic machine's interrupt: the handler's first instruction runs in this same
   // step.
   if constexpr (!kAccurate) {
@@ -221,12 +224,12 @@ template <MachineModel kModel>
 
 // Pays, at once, the run of idle steps that follows an instruction, as far as those steps
 // would change nothing but the line, stall and timer counters: no raster line begins, no
-// interrupt is entered or polled, no timer reaches an event and the throttle is off. Call
+// interrupt is entered or polled and no timer reaches an event. Call
 // it only after a step that returned true; the result is exactly that of single steps.
 template <MachineModel kModel>
 [[gnu::always_inline]] inline void PayIdle() {
   Cpu6510& cpu = C64.cpu;
-  if (cpu.stallCycles == 0 || C64.throttle.delay.load(std::memory_order_relaxed) >= 1.0f) return;
+  if (cpu.stallCycles == 0) return;
   std::int32_t steps = std::min<std::int32_t>(cpu.stallCycles, C64.vic.lineCyclesLeft);
   if constexpr (kModel == MachineModel::kAccurate) {
     // The step that brings the owed cycles down to the polling cycle stays a step of its own.

@@ -33,8 +33,9 @@ void DrawRasterLine(std::uint16_t line) {
 
 }  // namespace
 
-void InstallMachineHooks(void (*openDisplay)()) {
+void InstallMachineHooks(void (*openDisplay)(), bool (*waitForFrame)(std::int64_t)) {
   core::HostHooks hooks;
+  hooks.waitForFrame = waitForFrame;
   hooks.renderPicture = &RenderPicture;
   hooks.drawRasterLine = &DrawRasterLine;
   hooks.clearPicture = &video::ClearFrameBuffer;

@@ -4,10 +4,14 @@
 // window.
 #pragma once
 
+#include <cstdint>
+
 namespace shell {
 
-// Installs the hooks; `openDisplay` is the first start's display (none without a window).
-void InstallMachineHooks(void (*openDisplay)() = nullptr);
+// Installs the hooks; `openDisplay` is the first start's display (none without a window)
+// and `waitForFrame` the speed limit's wait (a plain sleep without one).
+void InstallMachineHooks(void (*openDisplay)() = nullptr,
+                         bool (*waitForFrame)(std::int64_t) = nullptr);
 
 // Every record of the machine (core, video, input, the debug log, the mounted disk) back
 // to the all-zero state of process start, the keyboard settings at theirs (cursor keys as

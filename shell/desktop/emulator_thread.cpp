@@ -7,6 +7,7 @@
 
 #include "core/power_on.h"
 #include "shell/machine_hooks.h"
+#include "video/display/display_wait.h"
 #include "video/display/display_window.h"
 
 namespace shell {
@@ -17,7 +18,7 @@ std::atomic<int> ThreadId{0};
 
 void EmulatorThreadProcedure() {
   // Wired before the starting thread goes on, so that both threads see the same hooks.
-  InstallMachineHooks(&video::OpenDisplayWindow);
+  InstallMachineHooks(&video::OpenDisplayWindow, &video::WaitForFrameOrInput);
   ThreadId.store(platform::CurrentThreadId());
   ThreadId.notify_all();
   core::PowerOn(true);

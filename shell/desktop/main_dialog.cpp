@@ -2,9 +2,11 @@
 #include "shell/desktop/main_dialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "core/machine.h"
@@ -31,6 +33,24 @@ struct MenuItem {
 // 320 x 30 dialog units of an 8-point dialog font.
 constexpr int kClientWidth = 480;
 constexpr int kClientHeight = 49;
+
+// The Extras menu's Warp item, for the speed limit's observer (one main window).
+QAction* WarpItem = nullptr;
+
+// The speed limit changed (the Warp item or key, the debug window's box, on any thread):
+// the Warp item and the box follow on the user-interface thread.
+void FollowSpeedLimit(bool on) {
+  QMetaObject::invokeMethod(
+      qApp,
+      [on] {
+        if (WarpItem != nullptr) {
+          const QSignalBlocker quiet(WarpItem);
+          WarpItem->setChecked(!on);
+        }
+        ShowSpeedLimitInDebugDialog(on);
+      },
+      Qt::QueuedConnection);
+}
 
 }  // namespace
 
@@ -95,11 +115,18 @@ CMainDialog::CMainDialog(QWidget* parent)
   accurateMachine_ =
       addSetting("Accurate Machine", kAccurateMachine,
                  core::C64.model == core::MachineModel::kAccurate, &CMainDialog::OnAccurateMachine);
+  warp_ = addSetting("Warp", kWarp, !core::SpeedLimitIsOn(), &CMainDialog::OnWarp);
+  WarpItem = warp_;
+  core::SetSpeedLimitObserver(&FollowSpeedLimit);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setMenuBar(menuBar);
   resize(kClientWidth, kClientHeight + menuBar->sizeHint().height());
+}
+
+CMainDialog::~CMainDialog() {
+  if (WarpItem == warp_) WarpItem = nullptr;
 }
 
 void CMainDialog::InitDialog() {
@@ -123,6 +150,7 @@ void CMainDialog::OnCommand(int command) {
     case kCursorKeysAsJoystick: cursorKeysAsJoystick_->toggle(); break;
     case kJoystickInPort2: joystickInPort2_->toggle(); break;
     case kAccurateMachine: accurateMachine_->toggle(); break;
+    case kWarp: warp_->toggle(); break;
     default: break;
   }
 }
@@ -191,6 +219,10 @@ void CMainDialog::OnAccurateMachine(bool on) {
     core::C64.model = on ? core::MachineModel::kAccurate : core::MachineModel::kClassic;
   }
   core::Reset();
+}
+
+void CMainDialog::OnWarp(bool on) {
+  core::SetSpeedLimit(!on);
 }
 
 void CMainDialog::OnJoystickInPort2(bool on) {

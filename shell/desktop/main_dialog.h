@@ -26,9 +26,11 @@ class CMainDialog : public QDialog {
     kSaveSnapshot = 32778,
     kLoadSnapshot = 32779,
     kAccurateMachine = 32780,
+    kWarp = 32781,
   };
 
   explicit CMainDialog(QWidget* parent = nullptr);
+  ~CMainDialog() override;
 
   void SetCommandLinePath(const std::string& path) { commandLinePath_ = path; }
   const std::string& CommandLinePath() const { return commandLinePath_; }
@@ -55,12 +57,15 @@ class CMainDialog : public QDialog {
   void OnJoystickInPort2(bool on);
   // Switches between the classic and the accurate machine, with a reset.
   void OnAccurateMachine(bool on);
+  // Warp: the speed limit off.
+  void OnWarp(bool on);
   // Shows an open-file (or save-file) dialog; empty when cancelled.
   QString ChooseFile(const QString& defaultSuffix, const char* pipeFilter, bool forSaving = false);
 
   QAction* cursorKeysAsJoystick_ = nullptr;
   QAction* joystickInPort2_ = nullptr;
   QAction* accurateMachine_ = nullptr;
+  QAction* warp_ = nullptr;
   QIcon icon_;
   std::string commandLinePath_;
 };

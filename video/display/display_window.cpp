@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "core/debug_log.h"
@@ -17,6 +18,7 @@
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "platform/host_services.h"
+#include "video/display/display_wait.h"
 #include "video/display/key_origin.h"
 #include "video/frame_buffer.h"
 
@@ -51,6 +53,19 @@ void DisplayWindowClosed() {
   if (!ProcessIsExiting.load()) platform::EndProcess(0);
 }
 
+// The picture last drawn: the window is drawn again only when a pass has made a picture
+// that differs from it (at the READY prompt only the cursor's blink) or part of the
+// window came into view. Drawing is by far the display loop's largest cost.
+std::uint32_t DrawnPicture[kFrameBufferSize];
+std::uint64_t DrawnAtFrame = ~std::uint64_t{0};
+// A stopped machine runs no frames, so no frame's time paces the display loop: it sleeps
+// this long between rounds, or until an X event comes.
+constexpr std::int64_t kStoppedWaitNanoseconds = 50'000'000;
+
+bool MachineIsStopped() {
+  return core::C64.run.emulationRunning.load() == 0 || core::C64.run.stepBudget.load() == 0;
+}
+
 }  // namespace
 
 void KeepFreedMemoryForReuse() {
@@ -73,6 +88,7 @@ void CreateDisplayWindow() {
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
   glutCreateWindow("Emulator");
   WatchKeyEvents();
+  NoteDisplayThread();
   glutDisplayFunc(&DisplayFrame);
   glutKeyboardFunc(&GlutKeyDown);
   glutKeyboardUpFunc(&GlutKeyUp);
@@ -133,6 +149,7 @@ void DrawFrameBuffer() {
 
 void DisplayFrame() {
   if (TakeFocusLoss()) input::ReleaseHostKeys();
+  if (TakeWarpKey()) core::SetSpeedLimit(!core::SpeedLimitIsOn());
   // A pass only if none is under way (Reset or the debug window may run one meanwhile on
   // the user-interface thread); the picture is drawn either way.
   core::RunPassIfIdle();
@@ -142,10 +159,24 @@ void DisplayFrame() {
     glutPostRedisplay();
     return;
   }
-  // Drawing holds the pass lock too, so a picture never mixes two renderings when the
-  // user-interface thread runs the machine.
-  core::PassLock lock;
-  DrawFrameBuffer();
+  const std::int64_t now = platform::SteadyNanoseconds();
+  {
+    // Drawing holds the pass lock too, so a picture never mixes two renderings when the
+    // user-interface thread runs the machine.
+    core::PassLock lock;
+    const std::uint64_t frame = core::C64.run.frameCounter.load();
+    const bool newPicture =
+        frame != DrawnAtFrame &&
+        core::C64.run.framesLeft == static_cast<std::uint32_t>(core::FramesPerPass);
+    const bool changed =
+        newPicture && std::memcmp(DrawnPicture, FrameBuffer, sizeof DrawnPicture) != 0;
+    if (TakeExposure() || changed) {
+      DrawFrameBuffer();
+      std::memcpy(DrawnPicture, FrameBuffer, sizeof DrawnPicture);
+    }
+    if (newPicture) DrawnAtFrame = frame;
+  }
+  if (MachineIsStopped()) WaitForFrameOrInput(now + kStoppedWaitNanoseconds);
   glutPostRedisplay();
 }
 

@@ -9,8 +9,10 @@ namespace video {
 // Installed as the first-start hook of PowerOn on EmulatorThread.
 void OpenDisplayWindow();
 
-// The display callback: runs a pass when none is under way, draws the FrameBuffer,
-// requests the next redisplay.
+// The display callback: runs a pass when none is under way, draws the FrameBuffer when the
+// pass made a picture that differs from the one shown (or the window was exposed), and
+// requests the next redisplay. The Warp key switches the speed limit here. While the
+// machine is stopped it sleeps between rounds until an X event comes (at most 50 ms).
 void DisplayFrame();
 
 // The parts of OpenDisplayWindow, for the tests and the benchmark, which drive the
