@@ -32,6 +32,14 @@ struct DeferredReleases {
   // scan is the first to see them up, so a new press of one waits until after it, or the
   // KERNAL would take a second tap for the first one still held.
   std::uint64_t upUnscannedMatrix = 0;
+  // Positions the last entry's scan is the first to see. That scan runs in the interrupt
+  // handler after the entry, and a pass may end in between (and key events come then), so
+  // until the next entry they count as not yet scanned either.
+  std::uint64_t enteredMatrix = 0;
+  // Positions that went up at the last entry, or between the two entries before it: the
+  // last entry's scan sees them up, but may not have run yet, so a new press of one still
+  // waits for the next entry.
+  std::uint64_t upEnteredMatrix = 0;
 };
 
 // Key events from the handlers that wait for their turn (SubmitKeyEvent), oldest first,
@@ -73,9 +81,15 @@ void SetMatrixBit(int row, int column) {
 // Called with DeferredLock held after every change of the records.
 void PublishDeferredWork() {
   const bool work = (Deferred.unseenMatrix | Deferred.pendingMatrix | Deferred.unseenJoystick |
-                     Deferred.pendingJoystick | Deferred.upUnscannedMatrix) != 0 ||
+                     Deferred.pendingJoystick | Deferred.upUnscannedMatrix |
+                     Deferred.enteredMatrix | Deferred.upEnteredMatrix) != 0 ||
                     Queued.count != 0;
   DeferredWork.store(work, std::memory_order_relaxed);
+}
+
+// Presses no scan may have seen yet, outside an interrupt entry. DeferredLock held.
+std::uint64_t UnscannedMatrix() {
+  return Deferred.unseenMatrix | Deferred.enteredMatrix;
 }
 
 std::uint8_t RowBits(std::uint64_t positions, int row) {
@@ -181,11 +195,11 @@ void ApplyKeyEventNow(const KeyEvent& event) {
   const std::uint64_t newPresses = NewPresses(event);
   // A modifier held back for keys not yet scanned must outlast the next entry's scan as
   // well, as if it had been pressed with them.
-  if (ModifierStillNeeded(event.release, Deferred.unseenMatrix)) {
+  if (ModifierStillNeeded(event.release, UnscannedMatrix())) {
     Deferred.unseenMatrix |= HeldModifiers(event.release);
   }
   Deferred.upUnscannedMatrix |=
-      ReleaseEventPositions(event, newPresses, Deferred.unseenMatrix) & ~kModifierPositions;
+      ReleaseEventPositions(event, newPresses, UnscannedMatrix()) & ~kModifierPositions;
   Deferred.unseenMatrix |= PressPositions(event.press);
 }
 
@@ -201,7 +215,9 @@ void DropOldestQueuedEvent() {
 // after another event's new press at this entry (one new key per scan) and while one of
 // its positions went up at this entry (the scan has to see the key up between two taps of
 // it, or the KERNAL takes the second for the first one still held). DeferredLock held.
-void ApplyQueuedKeyEvents(std::uint64_t scanned, std::uint64_t releasedNow) {
+// Returns the positions this entry's scan is the first to see, with the queued presses;
+// `releasedNow` gains the queued releases.
+std::uint64_t ApplyQueuedKeyEvents(std::uint64_t scanned, std::uint64_t& releasedNow) {
   // A press first seen by this entry's scan is this scan's new key already; modifiers
   // are no key of their own to the scan.
   bool newKeyApplied = (scanned & ~kModifierPositions) != 0;
@@ -221,6 +237,7 @@ void ApplyQueuedKeyEvents(std::uint64_t scanned, std::uint64_t releasedNow) {
     scanned |= newPresses;
     DropOldestQueuedEvent();
   }
+  return scanned;
 }
 
 }  // namespace
@@ -238,6 +255,7 @@ void ReleaseMatrixKey(int row, int column) {
   const std::uint64_t bit = MatrixBit(row, column);
   Deferred.pendingMatrix &= ~bit;
   Deferred.unseenMatrix &= ~bit;
+  Deferred.enteredMatrix &= ~bit;
   SetMatrixBit(row, column);
   PublishDeferredWork();
 }
@@ -273,7 +291,7 @@ void PressRestore() {
 void ReleaseMatrixKeyAfterScan(int row, int column) {
   std::lock_guard lock(DeferredLock);
   const std::uint64_t bit = MatrixBit(row, column);
-  if (Deferred.unseenMatrix & bit) {
+  if (UnscannedMatrix() & bit) {
     Deferred.pendingMatrix |= bit;
   } else {
     SetMatrixBit(row, column);  // the press has been through a scan already
@@ -313,7 +331,7 @@ void NoteInterruptEntry() {
   Deferred.pendingMatrix &= scanned;
   Deferred.unseenMatrix = 0;
   // Keys let go of since the last entry are first seen up by this entry's scan.
-  const std::uint64_t upBeforeThisScan = dueMatrix | Deferred.upUnscannedMatrix;
+  std::uint64_t upBeforeThisScan = dueMatrix | Deferred.upUnscannedMatrix;
   Deferred.upUnscannedMatrix = 0;
 
   const std::uint8_t dueJoystick =
@@ -322,7 +340,9 @@ void NoteInterruptEntry() {
   Deferred.pendingJoystick &= Deferred.unseenJoystick;
   Deferred.unseenJoystick = 0;
 
-  if (Queued.count != 0) ApplyQueuedKeyEvents(scanned, upBeforeThisScan);
+  Deferred.enteredMatrix =
+      Queued.count != 0 ? ApplyQueuedKeyEvents(scanned, upBeforeThisScan) : scanned;
+  Deferred.upEnteredMatrix = upBeforeThisScan & ~kModifierPositions;
   PublishDeferredWork();
 }
 
@@ -344,10 +364,11 @@ void SubmitKeyEvent(const KeyEvent& event) {
   // Modifiers pressed just before (Shift, then the key) go to the scan with it.
   const std::uint64_t newPresses = NewPresses(event);
   const bool newKeyUnscanned =
-      (Deferred.unseenMatrix & ~kModifierPositions) != 0 && (newPresses & ~kModifierPositions) != 0;
+      (UnscannedMatrix() & ~kModifierPositions) != 0 && (newPresses & ~kModifierPositions) != 0;
   // A key tapped again after its release went up between the same two scans waits for
   // the scan that sees it up: a quick double tap types two letters.
-  const bool upUnscanned = (newPresses & Deferred.upUnscannedMatrix) != 0;
+  const bool upUnscanned =
+      (newPresses & (Deferred.upUnscannedMatrix | Deferred.upEnteredMatrix)) != 0;
   if (Queued.count == 0 && Deferred.pendingMatrix == 0 && !newKeyUnscanned && !upUnscanned) {
     ApplyKeyEventNow(event);  // nothing ahead of it
   } else {
@@ -384,6 +405,8 @@ void RestoreKeysInFlight(const KeysInFlight& keys) {
   Deferred.unseenJoystick = keys.unseenJoystick;
   Deferred.pendingJoystick = keys.pendingJoystick;
   Deferred.upUnscannedMatrix = 0;  // a snapshot is taken between scans' worth of keys
+  Deferred.enteredMatrix = 0;
+  Deferred.upEnteredMatrix = 0;
   Queued.head = 0;
   Queued.count = keys.queuedCount;
   for (int i = 0; i < keys.queuedCount; ++i) Queued.events[i] = keys.queued[i];

@@ -33,7 +33,9 @@ void PressRestore();
 // through ReleaseMatrixKeyAfterScan therefore waits until the machine has taken at least
 // one frame's interrupt (and with it the KERNAL's keyboard scan) with the press visible:
 // a press that has not yet been through an interrupt entry is released at the entry after
-// the first one; a press already seen is released at once. Every press (PressMatrixKey,
+// the first one; so is a press first seen by the last entry (that entry's scan runs in its
+// handler, and a pass may end, and key events arrive, in between); a press seen by an
+// earlier entry is released at once. Every press (PressMatrixKey,
 // PressJoystickBit) cancels a release of its position that is still waiting.
 // NoteInterruptEntry is called by the interrupt entry; it applies due releases and queued
 // key events (SubmitKeyEvent below), never waits, and costs one relaxed atomic load when

@@ -45,9 +45,13 @@ class HostKeyTableTest : public ::testing::Test {
     }
   }
 
-  // The frame interrupts that let the KERNAL see the presses: after this, releases of
-  // the keys pressed so far take effect at once.
-  static void LetMachineScan() { NoteInterruptEntry(); }
+  // The frame interrupts that let the KERNAL see the presses: an entry, and the next one,
+  // by which the first one's scan has run. After this, releases of the keys pressed so far
+  // take effect at once.
+  static void LetMachineScan() {
+    NoteInterruptEntry();
+    NoteInterruptEntry();
+  }
   // Long enough for any release to take effect.
   static void TwoScans() {
     NoteInterruptEntry();
