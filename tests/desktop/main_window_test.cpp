@@ -126,7 +126,8 @@ TEST(MainWindow, HasTheCaptionAndTheTwoMenusWithTheirCommandIds) {
                                                                  {"", 0},
                                                                  {"Cursor keys as joystick", 32776},
                                                                  {"Joystick in port 2", 32777},
-                                                                 {"Accurate Machine", 32780}}));
+                                                                 {"Accurate Machine", 32780},
+                                                                 {"Warp", 32781}}));
 }
 
 TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItems) {
