@@ -174,7 +174,8 @@ case "$scenario" in
         fail "$program --version: $(cat "$work/out")"
     done
     mkdir "$work/empty"
-    (cd "$work/empty" && C64EMU_ROMS=$work/empty exec "$emulator") >"$work/emulator.log" 2>&1 &
+    program=$(cd "$(dirname "$emulator")" && pwd)/$(basename "$emulator")
+    (cd "$work/empty" && C64EMU_ROMS=$work/empty exec "$program") >"$work/emulator.log" 2>&1 &
     emulator_pid=$!
     box=
     for _ in $(seq 100); do
