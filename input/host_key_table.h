@@ -51,7 +51,8 @@ void OnKeyUp(unsigned char key, int modifiers, KeyOrigin origin = {});
 // Special keys beyond the table: F2, F4, F6, F8 are SHIFT+F1, F3, F5, F7; F9 ":", F10 ";",
 // F11 "*", F12 "+"; End RUN/STOP, Page Up CLR/HOME; the left Shift key the C64's left
 // SHIFT, the right one its right SHIFT (either going up lets go of both); Ctrl CTRL and
-// Alt the Commodore key, held while the PC key is.
+// Alt the Commodore key, held while the PC key is. Scroll Lock is no C64 key: the display
+// window takes it as Warp (the speed limit off and on).
 void OnSpecialKeyDown(int key, KeySource source = KeySource::kMain);
 void OnSpecialKeyUp(int key, KeySource source = KeySource::kMain);
 
