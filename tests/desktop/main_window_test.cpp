@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "core/machine.h"
+#include "core/run_control.h"
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
 #include "media/d64_image.h"
@@ -153,6 +154,28 @@ TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItem
   EXPECT_TRUE(port2->isChecked());
   port2->trigger();
   EXPECT_EQ(C64.input.joystickPort.load(), 1);
+  ZeroWholeMachine();
+}
+
+// Warp is the speed limit inverted, whoever switches it: the item switches the limit, and
+// a change made elsewhere (the debug window's box, the Warp key) shows on the item.
+TEST(MainWindow, WarpItemAndSpeedLimitFollowEachOther) {
+  ZeroWholeMachine();
+  CMainDialog dialog;
+  SetSpeedLimit(true);
+  QCoreApplication::processEvents();
+  QAction* warp = dialog.findChild<QMenuBar*>()->actions()[1]->menu()->actions().last();
+  ASSERT_EQ(warp->text().toStdString(), "Warp");
+  EXPECT_FALSE(warp->isChecked());
+  warp->trigger();
+  EXPECT_FALSE(SpeedLimitIsOn());
+  EXPECT_TRUE(warp->isChecked());
+  SetSpeedLimit(true);  // from another thread's key or the debug window
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(warp->isChecked());
+  std::thread([] { SetSpeedLimit(false); }).join();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(warp->isChecked());
   ZeroWholeMachine();
 }
 
