@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Whole-pass speed of the machine: 5,000 frames unthrottled from power-on in each model, and the
-# throttled rate settling at 50 frames per second.
+# paced rate of 50 frames per second.
 #   bench/headless_speed.sh [build-dir]
 set -euo pipefail
 build="${1:-build}"
