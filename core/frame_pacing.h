@@ -8,8 +8,9 @@ namespace core {
 
 inline constexpr std::int64_t kFrameNanoseconds = 20'000'000;
 // Further behind than this (the machine was stopped, or the host too slow for a while),
-// the frames start afresh from now instead of hurrying to catch up.
-inline constexpr std::int64_t kMostFrameLagNanoseconds = 5 * kFrameNanoseconds;
+// the frames start afresh from now instead of hurrying to catch up. A slow picture or a
+// busy host delays a few frames, which then follow at once: the seconds keep their 50.
+inline constexpr std::int64_t kMostFrameLagNanoseconds = 10 * kFrameNanoseconds;
 
 // Called as each frame begins while the speed limit is on: waits (asleep) until the
 // frame's time, then sets the next one's. The times are absolute, so that the error of

@@ -130,8 +130,8 @@ TEST_F(InterruptsTest, PacedFramesFollowAbsoluteTwentyMillisecondSteps) {
       {"first paced frame: 20 ms from now", 0, 7 * kMs, 27 * kMs},
       {"on time", 100 * kMs, 100 * kMs, 120 * kMs},
       {"woke 3 ms late: the next stays on the grid", 100 * kMs, 103 * kMs, 120 * kMs},
-      {"behind by four frames: catches up", 100 * kMs, 180 * kMs, 120 * kMs},
-      {"behind by more than five frames: afresh", 100 * kMs, 201 * kMs, 221 * kMs},
+      {"behind by nine frames: catches up", 100 * kMs, 280 * kMs, 120 * kMs},
+      {"behind by more than ten frames: afresh", 100 * kMs, 301 * kMs, 321 * kMs},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
