@@ -48,7 +48,9 @@ const CLI::Validator kBreakAddress(
     "ADDR");
 
 int Run(int argc, char** argv) {
-  CLI::App app{"Runs the C64 without a window; timing counts emulated frames (50 a second)."};
+  CLI::App app{"Runs the C64 without a window; timing counts emulated frames (50 a second).",
+               "c64emu-headless"};
+  app.set_version_flag("--version", std::string("c64emu-headless ") + C64EMU_VERSION);
   apps::HeadlessOptions options;
   std::string positionalProgram;
   bool echoLog = false;
@@ -125,8 +127,8 @@ int Run(int argc, char** argv) {
         !problem.empty()) {
       throw CLI::ValidationError(problem);
     }
-  } catch (const CLI::CallForHelp& help) {
-    return app.exit(help);
+  } catch (const CLI::Success& done) {  // --help, --version
+    return app.exit(done);
   } catch (const CLI::ParseError& error) {
     app.exit(error);
     return 1;

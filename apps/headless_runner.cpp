@@ -412,14 +412,11 @@ int RunSchedule(const HeadlessOptions& options, const RunRecord& run) {
   }
   TypeSteps(ParseTypedScript(options.typeText).steps);  // checked before the start
   if (options.fpsTrace) {
-    // One line per emulated second: the last closed one-second window of host time and
-    // the throttle's delay at that moment.
+    // One line per emulated second: the last closed one-second window of host time.
     for (std::int64_t done = 0; done < options.frames; done += 50) {
       RunFrames(static_cast<std::uint64_t>(std::min<std::int64_t>(50, options.frames - done)));
       char line[80];
-      std::snprintf(line, sizeof line, "fps: %d throttle=%.0f",
-                    core::C64.throttle.framesPerSecond.load(),
-                    static_cast<double>(core::C64.throttle.delay.load()));
+      std::snprintf(line, sizeof line, "fps: %d", core::C64.throttle.framesPerSecond.load());
       run.out << line << std::endl;
     }
   } else {

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <optional>
 
+#include "core/escaped_text.h"
 #include "input/c64_keys.h"
 
 namespace apps {
@@ -38,8 +39,9 @@ std::string Upper(std::string_view text) {
   return upper;
 }
 
+// Text from the command line, quoted, its control bytes as \xNN.
 std::string Quoted(std::string_view text) {
-  return Cat({"\"", text, "\""});
+  return Cat({"\"", core::EscapedText(text), "\""});
 }
 
 std::string NameList() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Whole-pass speed of the machine: 5,000 frames unthrottled from power-on in each model, and the
-# throttled rate settling at 50 frames per second; then the sound chip's cost, in the same run:
+# paced rate of 50 frames per second; then the sound chip's cost, in the same run:
 # cc65's "nachtm" playing without sound asked for and with --audio in each model (target:
 # --audio at least 20x real time, i.e. 1,000 frames per second), and the chip's share of a
 # pass from bench/machine_bench (target: at most 10 % with no sound asked for).

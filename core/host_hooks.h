@@ -74,6 +74,10 @@ struct HostHooks {
   void (*frameBegun)() = nullptr;
   // Power-on and reset: every key and direction up, queued key events dropped.
   void (*releaseAllKeys)() = nullptr;
+  // The speed limit's wait until the steady clock reaches `steadyNanoseconds` (the next
+  // frame's time), asleep; returns true when the pass should end at once because input
+  // waits for the host. Without the hook the thread just sleeps.
+  bool (*waitForFrame)(std::int64_t steadyNanoseconds) = nullptr;
   // A halting opcode, after its log line and box, just before the process ends: returns
   // the exit status (without a hook the status is 0).
   int (*machineHalted)() = nullptr;

@@ -1,5 +1,4 @@
-// The one interrupt source (the frame start), its entry, and the busy-wait throttle that
-// the frames-per-second count steers towards 50.
+// The one interrupt source (the frame start), its entry, and the frames-per-second count.
 #include "core/interrupts.h"
 
 #include <string>
@@ -40,26 +39,6 @@ void CountFramesPerSecond() {
     SetDebugWindowField(DebugField::kFramesPerSecond, std::to_string(C64.throttle.fpsCounter));
   }
   C64.throttle.fpsCounter = 0;
-  if (C64.throttle.speedLimitOn.load(std::memory_order_relaxed) &&
-      !C64.throttle.pacedByHost.load(std::memory_order_relaxed))
-    AdaptThrottle(C64.throttle.framesPerSecond);
-}
-
-void AdaptThrottle(int framesPerSecond) {
-  float delay = C64.throttle.delay.load(std::memory_order_relaxed);
-  if (framesPerSecond > 60) {
-    delay += 10.0f;
-  } else if (framesPerSecond > 50) {
-    delay += 1.0f;
-  } else if (framesPerSecond < 50 && delay > 0.0f) {
-    delay -= 2.0f;
-  }
-  C64.throttle.delay.store(delay, std::memory_order_relaxed);
-}
-
-void ThrottleWait() {
-  const float delay = C64.throttle.delay.load(std::memory_order_relaxed);
-  for (int i = 1; static_cast<float>(i) <= delay; ++i) (void)platform::TimeGetTime();
 }
 
 }  // namespace core

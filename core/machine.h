@@ -134,14 +134,15 @@ struct RunState {
   std::atomic<std::uint64_t> frameCounter{0};
 };
 
-// The busy-wait throttle and the frames-per-second window that steers it.
+// The speed limit's frame pacing and the frames-per-second window.
 struct Throttle {
-  std::atomic<float> delay{0.0f};
-  std::atomic<float> savedDelay{0.0f};
   std::atomic<std::uint8_t> speedLimitOn{0};
   // Set while the host paces the machine itself (the desktop program by its sound card's
-  // clock): the frame count then leaves the busy-wait's delay alone.
+  // clock): the frames then begin without waiting for their time on the steady clock.
   std::atomic<std::uint8_t> pacedByHost{0};
+  // The steady clock's time (ns) at which the next frame may begin; 0 before the first
+  // paced frame. Only the thread running the pass touches it.
+  std::int64_t nextFrameAt;
   std::int32_t fpsCounter;
   std::int32_t fpsDeadline;
   std::int32_t fpsLastSample;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "core/escaped_text.h"
 #include "platform/file_reader.h"
 
 namespace core {
@@ -19,13 +20,35 @@ struct RomFile {
   std::span<std::uint8_t> target;
 };
 
+// A path as a message shows it: it comes from outside (the environment, the current
+// folder's name), so its control bytes appear as \xNN.
+std::string Shown(const std::filesystem::path& path) {
+  return EscapedText(path.string());
+}
+
 std::string JoinPlaces(const std::vector<std::filesystem::path>& directories) {
   std::string places;
   for (const auto& directory : directories) {
     if (!places.empty()) places += ", ";
-    places += directory.string();
+    places += Shown(directory);
   }
   return places.empty() ? std::string("(no directory)") : places;
+}
+
+// A folder of the search that exists but cannot be listed or searched is named as such:
+// passing over it would take the images from a later place without a word. Empty when the
+// folder is readable or not there at all.
+std::string UnreadableFolderProblem(const std::filesystem::path& directory) {
+  std::error_code error;
+  if (!std::filesystem::is_directory(std::filesystem::status(directory, error))) return {};
+  std::filesystem::directory_iterator listing(directory, error);
+  if (!error) {
+    // Listing needs read permission, looking names up needs search permission.
+    (void)std::filesystem::symlink_status(directory / ".", error);
+  }
+  if (!error) return {};
+  return "ROM folder " + Shown(directory) + " cannot be read (" + error.message() +
+         "). Set C64EMU_ROMS to the directory that holds the ROM images.";
 }
 
 }  // namespace
@@ -58,6 +81,10 @@ bool LoadRomImages(const std::vector<std::filesystem::path>& directories, std::s
   for (const RomFile& rom : files) {
     bool found = false;
     for (const auto& directory : directories) {
+      if (std::string problem = UnreadableFolderProblem(directory); !problem.empty()) {
+        error = std::move(problem);
+        return false;
+      }
       for (const char* name : {rom.name, rom.shortName}) {
         const std::filesystem::path path = directory / name;
         std::error_code ignored;
@@ -66,13 +93,13 @@ bool LoadRomImages(const std::vector<std::filesystem::path>& directories, std::s
         // unread, and never more than the image's size is read from a regular file.
         const platform::FileContents file = platform::ReadFileHead(path, rom.target.size());
         if (file.status != platform::FileReadStatus::kRead) {
-          error = "Cannot read ROM image " + path.string() +
+          error = "Cannot read ROM image " + Shown(path) +
                   (file.status == platform::FileReadStatus::kNotRegularFile ? ": not a regular file"
                                                                             : "");
           return false;
         }
         if (file.size != rom.target.size()) {
-          error = "ROM image " + path.string() + " has " + std::to_string(file.size) +
+          error = "ROM image " + Shown(path) + " has " + std::to_string(file.size) +
                   " bytes; expected " + std::to_string(rom.target.size());
           return false;
         }

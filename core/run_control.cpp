@@ -2,10 +2,16 @@
 // flags that the run loop reads at every instruction boundary.
 #include "core/run_control.h"
 
+#include <atomic>
+
 #include "core/machine.h"
 #include "core/run_loop.h"
 
 namespace core {
+
+namespace {
+std::atomic<SpeedLimitObserver> SpeedLimitChanged{nullptr};
+}  // namespace
 
 void RunPass() {
   C64.run.runFlag.store(1);
@@ -51,14 +57,14 @@ void StepMachine(std::int32_t budget) {
 }
 
 void SetSpeedLimit(bool on) {
-  if (SpeedLimitIsOn() == on) return;
-  if (on) {
-    C64.throttle.delay.store(C64.throttle.savedDelay.load());
-  } else {
-    C64.throttle.savedDelay.store(C64.throttle.delay.load());
-    C64.throttle.delay.store(0.0f);
-  }
-  C64.throttle.speedLimitOn.store(on ? 1 : 0);
+  // Frames paced again after a while without start afresh from their own clock reading.
+  const bool was = C64.throttle.speedLimitOn.exchange(on ? 1 : 0) != 0;
+  const SpeedLimitObserver observer = SpeedLimitChanged.load();
+  if (was != on && observer != nullptr) observer(on);
+}
+
+void SetSpeedLimitObserver(SpeedLimitObserver observer) {
+  SpeedLimitChanged.store(observer);
 }
 
 bool SpeedLimitIsOn() {

@@ -38,8 +38,13 @@ void LetMachineRun();
 // stopped machine steps as well and stays stopped (-1 leaves it stopped).
 void StepMachine(std::int32_t budget);
 
-// The speed limit: on restores the throttle's delay saved when it was switched off.
+// The speed limit: on, frames begin 20 ms apart by the steady clock (frame_pacing.h); off,
+// the machine runs as fast as the host allows.
 void SetSpeedLimit(bool on);
 bool SpeedLimitIsOn();
+// Called (on the thread that changed it) whenever the speed limit changes, so that every
+// control showing it follows: the desktop program's Warp item and the debug window's box.
+using SpeedLimitObserver = void (*)(bool on);
+void SetSpeedLimitObserver(SpeedLimitObserver observer);
 
 }  // namespace core

@@ -17,6 +17,7 @@
 #include "core/chips/video_chip.h"
 #include "core/cpu_operations.h"
 #include "core/debug_log.h"
+#include "core/frame_pacing.h"
 #include "core/host_hooks.h"
 #include "core/interrupts.h"
 #include "core/kernal_traps.h"
@@ -102,6 +103,13 @@ void FrameBegun() {
   if constexpr (kAccurate) CountFramesPerSecond();
   UpdateMousePots();
   if (const auto begun = InstalledHostHooks().frameBegun) begun();
+  // The speed limit sleeps until the frame's time, unless the host paces the machine itself
+  // (the desktop program by its sound card's clock); the host may end the pass there early
+  // to take its input (the picture still comes at the pass's regular end).
+  if (C64.throttle.speedLimitOn.load(std::memory_order_relaxed) != 0 &&
+      C64.throttle.pacedByHost.load(std::memory_order_relaxed) == 0 && PaceFrame()) {
+    C64.run.runFlag.store(0, std::memory_order_relaxed);
+  }
   if (kAccurate || C64.run.framesLeft == 0) {
     if (const auto render = InstalledHostHooks().renderPicture) render();
     C64.run.framesLeft = kAccurate ? AccurateFramesPerPass : FramesPerPass;
@@ -172,9 +180,6 @@ template <MachineModel kModel>
     if (frameBegins) FrameBegun<kModel>();
   }
 
-  // 2. Throttle (a delay below 1 waits for nothing).
-  if (C64.throttle.delay.load(std::memory_order_relaxed) >= 1.0f) ThrottleWait();
-
   // 3. The classic machine's interrupt: the handler's first instruction runs in this same
   // step.
   if constexpr (!kAccurate) {
@@ -233,12 +238,12 @@ template <MachineModel kModel>
 
 // Pays, at once, the run of idle steps that follows an instruction, as far as those steps
 // would change nothing but the line, stall and timer counters: no raster line begins, no
-// interrupt is entered or polled, no timer reaches an event and the throttle is off. Call
+// interrupt is entered or polled and no timer reaches an event. Call
 // it only after a step that returned true; the result is exactly that of single steps.
 template <MachineModel kModel>
 [[gnu::always_inline]] inline void PayIdle() {
   Cpu6510& cpu = C64.cpu;
-  if (cpu.stallCycles == 0 || C64.throttle.delay.load(std::memory_order_relaxed) >= 1.0f) return;
+  if (cpu.stallCycles == 0) return;
   std::int32_t steps = std::min<std::int32_t>(cpu.stallCycles, C64.vic.lineCyclesLeft);
   if constexpr (kModel == MachineModel::kAccurate) {
     // The step that brings the owed cycles down to the polling cycle stays a step of its own.

@@ -46,7 +46,7 @@ bool AccurateMachineStep();
 
 // Pays, at once, the run of idle steps that follows an instruction, as far as those
 // steps would change nothing but the line, stall and timer counters: no raster line
-// begins, no interrupt is entered, timer A does not reach 0 and the throttle is off.
+// begins, no interrupt is entered and timer A does not reach 0.
 // Call it only after a MachineStep that returned true; the result is exactly that of
 // single steps.
 void PayIdleSteps();

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "core/debug_log.h"
@@ -17,6 +18,7 @@ namespace input {
 
 // Unshifted code, shifted code, matrix row, matrix column. Codes are Windows-1252 bytes.
 // Every entry whose code matches acts, so a code listed twice reaches two positions.
+// Characters that a C64 key shows bypass the table unless Ctrl or Alt is held.
 const HostKeyEntry HostKeyTable[kHostKeyCount] = {
     // Letters: the shifted column holds the capitals.
     {0x61, 0x41, 1, 2},  // A
@@ -68,7 +70,7 @@ const HostKeyEntry HostKeyTable[kHostKeyCount] = {
     {0x2A, 0x2A, 6, 1},  // *
     {0x2D, 0x2D, 5, 3},  // -
     {0x2B, 0x2B, 5, 0},  // +
-    {0x23, 0x27, 6, 1},  // # and apostrophe: the C64's * position
+    {0x23, 0x27, 6, 1},  // # and apostrophe with Ctrl or Alt: the C64's * position
     // Special keys: the toolkit's special-key code plus 80 in both columns.
     {0x51, 0x51, 0, 4},  // F1
     {0x53, 0x53, 0, 5},  // F3
@@ -258,8 +260,7 @@ void ReleaseWhatThePressPressed(PressedByKey& pressed, bool shifted) {
   pressed = PressedByKey{};
 }
 
-// A character the table has no position for: Backspace and Delete, and the C64 key that
-// types the character, with exactly the SHIFT that key needs.
+// A character neither a C64 key nor the table has a position for: Backspace and Delete.
 void TypeUnlistedCharacter(unsigned char key, KeyChange& change) {
   if (key == kBackspace) {
     change.Key(kInstDelKey);  // Shift+Backspace inserts, by the shift rule
@@ -268,25 +269,40 @@ void TypeUnlistedCharacter(unsigned char key, KeyChange& change) {
   if (key == kDelete) {
     if (change.Down()) change.Press(RightShiftKey);
     change.Key(kInstDelKey);
-    return;
   }
-  if (IsLetter(key)) return;  // the table has every letter; a capital without Shift stays
-  const std::optional<C64Key> c64 = KeyForCharacter(key);
-  if (!c64) return;
-  if (change.Down()) {
-    if (c64->shifted) {
-      change.Press(RightShiftKey);
-    } else {
-      change.Release(RightShiftKey);  // "@" arrives with Shift on a US keyboard
-      change.Release(LeftShiftKey);
-    }
-  }
-  change.Key(c64->position);
 }
 
-// RightShiftKey follows the modifier state of every character-key event, then every
-// position whose code in the matching column equals the key acts; characters found
-// nowhere in the table type their C64 key. All of it is one key event.
+// The C64 key a character typed without Ctrl or Alt stands for: the key that shows the
+// character, whatever PC key and layout delivered it ("*" is Shift+8 on a US keyboard and
+// Shift++ on a German one, the C64's unshifted * either way). A letter is its key, with
+// SHIFT when the PC's Shift is held (Caps Lock changes nothing). Characters no C64 key
+// shows go to the table.
+std::optional<C64Key> KeyShowingCharacter(unsigned char key, int modifiers) {
+  if ((modifiers & (kModifierCtrl | kModifierAlt)) != 0) return std::nullopt;
+  std::optional<C64Key> c64 = KeyForCharacter(key);
+  if (c64 && IsLetter(key)) c64->shifted = IsShifted(modifiers);
+  return c64;
+}
+
+// A character the C64 has a key for: that key with exactly the SHIFT it needs, both
+// SHIFTs up otherwise (the PC's Shift that made the character holds the left one). Its
+// release lets the right SHIFT follow the modifier state, as every character event does.
+void TypeShownCharacter(const C64Key& c64, int modifiers, KeyChange& change) {
+  if (!change.Down()) {
+    IsShifted(modifiers) ? change.Press(RightShiftKey) : change.Release(RightShiftKey);
+  } else if (c64.shifted) {
+    change.Press(RightShiftKey);
+  } else {
+    change.Release(RightShiftKey);
+    change.Release(LeftShiftKey);
+  }
+  change.Key(c64.position);
+}
+
+// A character the C64 has a key for types that key. Otherwise RightShiftKey follows the
+// modifier state, then every position whose code in the matching column equals the key
+// acts; characters found nowhere in the table type their C64 key. All of it is one key
+// event.
 void TypeCharacterKey(unsigned char key, int modifiers, KeySource source, KeyChange& change) {
   if ((modifiers & kModifierCtrl) != 0) key = KeyUnderControl(key);
   if (source == KeySource::kKeypad && !CursorKeysAsJoystick()) {
@@ -294,6 +310,11 @@ void TypeCharacterKey(unsigned char key, int modifiers, KeySource source, KeyCha
       change.Joystick(bit);
       return;
     }
+  }
+  if (const std::optional<C64Key> c64 = KeyShowingCharacter(key, modifiers)) {
+    TypeShownCharacter(*c64, modifiers, change);
+    change.Submit();
+    return;
   }
   const bool shifted = IsShifted(modifiers);
   shifted ? change.Press(RightShiftKey) : change.Release(RightShiftKey);

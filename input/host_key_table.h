@@ -35,10 +35,11 @@ struct KeyOrigin {
 };
 inline constexpr int kHostKeyCodes = 256;
 
-// Every mapping of HostKeyTable acts as the table says. A character the table finds no
-// position for (with neither Ctrl nor Alt held, and not a letter) types the C64 key of
-// that character (KeyForCharacter), with SHIFT where that key needs it and without either
-// SHIFT otherwise; Backspace is INST/DEL and Delete SHIFT+INST/DEL. With Ctrl held, the
+// A character typed with neither Ctrl nor Alt held that a C64 key shows types that key
+// (KeyForCharacter), with SHIFT where that key needs it and without either SHIFT
+// otherwise, whatever layout delivered it; a letter is its key, with SHIFT when Shift is
+// held. Every other character acts as HostKeyTable says; Backspace is INST/DEL and Delete
+// SHIFT+INST/DEL. With Ctrl held, the
 // toolkit's control codes count as the keys that made them (Ctrl+3 arrives as 27, which
 // then is no Escape).
 void OnKeyDown(unsigned char key, int modifiers, KeyOrigin origin = {});
@@ -50,7 +51,8 @@ void OnKeyUp(unsigned char key, int modifiers, KeyOrigin origin = {});
 // Special keys beyond the table: F2, F4, F6, F8 are SHIFT+F1, F3, F5, F7; F9 ":", F10 ";",
 // F11 "*", F12 "+"; End RUN/STOP, Page Up CLR/HOME; the left Shift key the C64's left
 // SHIFT, the right one its right SHIFT (either going up lets go of both); Ctrl CTRL and
-// Alt the Commodore key, held while the PC key is.
+// Alt the Commodore key, held while the PC key is. Scroll Lock is no C64 key: the display
+// window takes it as Warp (the speed limit off and on).
 void OnSpecialKeyDown(int key, KeySource source = KeySource::kMain);
 // Num Lock (the toolkit's special-key code 109), which the mapping leaves free: the display
 // window switches fullscreen on and off with it. The handlers above ignore it.

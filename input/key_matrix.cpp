@@ -28,6 +28,18 @@ struct DeferredReleases {
   std::uint64_t pendingMatrix = 0;
   std::uint8_t unseenJoystick = 0;
   std::uint8_t pendingJoystick = 0;
+  // Positions that went up between two entries (a release applied at once): the next
+  // scan is the first to see them up, so a new press of one waits until after it, or the
+  // KERNAL would take a second tap for the first one still held.
+  std::uint64_t upUnscannedMatrix = 0;
+  // Positions the last entry's scan is the first to see. That scan runs in the interrupt
+  // handler after the entry, and a pass may end in between (and key events come then), so
+  // until the next entry they count as not yet scanned either.
+  std::uint64_t enteredMatrix = 0;
+  // Positions that went up at the last entry, or between the two entries before it: the
+  // last entry's scan sees them up, but may not have run yet, so a new press of one still
+  // waits for the next entry.
+  std::uint64_t upEnteredMatrix = 0;
 };
 
 // Key events from the handlers that wait for their turn (SubmitKeyEvent), oldest first,
@@ -69,9 +81,15 @@ void SetMatrixBit(int row, int column) {
 // Called with DeferredLock held after every change of the records.
 void PublishDeferredWork() {
   const bool work = (Deferred.unseenMatrix | Deferred.pendingMatrix | Deferred.unseenJoystick |
-                     Deferred.pendingJoystick) != 0 ||
+                     Deferred.pendingJoystick | Deferred.upUnscannedMatrix |
+                     Deferred.enteredMatrix | Deferred.upEnteredMatrix) != 0 ||
                     Queued.count != 0;
   DeferredWork.store(work, std::memory_order_relaxed);
+}
+
+// Presses no scan may have seen yet, outside an interrupt entry. DeferredLock held.
+std::uint64_t UnscannedMatrix() {
+  return Deferred.unseenMatrix | Deferred.enteredMatrix;
 }
 
 std::uint8_t RowBits(std::uint64_t positions, int row) {
@@ -142,6 +160,29 @@ bool ReleasePositionsAfterScan(std::uint64_t positions, std::uint64_t unscanned)
   return true;
 }
 
+// The modifiers an event lets go of while it presses a new key: that key is typed with
+// exactly the modifiers its event leaves down ("*" typed with the PC's Shift is the C64's
+// unshifted *), so they go up with its press, not a scan later. Such an event only takes
+// effect while no other new key waits for its first scan, so no key typed earlier loses
+// a modifier it needs. DeferredLock held.
+std::uint64_t ModifiersUpWithNewKey(const KeyEvent& event, std::uint64_t newPresses) {
+  if ((newPresses & ~kModifierPositions) == 0) return 0;
+  return event.release & kModifierPositions;
+}
+
+// Releases an event's positions: modifiers that its new key must not see at once, the
+// rest as ReleasePositionsAfterScan does. Returns the positions that went up now.
+// DeferredLock held.
+std::uint64_t ReleaseEventPositions(const KeyEvent& event, std::uint64_t newPresses,
+                                    std::uint64_t unscanned) {
+  const std::uint64_t atOnce = ModifiersUpWithNewKey(event, newPresses);
+  SetMatrixBits(atOnce);
+  Deferred.pendingMatrix &= ~atOnce;
+  Deferred.unseenMatrix &= ~atOnce;
+  const std::uint64_t rest = event.release & ~atOnce;
+  return atOnce | (ReleasePositionsAfterScan(rest, unscanned) ? rest : 0);
+}
+
 // The positions an event presses that are new to the machine: released now, or still
 // down with a release waiting (that release goes up before this press). DeferredLock held.
 std::uint64_t NewPresses(const KeyEvent& event) {
@@ -151,12 +192,14 @@ std::uint64_t NewPresses(const KeyEvent& event) {
 // A key event taking effect outside an interrupt entry: its new presses wait for the
 // next entry like those of PressMatrixKey. DeferredLock held.
 void ApplyKeyEventNow(const KeyEvent& event) {
+  const std::uint64_t newPresses = NewPresses(event);
   // A modifier held back for keys not yet scanned must outlast the next entry's scan as
   // well, as if it had been pressed with them.
-  if (ModifierStillNeeded(event.release, Deferred.unseenMatrix)) {
+  if (ModifierStillNeeded(event.release, UnscannedMatrix())) {
     Deferred.unseenMatrix |= HeldModifiers(event.release);
   }
-  ReleasePositionsAfterScan(event.release, Deferred.unseenMatrix);
+  Deferred.upUnscannedMatrix |=
+      ReleaseEventPositions(event, newPresses, UnscannedMatrix()) & ~kModifierPositions;
   Deferred.unseenMatrix |= PressPositions(event.press);
 }
 
@@ -172,7 +215,9 @@ void DropOldestQueuedEvent() {
 // after another event's new press at this entry (one new key per scan) and while one of
 // its positions went up at this entry (the scan has to see the key up between two taps of
 // it, or the KERNAL takes the second for the first one still held). DeferredLock held.
-void ApplyQueuedKeyEvents(std::uint64_t scanned, std::uint64_t releasedNow) {
+// Returns the positions this entry's scan is the first to see, with the queued presses;
+// `releasedNow` gains the queued releases.
+std::uint64_t ApplyQueuedKeyEvents(std::uint64_t scanned, std::uint64_t& releasedNow) {
   // A press first seen by this entry's scan is this scan's new key already; modifiers
   // are no key of their own to the scan.
   bool newKeyApplied = (scanned & ~kModifierPositions) != 0;
@@ -187,11 +232,12 @@ void ApplyQueuedKeyEvents(std::uint64_t scanned, std::uint64_t releasedNow) {
       }
       newKeyApplied = newKeyApplied || newKey;
     }
-    if (ReleasePositionsAfterScan(event.release, scanned)) releasedNow |= event.release;
+    releasedNow |= ReleaseEventPositions(event, newPresses, scanned);
     PressPositions(event.press);
     scanned |= newPresses;
     DropOldestQueuedEvent();
   }
+  return scanned;
 }
 
 }  // namespace
@@ -209,6 +255,7 @@ void ReleaseMatrixKey(int row, int column) {
   const std::uint64_t bit = MatrixBit(row, column);
   Deferred.pendingMatrix &= ~bit;
   Deferred.unseenMatrix &= ~bit;
+  Deferred.enteredMatrix &= ~bit;
   SetMatrixBit(row, column);
   PublishDeferredWork();
 }
@@ -244,7 +291,7 @@ void PressRestore() {
 void ReleaseMatrixKeyAfterScan(int row, int column) {
   std::lock_guard lock(DeferredLock);
   const std::uint64_t bit = MatrixBit(row, column);
-  if (Deferred.unseenMatrix & bit) {
+  if (UnscannedMatrix() & bit) {
     Deferred.pendingMatrix |= bit;
   } else {
     SetMatrixBit(row, column);  // the press has been through a scan already
@@ -283,6 +330,9 @@ void NoteInterruptEntry() {
   SetMatrixBits(dueMatrix);
   Deferred.pendingMatrix &= scanned;
   Deferred.unseenMatrix = 0;
+  // Keys let go of since the last entry are first seen up by this entry's scan.
+  std::uint64_t upBeforeThisScan = dueMatrix | Deferred.upUnscannedMatrix;
+  Deferred.upUnscannedMatrix = 0;
 
   const std::uint8_t dueJoystick =
       static_cast<std::uint8_t>(Deferred.pendingJoystick & ~Deferred.unseenJoystick);
@@ -290,7 +340,9 @@ void NoteInterruptEntry() {
   Deferred.pendingJoystick &= Deferred.unseenJoystick;
   Deferred.unseenJoystick = 0;
 
-  if (Queued.count != 0) ApplyQueuedKeyEvents(scanned, dueMatrix);
+  Deferred.enteredMatrix =
+      Queued.count != 0 ? ApplyQueuedKeyEvents(scanned, upBeforeThisScan) : scanned;
+  Deferred.upEnteredMatrix = upBeforeThisScan & ~kModifierPositions;
   PublishDeferredWork();
 }
 
@@ -310,9 +362,14 @@ void SubmitKeyEvent(const KeyEvent& event) {
   // A second new key waits for the first one's scan even while that one is held: keys
   // that overlap (the next pressed before the last is released) reach the scans in turn.
   // Modifiers pressed just before (Shift, then the key) go to the scan with it.
-  const bool newKeyUnscanned = (Deferred.unseenMatrix & ~kModifierPositions) != 0 &&
-                               (NewPresses(event) & ~kModifierPositions) != 0;
-  if (Queued.count == 0 && Deferred.pendingMatrix == 0 && !newKeyUnscanned) {
+  const std::uint64_t newPresses = NewPresses(event);
+  const bool newKeyUnscanned =
+      (UnscannedMatrix() & ~kModifierPositions) != 0 && (newPresses & ~kModifierPositions) != 0;
+  // A key tapped again after its release went up between the same two scans waits for
+  // the scan that sees it up: a quick double tap types two letters.
+  const bool upUnscanned =
+      (newPresses & (Deferred.upUnscannedMatrix | Deferred.upEnteredMatrix)) != 0;
+  if (Queued.count == 0 && Deferred.pendingMatrix == 0 && !newKeyUnscanned && !upUnscanned) {
     ApplyKeyEventNow(event);  // nothing ahead of it
   } else {
     if (Queued.count == kQueuedKeyEventCapacity) {
@@ -347,6 +404,9 @@ void RestoreKeysInFlight(const KeysInFlight& keys) {
   Deferred.pendingMatrix = keys.pendingMatrix;
   Deferred.unseenJoystick = keys.unseenJoystick;
   Deferred.pendingJoystick = keys.pendingJoystick;
+  Deferred.upUnscannedMatrix = 0;  // a snapshot is taken between scans' worth of keys
+  Deferred.enteredMatrix = 0;
+  Deferred.upEnteredMatrix = 0;
   Queued.head = 0;
   Queued.count = keys.queuedCount;
   for (int i = 0; i < keys.queuedCount; ++i) Queued.events[i] = keys.queued[i];

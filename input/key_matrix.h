@@ -33,7 +33,9 @@ void PressRestore();
 // through ReleaseMatrixKeyAfterScan therefore waits until the machine has taken at least
 // one frame's interrupt (and with it the KERNAL's keyboard scan) with the press visible:
 // a press that has not yet been through an interrupt entry is released at the entry after
-// the first one; a press already seen is released at once. Every press (PressMatrixKey,
+// the first one; so is a press first seen by the last entry (that entry's scan runs in its
+// handler, and a pass may end, and key events arrive, in between); a press seen by an
+// earlier entry is released at once. Every press (PressMatrixKey,
 // PressJoystickBit) cancels a release of its position that is still waiting.
 // NoteInterruptEntry is called by the interrupt entry; it applies due releases and queued
 // key events (SubmitKeyEvent below), never waits, and costs one relaxed atomic load when
@@ -61,18 +63,22 @@ struct KeyEvent {
 // only one of two keys that go down before the same scan, so two taps typed within one
 // pass, or two keys that overlap there, would lose a letter. An event takes effect at
 // once while nothing is queued, no release waits for a scan and, if it presses a new
-// position, no press is waiting for its first scan; its presses count as not yet scanned,
-// as with PressMatrixKey. Otherwise the event waits in a short queue, and each interrupt
+// position, no press is waiting for its first scan and none of its positions went up
+// since the last scan (a key tapped twice between two passes: its release took effect at
+// once, and the press waits for the scan that sees it up); its presses count as not yet
+// scanned, as with PressMatrixKey. Otherwise the event waits in a short queue, and each interrupt
 // entry, before its scan, applies queued events in order until one has to wait:
 // - an event's releases go up together, at this entry, or at the next one if one of its
 //   positions has not been through a scan yet (a capital and SHIFT go up together) or if
 //   it lets go of a modifier (SHIFT, CTRL, the Commodore key) while a key pressed since
 //   the last scan has not been through one (CTRL up before the scan of CTRL+3); the same
-//   holds for an event that takes effect at once;
+//   holds for an event that takes effect at once, except that an event pressing a new key
+//   lets go of its modifiers with that press (the key is typed with exactly the SHIFT its
+//   event leaves down);
 // - an event that presses a new position waits while an earlier release still waits,
 //   when another new press is first scanned at this entry, and while one of its positions
-//   went up at this entry (a doubled letter needs one scan with the key up between the
-//   two taps). Modifiers count as no new press of their own: the scan reads them beside
+//   went up at this entry or since the last one (a doubled letter needs one scan with the key up
+//   between the two taps). Modifiers count as no new press of their own: the scan reads them beside
 //   its one key, so Shift and the key pressed after it go to the same scan.
 // Pressing a position that is already down (SHIFT on every shifted key) is not new unless
 // its release is still waiting: then the release comes first. PressMatrixKey and the

@@ -42,6 +42,17 @@ void SleepMilliseconds(unsigned milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+std::int64_t SteadyNanoseconds() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+void SleepUntilSteadyNanoseconds(std::int64_t time) {
+  std::this_thread::sleep_until(
+      std::chrono::steady_clock::time_point(std::chrono::nanoseconds(time)));
+}
+
 void ShowMessageBox(const std::string& text, const std::string& title) {
   if (MessageBoxHandler handler = CurrentMessageBoxHandler.load()) {
     handler(text, title);

@@ -18,6 +18,10 @@ std::uint32_t GetTickCount();
 std::time_t CalendarTime();
 std::tm LocalTime(std::time_t time);
 void SleepMilliseconds(unsigned milliseconds);
+// The steady clock in nanoseconds (monotonic, from an arbitrary start), and a sleep until
+// it reaches a time (at once for a time already past).
+std::int64_t SteadyNanoseconds();
+void SleepUntilSteadyNanoseconds(std::int64_t time);
 
 // A modal box with one OK button: returns when the user has closed it. Without an
 // installed handler it prints "Title: text" on standard error and returns at once.

@@ -33,8 +33,10 @@ void DrawRasterLine(std::uint16_t line) {
 
 }  // namespace
 
-void InstallMachineHooks(void (*openDisplay)(), void (*frameBegun)()) {
+void InstallMachineHooks(void (*openDisplay)(), void (*frameBegun)(),
+                         bool (*waitForFrame)(std::int64_t)) {
   core::HostHooks hooks;
+  hooks.waitForFrame = waitForFrame;
   hooks.renderPicture = &RenderPicture;
   hooks.drawRasterLine = &DrawRasterLine;
   hooks.clearPicture = &video::ClearFrameBuffer;

@@ -2,6 +2,7 @@
 // Windows-1252 strings; Latin-1 decoding matches them for every byte the machine uses.
 #include "platform/qt/qt_message_box.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QString>
 
@@ -16,6 +17,16 @@ void ShowQtMessageBox(const std::string& text, const std::string& title) {
                     QString::fromLatin1(text.data(), text.size()), QMessageBox::Ok);
     box.exec();
   });
+}
+
+void ShowStartUpErrorBox(int argc, char** argv, const std::string& text) {
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    return;
+  }
+  QApplication application(argc, argv);
+  MarkUiThread();
+  ShowQtMessageBox(text, "Error");
 }
 
 void InstallQtMessageBoxHandler() {

@@ -10,6 +10,11 @@ namespace platform {
 // MarkUiThread.
 void InstallQtMessageBoxHandler();
 
+// Before the application exists (a start-up error, such as missing ROM images): a
+// QApplication of its own for one "Error" box with the text, shown when a display is there
+// to show it on (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM set); otherwise nothing.
+void ShowStartUpErrorBox(int argc, char** argv, const std::string& text);
+
 // The handler itself: a modal box with no owner, the title, the text and one OK button;
 // returns when the user has closed it.
 void ShowQtMessageBox(const std::string& text, const std::string& title);

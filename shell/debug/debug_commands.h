@@ -6,8 +6,8 @@
 
 namespace shell {
 
-// The speed-limit box: turns the limit off (keeping the throttle delay aside) when it is
-// on, otherwise back on with the kept delay. Returns the new state of the limit.
+// The speed-limit box: turns the limit off when it is on, otherwise back on. Returns the
+// new state of the limit.
 bool ToggleSpeedLimit();
 
 enum class VideoPointer { kBank, kCharBase, kScreen };

@@ -11,6 +11,10 @@ namespace shell {
 // Runs on the user-interface thread.
 void RunDebugDialog(QWidget* owner);
 
+// The speed-limit box follows a change made elsewhere (the Warp item or key) while the
+// window is open. User-interface thread only.
+void ShowSpeedLimitInDebugDialog(bool on);
+
 // The step count the window offers on opening (the main window sets "1" once at start)
 // and keeps from one opening to the next.
 void SetDebugStepCountText(const QString& text);

@@ -44,7 +44,6 @@ constexpr double kMaxTarget = kSoundQueueTarget + 4800.0;
 double PauseTarget = 0.0;
 // The longest a frame waits, should the card stop taking samples.
 constexpr auto kMaxFrameWait = std::chrono::milliseconds(100);
-float PacedAwayDelay = 0.0f;
 // The longest time between two frames' starts since the last status line, in µs: the
 // pauses the queue must cover (a picture drawn, the thread not scheduled).
 std::chrono::steady_clock::time_point LastFrame;
@@ -54,26 +53,15 @@ void FillSoundCard(std::int16_t* out, int count) {
   Queue.Fill(std::span(out, static_cast<std::size_t>(count)), SoundShouldPlay());
 }
 
-// While sound plays, the sound card's clock paces the machine instead of the busy-wait
-// throttle, whose delay is kept aside: the frame hook waits while the queue holds more
-// than it should. Emulated time then follows the card's exactly, and the queue's rate
-// steering only evens out the bursts.
+// While sound plays, the sound card's clock paces the machine instead of the steady
+// clock: the frame hook waits while the queue holds more than it should. Emulated time
+// then follows the card's exactly, and the queue's rate steering only evens out the
+// bursts. When sound stops, the frames' times start afresh from the next frame.
 void PaceBySoundCard(bool pace) {
   core::Throttle& throttle = core::C64.throttle;
   if ((throttle.pacedByHost.load(std::memory_order_relaxed) != 0) == pace) return;
-  if (pace) {
-    PacedAwayDelay = throttle.delay.load();
-    throttle.delay.store(0.0f);
-    throttle.pacedByHost.store(1);
-    return;
-  }
-  throttle.pacedByHost.store(0);
-  // The busy-wait takes over again at the delay it had, unless the speed limit went off.
-  if (throttle.speedLimitOn.load() != 0) {
-    throttle.delay.store(PacedAwayDelay);
-  } else {
-    throttle.savedDelay.store(PacedAwayDelay);
-  }
+  throttle.pacedByHost.store(pace ? 1 : 0);
+  if (!pace) throttle.nextFrameAt = 0;
 }
 
 // The fill the frame hook waits for. The card's side sees the queue only at its callbacks,

@@ -13,6 +13,8 @@
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/ui_thread.h"
 #include "platform/qt/x11_session.h"
+#include "shell/desktop/desktop_options.h"
+#include "shell/desktop/fps_trace.h"
 #include "shell/desktop/main_dialog.h"
 
 namespace shell {
@@ -42,8 +44,10 @@ int RunDesktopProgram(int argc, char** argv) {
   std::string error;
   if (!core::LoadRomImages(core::RomSearchDirectories(executable), error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
+    platform::ShowStartUpErrorBox(argc, argv, error);
     return 1;
   }
+  if (DesktopFpsTrace()) StartFpsTrace();
   // Two toolkits open their own connections on two threads.
   platform::InitialiseXlib();
   CEmulatorApp().Run(argc, argv);

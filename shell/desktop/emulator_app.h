@@ -4,8 +4,9 @@
 
 namespace shell {
 
-// The whole desktop program: the ROM images (a missing one ends it with status 1 and a
-// message on standard error), Xlib set up for two toolkits, then the application.
+// The whole desktop program: the ROM images (a missing or bad one ends it with status 1,
+// a message on standard error and an "Error" box), Xlib set up for two toolkits, then the
+// application.
 int RunDesktopProgram(int argc, char** argv);
 
 class CEmulatorApp {

@@ -8,6 +8,7 @@
 #include "core/power_on.h"
 #include "shell/desktop/desktop_sound.h"
 #include "shell/machine_hooks.h"
+#include "video/display/display_wait.h"
 #include "video/display/display_window.h"
 
 namespace shell {
@@ -18,7 +19,7 @@ std::atomic<int> ThreadId{0};
 
 void EmulatorThreadProcedure() {
   // Wired before the starting thread goes on, so that both threads see the same hooks.
-  InstallMachineHooks(&video::OpenDisplayWindow, &TakeFrameSound);
+  InstallMachineHooks(&video::OpenDisplayWindow, &TakeFrameSound, &video::WaitForFrameOrInput);
   ThreadId.store(platform::CurrentThreadId());
   ThreadId.notify_all();
   core::PowerOn(true);

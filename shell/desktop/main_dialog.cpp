@@ -2,6 +2,7 @@
 #include "shell/desktop/main_dialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -10,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "core/machine.h"
@@ -47,6 +49,24 @@ struct MenuItem {
 // 320 x 30 dialog units of an 8-point dialog font.
 constexpr int kClientWidth = 480;
 constexpr int kClientHeight = 49;
+
+// The Extras menu's Warp item, for the speed limit's observer (one main window).
+QAction* WarpItem = nullptr;
+
+// The speed limit changed (the Warp item or key, the debug window's box, on any thread):
+// the Warp item and the box follow on the user-interface thread.
+void FollowSpeedLimit(bool on) {
+  QMetaObject::invokeMethod(
+      qApp,
+      [on] {
+        if (WarpItem != nullptr) {
+          const QSignalBlocker quiet(WarpItem);
+          WarpItem->setChecked(!on);
+        }
+        ShowSpeedLimitInDebugDialog(on);
+      },
+      Qt::QueuedConnection);
+}
 
 // The one local file a drag carries, or nothing (several files, or none on this host).
 QString DraggedLocalFile(const QMimeData* data) {
@@ -128,6 +148,9 @@ CMainDialog::CMainDialog(QWidget* parent)
   sound_ = addSetting("Sound", kSound, SoundIsOn(), &CMainDialog::OnSound);
   mouseInPort1_ = addSetting("Mouse in Port 1", kMouseInPort1, core::MouseInPort1(),
                              &CMainDialog::OnMouseInPort1);
+  warp_ = addSetting("Warp", kWarp, !core::SpeedLimitIsOn(), &CMainDialog::OnWarp);
+  WarpItem = warp_;
+  core::SetSpeedLimitObserver(&FollowSpeedLimit);
 
   // The display window's size as a multiple of the picture's, and the fullscreen key's item.
   addMenu("View", {{"Size 1x", kViewSize1x},
@@ -141,6 +164,10 @@ CMainDialog::CMainDialog(QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setMenuBar(menuBar);
   resize(kClientWidth, kClientHeight + menuBar->sizeHint().height());
+}
+
+CMainDialog::~CMainDialog() {
+  if (WarpItem == warp_) WarpItem = nullptr;
 }
 
 void CMainDialog::InitDialog() {
@@ -175,6 +202,7 @@ void CMainDialog::OnCommand(int command) {
     case kViewFullScreen: video::RequestFullScreenToggle(); break;
     case kSound: sound_->toggle(); break;
     case kMouseInPort1: mouseInPort1_->toggle(); break;
+    case kWarp: warp_->toggle(); break;
     default: break;
   }
   // The command's dialogs and boxes are closed: the keys go to the C64 again.
@@ -274,6 +302,10 @@ void CMainDialog::OnAccurateMachine(bool on) {
     core::C64.model = on ? core::MachineModel::kAccurate : core::MachineModel::kClassic;
   }
   core::Reset();
+}
+
+void CMainDialog::OnWarp(bool on) {
+  core::SetSpeedLimit(!on);
 }
 
 void CMainDialog::OnJoystickInPort2(bool on) {

@@ -35,9 +35,11 @@ class CMainDialog : public QDialog {
     kViewFullScreen = 32787,
     kSound = 32788,
     kMouseInPort1 = 32789,
+    kWarp = 32790,
   };
 
   explicit CMainDialog(QWidget* parent = nullptr);
+  ~CMainDialog() override;
 
   void SetCommandLinePath(const std::string& path) { commandLinePath_ = path; }
   const std::string& CommandLinePath() const { return commandLinePath_; }
@@ -74,6 +76,8 @@ class CMainDialog : public QDialog {
   // Sound on or muted; the 1351 mouse plugged into port 1 or out.
   void OnSound(bool on);
   void OnMouseInPort1(bool on);
+  // Warp: the speed limit off.
+  void OnWarp(bool on);
   // Shows an open-file (or save-file) dialog; empty when cancelled.
   QString ChooseFile(const QString& defaultSuffix, const char* pipeFilter, bool forSaving = false);
 
@@ -82,6 +86,7 @@ class CMainDialog : public QDialog {
   QAction* accurateMachine_ = nullptr;
   QAction* sound_ = nullptr;
   QAction* mouseInPort1_ = nullptr;
+  QAction* warp_ = nullptr;
   QIcon icon_;
   std::string commandLinePath_;
 };

@@ -72,6 +72,7 @@ TEST(TypedScript, AnythingElseIsAnErrorThatNamesItsPosition) {
       {"x{RESTART}", "unknown key name \"RESTART\" at position 2; the names are DEL RETURN"},
       {"{CTRL+}", "unknown key name"},
       {"{JOY3 UP}", "unknown key name \"JOY3\""},
+      {"{A\x1B[2JB}", "unknown key name \"A\\x1B[2JB\" at position 1"},
       {"{JOY2 JUMP}", "unknown joystick direction \"JUMP\" at position 1"},
       {"{JOY2}", "{JOY2} at position 1 needs directions"},
       {"{F1 0}", "hold \"0\" at position 1 is no number of frames from 1 to 30000"},

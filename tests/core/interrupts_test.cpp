@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/chips/cia1.h"
+#include "core/frame_pacing.h"
 #include "core/interrupts.h"
 #include "core/machine.h"
 #include "core/memory_map.h"
@@ -116,39 +117,42 @@ TEST_F(InterruptsTest, TimeOfDayHoldsPlainNumbersInTheIoImageWhateverThePort) {
   EXPECT_EQ(C64.memory.ram[0xDC09], 0x5A);
 }
 
-TEST_F(InterruptsTest, ThrottleAdaptsTowardsFiftyFramesPerSecond) {
-  C64.throttle.delay = 0.0f;
-  AdaptThrottle(61);
-  EXPECT_EQ(C64.throttle.delay, 10.0f);
-  AdaptThrottle(60);
-  EXPECT_EQ(C64.throttle.delay, 11.0f);
-  AdaptThrottle(50);
-  EXPECT_EQ(C64.throttle.delay, 11.0f);
-  C64.throttle.delay = 1.0f;
-  AdaptThrottle(49);
-  EXPECT_EQ(C64.throttle.delay, -1.0f);
-  AdaptThrottle(10);
-  EXPECT_EQ(C64.throttle.delay, -1.0f);  // nothing below 0
-  C64.throttle.delay = 0.0f;
-  AdaptThrottle(49);
-  EXPECT_EQ(C64.throttle.delay, 0.0f);
+// The speed limit's frame times: 20 ms apart from the first paced frame on, absolute (a
+// late wake-up does not move the next frame), and afresh after a long stop.
+TEST_F(InterruptsTest, PacedFramesFollowAbsoluteTwentyMillisecondSteps) {
+  constexpr std::int64_t kMs = 1'000'000;
+  const struct {
+    const char* what;
+    std::int64_t due;
+    std::int64_t now;
+    std::int64_t next;
+  } cases[] = {
+      {"first paced frame: 20 ms from now", 0, 7 * kMs, 27 * kMs},
+      {"on time", 100 * kMs, 100 * kMs, 120 * kMs},
+      {"woke 3 ms late: the next stays on the grid", 100 * kMs, 103 * kMs, 120 * kMs},
+      {"behind by nine frames: catches up", 100 * kMs, 280 * kMs, 120 * kMs},
+      {"behind by more than ten frames: afresh", 100 * kMs, 301 * kMs, 321 * kMs},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(NextFrameTime(c.due, c.now), c.next);
+  }
 }
 
-TEST_F(InterruptsTest, FramesPerSecondWindowOpensAtTheFirstEntryAndAdaptsOnlyWithTheLimit) {
+TEST_F(InterruptsTest, FramesPerSecondWindowOpensAtTheFirstEntry) {
   C64.throttle.speedLimitOn = 0;
   C64.throttle.fpsCounter = 70;
   CountFramesPerSecond();  // the first entry closes the initial (empty) window
   EXPECT_EQ(C64.throttle.framesPerSecond, 70);
   EXPECT_EQ(C64.throttle.fpsCounter, 0);
-  EXPECT_EQ(C64.throttle.delay, 0.0f);
   CountFramesPerSecond();
   EXPECT_EQ(C64.throttle.fpsCounter, 1);
 
   C64.throttle.speedLimitOn = 1;
   C64.throttle.fpsDeadline = C64.throttle.fpsLastSample;  // close the window
-  C64.throttle.fpsCounter = 70;
+  C64.throttle.fpsCounter = 48;
   CountFramesPerSecond();
-  EXPECT_EQ(C64.throttle.delay, 10.0f);
+  EXPECT_EQ(C64.throttle.framesPerSecond, 48);
 
   // A window open across the millisecond clock's sign change still counts.
   C64.throttle.speedLimitOn = 0;

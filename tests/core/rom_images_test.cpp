@@ -104,6 +104,30 @@ TEST_F(RomImagesTest, UnusableImagesAreRefusedAtOnceByWhatTheyAre) {
   }
 }
 
+// A folder of the search that exists but cannot be listed or searched ends the search
+// with its name, rather than the images coming silently from a later place; a folder name
+// with control bytes shows them as \xNN.
+TEST_F(RomImagesTest, AnUnreadableFolderIsNamedAndTheSearchStops) {
+  const fs::path bad = directory_ / "bad\x1B[2Jname";
+  fs::create_directories(bad);
+  std::string error;
+  EXPECT_FALSE(LoadRomImages({bad}, error));
+  EXPECT_NE(error.find("bad\\x1B[2Jname"), std::string::npos) << error;
+  EXPECT_EQ(error.find('\x1B'), std::string::npos) << error;
+
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not hold for root";
+  for (const fs::perms mode : {fs::perms::none, fs::perms::owner_exec, fs::perms::owner_read}) {
+    const fs::path locked = directory_ / "locked";
+    fs::create_directories(locked);
+    fs::permissions(locked, mode);
+    EXPECT_FALSE(LoadRomImages({locked, RomDir()}, error));
+    EXPECT_NE(error.find("ROM folder " + locked.string() + " cannot be read"), std::string::npos)
+        << error;
+    fs::permissions(locked, fs::perms::owner_all);
+    fs::remove_all(locked);
+  }
+}
+
 TEST_F(RomImagesTest, DeletedCurrentFolderIsLeftOutOfTheSearch) {
   const fs::path previous = fs::current_path();
   fs::create_directory(directory_ / "gone");

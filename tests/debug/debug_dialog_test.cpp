@@ -302,17 +302,14 @@ TEST_F(DebugDialogTest, StepCountIsReadLikeAtoiAndKept) {
 
 TEST_F(DebugDialogTest, SpeedLimitBoxRoundTrip) {
   C64.throttle.speedLimitOn = 1;
-  C64.throttle.delay = 23.0f;
   auto* box = qobject_cast<QCheckBox*>(dialog().Control(kSpeedLimitBox));
   box->setChecked(true);
   Click(dialog(), kSpeedLimitBox);
   EXPECT_FALSE(box->isChecked());
   EXPECT_EQ(C64.throttle.speedLimitOn.load(), 0);
-  EXPECT_EQ(C64.throttle.delay.load(), 0.0f);
   Click(dialog(), kSpeedLimitBox);
   EXPECT_TRUE(box->isChecked());
   EXPECT_EQ(C64.throttle.speedLimitOn.load(), 1);
-  EXPECT_EQ(C64.throttle.delay.load(), 23.0f);
 
   // The box follows the limit, not its own toggle: unchecked while the limit is on,
   // a click still turns the limit off.

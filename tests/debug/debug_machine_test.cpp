@@ -93,7 +93,6 @@ class DebugMachineTest : public testing::Test {
       C64.run.stepBudget = -1;
       C64.run.runFlag = 0;
       C64.throttle.speedLimitOn = 0;
-      C64.throttle.delay = 0.0f;
     }
     std::array<std::uint8_t, kMemorySize> ram{}, io{};
     CpuRegisters cpu;

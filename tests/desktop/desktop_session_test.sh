@@ -9,7 +9,11 @@
 # program: started with a .prg argument, the program is loaded, RUN is typed and its
 #          output appears; closing the "Emulator" window ends the program with status 0.
 # keys-de, keys-us: on a German or a US keyboard layout, ?"hi" typed with the layout's own
-#          keys prints HI, and End (RUN/STOP) breaks a running 10 GOTO 10.
+#          keys prints HI; doubled letters typed 30, 70 and 150 ms apart all arrive;
+#          PRINT 6*7 with the layout's shifted * prints 42; End (RUN/STOP) breaks a
+#          running 10 GOTO 10.
+# start-up: --help and --version of both programs print and end with status 0; missing
+#          ROM images give the console line and an "Error" box, and status 1.
 set -u
 
 emulator=$1
@@ -89,6 +93,14 @@ press() {
   done
 }
 
+# Taps the keys `delay` ms apart (each a press and its release), as fast typing does.
+tap() {
+  local delay=$1
+  shift
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  xdotool key --window 0 --delay "$delay" "$@"
+}
+
 case "$scenario" in
   basic)
     start_emulator
@@ -137,11 +149,47 @@ case "$scenario" in
     fi
     wait_for_screen '^\?"HI" *$' 30
     wait_for_screen '^HI *$' 30
+    if [ "$layout" = de ]; then quote=shift+2 star=shift+plus; else quote=shift+apostrophe star=shift+8; fi
+    for delay in 30 70 150; do
+      tap "$delay" p r i n t "$quote" e e l l o o s s "$quote" Return
+      wait_for_screen '^EELLOOSS *$' 30
+      tail -n +2 "$work/screen.txt" | grep -Eq '^EELLOOSS *$' || fail "doubled letters lost at $delay ms"
+      press shift+Prior  # CLR: the next check starts on a clear screen
+    done
+    tap 150 p r i n t space 6 "$star" 7 Return
+    wait_for_screen '^PRINT 6\*7 *$' 30
+    wait_for_screen '^ 42 *$' 30
     press 1 0 space g o t o space 1 0 Return r u n Return
     wait_for_screen '^RUN *$' 30
     press End
     wait_for_screen '^BREAK IN 10 *$' 30
     press Escape
+    expect_exit_status 1
+    ;;
+  start-up)
+    headless=$(dirname "$emulator")/c64emu-headless
+    for program in "$emulator" "$headless"; do
+      "$program" --help >"$work/out" 2>&1 || fail "$program --help: status $?"
+      grep -q -- '--model' "$work/out" || fail "$program --help lists no options: $(cat "$work/out")"
+      "$program" --version >"$work/out" 2>&1 || fail "$program --version: status $?"
+      grep -Eq '^c64emu(-headless)? [0-9]+\.[0-9]+' "$work/out" ||
+        fail "$program --version: $(cat "$work/out")"
+    done
+    mkdir "$work/empty"
+    program=$(cd "$(dirname "$emulator")" && pwd)/$(basename "$emulator")
+    (cd "$work/empty" && C64EMU_ROMS=$work/empty exec "$program") >"$work/emulator.log" 2>&1 &
+    emulator_pid=$!
+    box=
+    for _ in $(seq 100); do
+      box=$(xdotool search --name '^Error$' 2>/dev/null | head -1)
+      [ -n "$box" ] && break
+      sleep 0.1
+    done
+    [ -n "$box" ] || fail "no Error box for the missing ROM images"
+    grep -q 'ROM image basic.901226-01.bin (or basic.bin) not found' "$work/emulator.log" ||
+      fail "no console line for the missing ROM images"
+    xdotool windowfocus --sync "$box" 2>/dev/null
+    xdotool key --window 0 Return
     expect_exit_status 1
     ;;
   *)

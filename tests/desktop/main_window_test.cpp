@@ -17,6 +17,7 @@
 #include "core/machine.h"
 #include "core/memory_map.h"
 #include "core/mouse_port.h"
+#include "core/run_control.h"
 #include "input/host_key_table.h"
 #include "input/key_matrix.h"
 #include "media/d64_image.h"
@@ -135,7 +136,8 @@ TEST(MainWindow, HasTheCaptionAndTheFourMenusWithTheirCommandIds) {
                                                                  {"Joystick in port 2", 32777},
                                                                  {"Accurate Machine", 32780},
                                                                  {"Sound", 32788},
-                                                                 {"Mouse in Port 1", 32789}}));
+                                                                 {"Mouse in Port 1", 32789},
+                                                                 {"Warp", 32790}}));
   EXPECT_EQ(EntriesOf(menus[3]->menu()), (std::vector<MenuEntry>{{"Size 1x", 32783},
                                                                  {"Size 2x", 32784},
                                                                  {"Size 3x", 32785},
@@ -193,6 +195,28 @@ TEST(MainWindow, KeyboardSettingsStartAsTheCommandLineLeftThemAndFollowTheirItem
   EXPECT_TRUE(port2->isChecked());
   port2->trigger();
   EXPECT_EQ(C64.input.joystickPort.load(), 1);
+  ZeroWholeMachine();
+}
+
+// Warp is the speed limit inverted, whoever switches it: the item switches the limit, and
+// a change made elsewhere (the debug window's box, the Warp key) shows on the item.
+TEST(MainWindow, WarpItemAndSpeedLimitFollowEachOther) {
+  ZeroWholeMachine();
+  CMainDialog dialog;
+  SetSpeedLimit(true);
+  QCoreApplication::processEvents();
+  QAction* warp = dialog.findChild<QMenuBar*>()->actions()[2]->menu()->actions().last();
+  ASSERT_EQ(warp->text().toStdString(), "Warp");
+  EXPECT_FALSE(warp->isChecked());
+  warp->trigger();
+  EXPECT_FALSE(SpeedLimitIsOn());
+  EXPECT_TRUE(warp->isChecked());
+  SetSpeedLimit(true);  // from another thread's key or the debug window
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(warp->isChecked());
+  std::thread([] { SetSpeedLimit(false); }).join();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(warp->isChecked());
   ZeroWholeMachine();
 }
 

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "core/debug_log.h"
@@ -20,6 +21,7 @@
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "platform/host_services.h"
+#include "video/display/display_wait.h"
 #include "video/display/file_drop_target.h"
 #include "video/display/key_origin.h"
 #include "video/display/picture_texture.h"
@@ -80,6 +82,20 @@ void DisplayWindowClosed() {
   if (!ProcessIsExiting.load()) platform::EndProcess(0);
 }
 
+// The picture last drawn: the window is drawn again only when a pass has made a picture
+// that differs from it (at the READY prompt only the cursor's blink) or part of the
+// window came into view. Drawing is by far the display loop's largest cost.
+std::uint32_t DrawnPicture[kFrameBufferSize];
+std::uint64_t DrawnAtFrame = ~std::uint64_t{0};
+bool DrawnAccurate = false;  // the model of the picture shown
+// A stopped machine runs no frames, so no frame's time paces the display loop: it sleeps
+// this long between rounds, or until an X event comes.
+constexpr std::int64_t kStoppedWaitNanoseconds = 50'000'000;
+
+bool MachineIsStopped() {
+  return core::C64.run.emulationRunning.load() == 0 || core::C64.run.stepBudget.load() == 0;
+}
+
 }  // namespace
 
 void KeepFreedMemoryForReuse() {
@@ -105,6 +121,7 @@ void CreateDisplayWindow() {
   glutCreateWindow("Emulator");
   WatchKeyEvents();
   AcceptFileDrops();
+  NoteDisplayThread();
   glutDisplayFunc(&DisplayFrame);
   glutReshapeFunc(&NoteWindowSize);
   glutKeyboardFunc(&GlutKeyDown);
@@ -184,6 +201,7 @@ void DrawMachinePicture() {
 void DisplayFrame() {
   if (TakeFocusLoss()) input::ReleaseHostKeys();
   ServeFileDrops();
+  if (TakeWarpKey()) core::SetSpeedLimit(!core::SpeedLimitIsOn());
   // A pass only if none is under way (Reset or the debug window may run one meanwhile on
   // the user-interface thread); the picture is drawn either way.
   core::RunPassIfIdle();
@@ -193,15 +211,33 @@ void DisplayFrame() {
     glutPostRedisplay();
     return;
   }
-  // Drawing holds the pass lock too, so a picture never mixes two renderings when the
-  // user-interface thread runs the machine. The accurate machine's pass is one frame, so
-  // every frame is drawn.
-  core::PassLock lock;
-  // The View menu's requests here, where the machine's model (the picture's size) holds
-  // still.
-  const PictureSize picture = ShownPictureSize();
-  ApplyViewRequests(picture.width, picture.height);
-  DrawMachinePicture();
+  const std::int64_t now = platform::SteadyNanoseconds();
+  {
+    // Drawing holds the pass lock too, so a picture never mixes two renderings when the
+    // user-interface thread runs the machine. The View menu's requests are carried out
+    // here, where the machine's model (the picture's size) holds still.
+    core::PassLock lock;
+    const PictureSize picture = ShownPictureSize();
+    ApplyViewRequests(picture.width, picture.height);
+    // A new picture is drawn when it differs from the one shown: the accurate machine's
+    // at every frame (each pass is one), the classic machine's when its eight frames made
+    // another. An exposure, a new window size or another model draws it again anyway.
+    const bool accurate = core::C64.model == core::MachineModel::kAccurate;
+    const std::uint64_t frame = core::C64.run.frameCounter.load();
+    const int framesPerPass = accurate ? core::AccurateFramesPerPass : core::FramesPerPass;
+    const bool newPicture = frame != DrawnAtFrame &&
+                            core::C64.run.framesLeft == static_cast<std::uint32_t>(framesPerPass);
+    const bool changed = newPicture && (accurate || std::memcmp(DrawnPicture, FrameBuffer,
+                                                                sizeof DrawnPicture) != 0);
+    const bool layout = TakeWindowResize() || accurate != DrawnAccurate;
+    if (TakeExposure() || layout || changed) {
+      DrawMachinePicture();
+      if (!accurate) std::memcpy(DrawnPicture, FrameBuffer, sizeof DrawnPicture);
+      DrawnAccurate = accurate;
+    }
+    if (newPicture) DrawnAtFrame = frame;
+  }
+  if (MachineIsStopped()) WaitForFrameOrInput(now + kStoppedWaitNanoseconds);
   glutPostRedisplay();
 }
 

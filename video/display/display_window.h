@@ -12,8 +12,10 @@ namespace video {
 void OpenDisplayWindow();
 
 // The display callback: runs a pass when none is under way, then under the pass lock
-// carries out the View menu's requests and draws the machine's picture, and requests the
-// next redisplay.
+// carries out the View menu's requests and draws the machine's picture when the pass made
+// one that differs from the one shown (or the window was exposed), and requests the next
+// redisplay. The Warp key switches the speed limit here. While the machine is stopped it
+// sleeps between rounds until an X event comes (at most 50 ms).
 void DisplayFrame();
 
 // The size of the picture the display window shows for the machine's model: 320 x 200 in

@@ -32,7 +32,12 @@ using WireToEvent = Bool (*)(Display*, XEvent*, xEvent*);
 WireToEvent PreviousKeyPress = nullptr;
 WireToEvent PreviousKeyRelease = nullptr;
 WireToEvent PreviousFocusOut = nullptr;
+WireToEvent PreviousExpose = nullptr;
 bool FocusLost = false;  // the same thread as the events above
+bool Exposed = true;     // the first picture is always drawn
+// Scroll Lock, the Warp key: freeglut has no callback for it, so its press is taken here.
+KeyCode WarpKeyCode = 0;
+bool WarpKeyPressed = false;
 // Read by the user-interface thread.
 std::atomic<unsigned long> WatchedWindow{0};
 
@@ -49,6 +54,7 @@ void Note(const XKeyEvent& event) {
 Bool NoteKeyPress(Display* display, XEvent* event, xEvent* wire) {
   const Bool converted = PreviousKeyPress(display, event, wire);
   if (converted) Note(event->xkey);
+  if (converted && WarpKeyCode != 0 && event->xkey.keycode == WarpKeyCode) WarpKeyPressed = true;
   return converted;
 }
 Bool NoteKeyRelease(Display* display, XEvent* event, xEvent* wire) {
@@ -60,6 +66,13 @@ Bool NoteKeyRelease(Display* display, XEvent* event, xEvent* wire) {
 Bool NoteFocusOut(Display* display, XEvent* event, xEvent* wire) {
   const Bool converted = PreviousFocusOut(display, event, wire);
   if (converted && event->xfocus.detail != NotifyInferior) FocusLost = true;
+  return converted;
+}
+
+// Part of the window came into view (mapped, uncovered, resized): it needs drawing again.
+Bool NoteExpose(Display* display, XEvent* event, xEvent* wire) {
+  const Bool converted = PreviousExpose(display, event, wire);
+  if (converted) Exposed = true;
   return converted;
 }
 
@@ -116,9 +129,11 @@ bool GivesCallback(XKeyEvent& event, int character, int specialKey) {
 void WatchKeyEvents() {
   Display* display = glXGetCurrentDisplay();
   if (display == nullptr || PreviousKeyPress != nullptr) return;
+  WarpKeyCode = XKeysymToKeycode(display, XK_Scroll_Lock);
   PreviousKeyPress = XESetWireToEvent(display, KeyPress, &NoteKeyPress);
   PreviousKeyRelease = XESetWireToEvent(display, KeyRelease, &NoteKeyRelease);
   PreviousFocusOut = XESetWireToEvent(display, FocusOut, &NoteFocusOut);
+  PreviousExpose = XESetWireToEvent(display, Expose, &NoteExpose);
   // freeglut does not ask for focus changes itself.
   const Window window = glXGetCurrentDrawable();
   WatchedWindow.store(window);
@@ -130,6 +145,18 @@ void WatchKeyEvents() {
 
 unsigned long DisplayWindowXId() {
   return WatchedWindow.load();
+}
+
+bool TakeWarpKey() {
+  const bool pressed = WarpKeyPressed;
+  WarpKeyPressed = false;
+  return pressed;
+}
+
+bool TakeExposure() {
+  const bool exposed = Exposed;
+  Exposed = false;
+  return exposed;
 }
 
 bool TakeFocusLoss() {

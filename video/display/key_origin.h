@@ -19,6 +19,13 @@ void WatchKeyEvents();
 // as an unknown main key.
 input::KeyOrigin OriginOfKeyEvent(bool press, int character, int specialKey);
 
+// True once after the Warp key (Scroll Lock) went down: the speed limit switches.
+bool TakeWarpKey();
+
+// True once after part of the window has come into view (and at first): what it shows
+// must be drawn again even if the picture has not changed.
+bool TakeExposure();
+
 // True once after the window has lost the keyboard focus (another window took it, or the
 // pointer left it where the focus follows the pointer): the releases of keys held then
 // go to that other window, never to this one.

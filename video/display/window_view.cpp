@@ -15,6 +15,8 @@ namespace {
 // The window's size, kept by the reshape callback on the display thread.
 int WindowWidth = 0;
 int WindowHeight = 0;
+// Set by a reshape until the display draws for the new size (the display thread only).
+bool Resized = true;
 
 // 0: no size asked for; 1-4: that multiple of the picture's size.
 std::atomic<int> RequestedScale{0};
@@ -52,6 +54,13 @@ Viewport FitPicture(int windowWidth, int windowHeight, int pictureWidth, int pic
 void NoteWindowSize(int width, int height) {
   WindowWidth = width;
   WindowHeight = height;
+  Resized = true;
+}
+
+bool TakeWindowResize() {
+  const bool resized = Resized;
+  Resized = false;
+  return resized;
 }
 
 void SetPictureViewport(int pictureWidth, int pictureHeight) {

@@ -20,6 +20,8 @@ Viewport FitPicture(int windowWidth, int windowHeight, int pictureWidth, int pic
 
 // The reshape callback: the window's size as the toolkit reports it.
 void NoteWindowSize(int width, int height);
+// Whether the window's size changed since the last call: the picture must be drawn again.
+bool TakeWindowResize();
 
 // Paints the window outside the fitted picture black and sets the OpenGL viewport to it,
 // so that a drawing over the whole viewport fills the picture's rectangle.

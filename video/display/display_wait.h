@@ -1,0 +1,19 @@
+// The display window's wait for the next frame's time: asleep on its X connection, so that
+// a key pressed meanwhile ends the wait (and the pass) instead of waiting for the pass's
+// end, up to eight frames later.
+#pragma once
+
+#include <cstdint>
+
+namespace video {
+
+// Notes the calling thread as the one that runs the display window (freeglut's connection
+// is current there). Call once, after the window is created.
+void NoteDisplayThread();
+
+// Sleeps until the steady clock reaches `steadyNanoseconds`. On the display thread the
+// sleep ends early, returning true, as soon as an X event waits to be handled; on any other
+// thread (the debug window running a pass) it just sleeps and returns false.
+bool WaitForFrameOrInput(std::int64_t steadyNanoseconds);
+
+}  // namespace video
