@@ -22,16 +22,7 @@ main:   jsr $E544
         bpl :-
         jsr copy_ball
         point_sprites_at_ball
-        ldx #15
-:       lda positions,x
-        sta $D000,x
-        dex
-        bpl :-
-        ldx #7
-:       lda colours,x
-        sta $D027,x
-        dex
-        bpl :-
+        place_sprites positions, colours
         lda #%00011111
         sta $D015
         sei

@@ -12,16 +12,7 @@ main:   jsr $E544               ; clear the screen
         point_sprites_at_ball
         lda #$CC
         sta $3FFF
-        ldx #15
-:       lda positions,x
-        sta $D000,x
-        dex
-        bpl :-
-        ldx #7
-:       lda colours,x
-        sta $D027,x
-        dex
-        bpl :-
+        place_sprites positions, colours
         lda #$FF
         sta $D015
         raster_irq handler, 249

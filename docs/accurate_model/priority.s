@@ -10,16 +10,7 @@
 main:   fill_screen stripe_cell
         jsr copy_ball
         point_sprites_at_ball
-        ldx #15
-:       lda positions,x
-        sta $D000,x
-        dex
-        bpl :-
-        ldx #7
-:       lda colours,x
-        sta $D027,x
-        dex
-        bpl :-
+        place_sprites positions, colours
         lda #%00110000          ; sprites 4 and 5 behind the foreground
         sta $D01B
         lda #%01111111
