@@ -185,7 +185,8 @@ class Parser {
       return;
     }
     if (words.size() > 2) {
-      Fail(Cat({"too many words in {", inside, "} at position ", std::to_string(position)}));
+      Fail(Cat({"too many words in {", core::EscapedText(inside), "} at position ",
+                std::to_string(position)}));
       return;
     }
     std::uint64_t keys = 0;

@@ -2,13 +2,14 @@
 # Writes the fuzz targets' seed corpora into DIR/<target>/: disk images made with cc1541
 # in the d64_reader_fuzz input form (a size selector byte, then a tile that starts at
 # track 18 sector 0), a few small program files, command lines for the drive, and for its
-# write path the disk tiles after two bytes of their length and a script of operations.
+# write path the disk tiles after two bytes of their length and a script of operations;
+# typed text for --type and URI lists of dropped files.
 set -euo pipefail
 out="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$out/d64_reader_fuzz" "$out/program_file_fuzz" "$out/drive_command_fuzz" \
-  "$out/drive_write_fuzz" "$out/snapshot_fuzz"
+  "$out/drive_write_fuzz" "$out/snapshot_fuzz" "$out/typed_script_fuzz" "$out/uri_list_fuzz"
 cd "$work"
 
 # Sector 357 is track 18 sector 0; tracks 18 and 19 are 38 sectors. The files go to track
@@ -49,3 +50,8 @@ for tile in disk35 empty; do
     printf '\000\000\001\100\002\000\000\201\001\010\002\000\003\001\004\020\005\002'; } \
     > "$out/drive_write_fuzz/$tile"
 done
+
+printf '10 print"hello"\nrun\n' > "$out/typed_script_fuzz/basic"
+printf '{RUNSTOP+RESTORE}{CTRL+3}{C=+SHIFT}{F2 10}{JOY2 UP+FIRE 10}{clr}' > "$out/typed_script_fuzz/names"
+printf 'file:///home/me/my%%20game.prg\r\n' > "$out/uri_list_fuzz/one"
+printf '# comment\r\nfile://localhost/tmp/%%c3%%a9.d64\r\nfile:///b.prg\r\n' > "$out/uri_list_fuzz/two"

@@ -7,7 +7,7 @@
 set -euo pipefail
 dir="$1" runs="$2"
 for entry in d64_reader_fuzz:1 program_file_fuzz:1 drive_command_fuzz:20 drive_write_fuzz:40 \
-  snapshot_fuzz:10; do
+  snapshot_fuzz:10 typed_script_fuzz:1 uri_list_fuzz:1; do
   target="${entry%%:*}"
   mkdir -p "$dir/corpus/$target"
   log="$dir/$target.log"

@@ -78,6 +78,7 @@ TEST(TypedScript, AnythingElseIsAnErrorThatNamesItsPosition) {
       {"{F1 0}", "hold \"0\" at position 1 is no number of frames from 1 to 30000"},
       {"{F1 x}", "hold \"x\""},
       {"{F1 2 3}", "too many words"},
+      {"{F1\x1B 2 3}", "too many words in {F1\\x1B 2 3} at position 1"},
       {"{}", "empty {} at position 1"},
       {"abc{F1", "\"{\" at position 4 is not closed"},
   };

@@ -16,6 +16,7 @@
 
 #include "core/machine.h"
 #include "platform/qt/x11_session.h"
+#include "platform/uri_list.h"
 #include "private_x_server.h"
 #include "tests/support/test_machine.h"
 #include "video/display/display_window.h"
@@ -39,7 +40,7 @@ TEST(UriList, OneLocalFileDecoded) {
       {"file:///a%2.prg", std::nullopt},
       {"file:///a%00.prg", std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(LocalFileOfUriList(c.list), c.path) << c.list;
+  for (const auto& c : cases) EXPECT_EQ(platform::LocalFileOfUriList(c.list), c.path) << c.list;
 }
 
 std::string DroppedPath;

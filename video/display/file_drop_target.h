@@ -3,9 +3,7 @@
 // handed to the program's handler, which opens it as a drop on the main window would.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace video {
 
@@ -22,10 +20,5 @@ void AcceptFileDrops();
 // the window, the request for the dropped data, and the handler's call with the end of
 // the drop. The display callback calls it; it never waits.
 void ServeFileDrops();
-
-// The one local file a text/uri-list names ("file:///path" or "file://localhost/path",
-// %XX escapes decoded; comment lines skipped): nothing for other schemes, hosts, several
-// files, bad escapes or a NUL.
-std::optional<std::string> LocalFileOfUriList(std::string_view uriList);
 
 }  // namespace video
