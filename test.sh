@@ -22,7 +22,7 @@ build_dir build-asan "${sanitizer_flags[@]}" -DC64EMU_SANITIZERS=address,undefin
 ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan --output-on-failure --no-tests=error \
   -j "$(nproc)" -LE slow
 
-echo "== libFuzzer (clang): the disk-image, program-file and snapshot parsers"
+echo "== libFuzzer (clang): the disk-image, program-file, drive-command, snapshot, typed-text and URI-list parsers"
 build_dir build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DC64EMU_FUZZ=ON -DC64EMU_TESTS=OFF -DC64EMU_BENCH=OFF \
   -DC64EMU_GUI=OFF -- fuzz_targets
