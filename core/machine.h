@@ -143,6 +143,8 @@ struct Throttle {
   // The steady clock's time (ns) at which the next frame may begin; 0 before the first
   // paced frame. Only the thread running the pass touches it.
   std::int64_t nextFrameAt;
+  // The pass's last frame has begun and still owes its wait: paid at the next pass's start.
+  bool paceOwed;
   std::int32_t fpsCounter;
   std::int32_t fpsDeadline;
   std::int32_t fpsLastSample;

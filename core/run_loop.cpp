@@ -91,9 +91,19 @@ void SleepServingWaitHook(unsigned milliseconds) {
 
 namespace {
 
+// Whether the speed limit paces the frames by the steady clock: on, and the host does not
+// pace the machine itself (the desktop program by its sound card's clock).
+bool PacedByClock() {
+  return C64.throttle.speedLimitOn.load(std::memory_order_relaxed) != 0 &&
+         C64.throttle.pacedByHost.load(std::memory_order_relaxed) == 0;
+}
+
 // A frame has begun: the pass counts it, and the pass's last frame ends it with a picture
 // (every eighth in the classic machine, every one in the accurate machine; a pass begun
-// in the classic machine ends at the first frame once the model is accurate).
+// in the classic machine ends at the first frame once the model is accurate). That last
+// frame waits for its time at the start of the next pass, so that the host draws the
+// picture while the frame waits instead of delaying the frames after it. Any other frame
+// waits here; the host may end the pass there early to take its input.
 template <MachineModel kModel>
 void FrameBegun() {
   constexpr bool kAccurate = kModel == MachineModel::kAccurate;
@@ -103,18 +113,22 @@ void FrameBegun() {
   if constexpr (kAccurate) CountFramesPerSecond();
   UpdateMousePots();
   if (const auto begun = InstalledHostHooks().frameBegun) begun();
-  // The speed limit sleeps until the frame's time, unless the host paces the machine itself
-  // (the desktop program by its sound card's clock); the host may end the pass there early
-  // to take its input (the picture still comes at the pass's regular end).
-  if (C64.throttle.speedLimitOn.load(std::memory_order_relaxed) != 0 &&
-      C64.throttle.pacedByHost.load(std::memory_order_relaxed) == 0 && PaceFrame()) {
-    C64.run.runFlag.store(0, std::memory_order_relaxed);
-  }
   if (kAccurate || C64.run.framesLeft == 0) {
     if (const auto render = InstalledHostHooks().renderPicture) render();
     C64.run.framesLeft = kAccurate ? AccurateFramesPerPass : FramesPerPass;
     C64.run.runFlag.store(0, std::memory_order_relaxed);
+    C64.throttle.paceOwed = true;
+    return;
   }
+  if (PacedByClock() && PaceFrame()) C64.run.runFlag.store(0, std::memory_order_relaxed);
+}
+
+// At a pass's start: the wait its first frame still owes. True when the host asked to end
+// the pass at once to take its input.
+bool PayOwedPace() {
+  if (!C64.throttle.paceOwed) return false;
+  C64.throttle.paceOwed = false;
+  return PacedByClock() && PaceFrame();
 }
 
 // The accurate machine's chips after each cycle: the CIAs count (lazily). In the
@@ -285,6 +299,7 @@ void RunSteps(std::uint64_t untilFrame) {
     if (!C64.run.runFlag.load(std::memory_order_relaxed)) {
       if (MachineIsHeld()) return;
       C64.run.runFlag.store(1, std::memory_order_relaxed);
+      PayOwedPace();  // no host input to take here
     }
     if (Step<kModel>()) PayIdle<kModel>();
   }
@@ -292,6 +307,10 @@ void RunSteps(std::uint64_t untilFrame) {
 
 template <MachineModel kModel>
 void RunPassSteps() {
+  if (PayOwedPace()) {
+    C64.run.runFlag.store(0, std::memory_order_relaxed);
+    return;
+  }
   while (Step<kModel>()) PayIdle<kModel>();
 }
 

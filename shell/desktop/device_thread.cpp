@@ -16,8 +16,8 @@ namespace shell {
 
 namespace {
 
-constexpr auto kPollPeriod = std::chrono::milliseconds(4);  // a fifth of a frame
-constexpr int kPollsPerStatus = 250;                        // one second
+constexpr auto kPollPeriod = std::chrono::milliseconds(10);  // half a frame
+constexpr int kPollsPerStatus = 100;                         // one second
 
 void DeviceThreadProcedure(bool printSoundStatus) {
   OpenDesktopSound();

@@ -86,6 +86,7 @@ void DisplayWindowClosed() {
 // that differs from it (at the READY prompt only the cursor's blink) or part of the
 // window came into view. Drawing is by far the display loop's largest cost.
 std::uint32_t DrawnPicture[kFrameBufferSize];
+LinePicture DrawnLinePicture;  // the accurate machine's
 std::uint64_t DrawnAtFrame = ~std::uint64_t{0};
 bool DrawnAccurate = false;  // the model of the picture shown
 // A stopped machine runs no frames, so no frame's time paces the display loop: it sleeps
@@ -219,20 +220,26 @@ void DisplayFrame() {
     core::PassLock lock;
     const PictureSize picture = ShownPictureSize();
     ApplyViewRequests(picture.width, picture.height);
-    // A new picture is drawn when it differs from the one shown: the accurate machine's
-    // at every frame (each pass is one), the classic machine's when its eight frames made
-    // another. An exposure, a new window size or another model draws it again anyway.
+    // A new picture (every frame in the accurate machine, whose pass is one frame; every
+    // eighth in the classic machine) is drawn when it differs from the one shown. An
+    // exposure, a new window size or another model draws it again anyway.
     const bool accurate = core::C64.model == core::MachineModel::kAccurate;
     const std::uint64_t frame = core::C64.run.frameCounter.load();
     const int framesPerPass = accurate ? core::AccurateFramesPerPass : core::FramesPerPass;
     const bool newPicture = frame != DrawnAtFrame &&
                             core::C64.run.framesLeft == static_cast<std::uint32_t>(framesPerPass);
-    const bool changed = newPicture && (accurate || std::memcmp(DrawnPicture, FrameBuffer,
-                                                                sizeof DrawnPicture) != 0);
+    const bool changed =
+        newPicture &&
+        (accurate ? std::memcmp(&DrawnLinePicture, &ShownPicture, sizeof DrawnLinePicture) != 0
+                  : std::memcmp(DrawnPicture, FrameBuffer, sizeof DrawnPicture) != 0);
     const bool layout = TakeWindowResize() || accurate != DrawnAccurate;
     if (TakeExposure() || layout || changed) {
       DrawMachinePicture();
-      if (!accurate) std::memcpy(DrawnPicture, FrameBuffer, sizeof DrawnPicture);
+      if (accurate) {
+        std::memcpy(&DrawnLinePicture, &ShownPicture, sizeof DrawnLinePicture);
+      } else {
+        std::memcpy(DrawnPicture, FrameBuffer, sizeof DrawnPicture);
+      }
       DrawnAccurate = accurate;
     }
     if (newPicture) DrawnAtFrame = frame;
