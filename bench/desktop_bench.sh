@@ -104,15 +104,16 @@ cpu_percent_over() {
   b=$(cpu_seconds "$pid"); t1=$(date +%s.%N)
   awk -v a="$a" -v b="$b" -v s="$t0" -v e="$t1" 'BEGIN {printf "%.1f", 100 * (b - a) / (e - s)}'
 }
-# Stops the machine with the debug window's Stop button: Extras -> "Debug...", then Stop
+# Stops the machine with the debug window's Stop button: Extras (the third menu) ->
+# "Debug...", then Stop
 # (the windows' places as Qt lays them out under Xvfb without a window manager).
 stop_in_debug_window() {
   local main dbg X Y
   main=$(xdotool search --name "^Orvik's C64 Emulator\$" | head -1)
   eval "$(xdotool getwindowgeometry --shell "$main")"
   xdotool windowraise "$main"; sleep 0.5
-  xdotool mousemove $((X + 55)) $((Y + 10)) click 1; sleep 1
-  xdotool mousemove $((X + 80)) $((Y + 55)) click 1; sleep 2
+  xdotool mousemove $((X + 100)) $((Y + 10)) click 1; sleep 1
+  xdotool mousemove $((X + 125)) $((Y + 55)) click 1; sleep 2
   dbg=$(xdotool search --name '^Debug Info$' | head -1)
   [ -n "$dbg" ] || return 1
   eval "$(xdotool getwindowgeometry --shell "$dbg")"
