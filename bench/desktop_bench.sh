@@ -40,13 +40,7 @@ echo "== one picture of the display window"
 echo "== emulated frames per second of $program, $model machine, speed limit on, over $seconds s"
 "$program" --model "$model" >"$work/program.log" 2>&1 &
 emulator_pid=$!
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --name '^Emulator$' 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "no Emulator window"; exit 1; }
+window=$(wait_for_window '^Emulator$' 100) || { echo "no Emulator window"; exit 1; }
 
 # The accurate machine's window (768 x 544) shows the border too: its display area, at
 # twice picture x 32 and row 35, is what the probe reads.

@@ -35,3 +35,15 @@ use_keyboard_layout() {
   done
   return 1
 }
+
+# Prints the first window whose name matches the pattern once it exists, waiting at most
+# the given tenths of a second; returns 1 (printing nothing) when none came.
+wait_for_window() {
+  local pattern=$1 tenths=$2 found
+  for _ in $(seq "$tenths"); do
+    found=$(xdotool search --name "$pattern" 2>/dev/null | head -1)
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}

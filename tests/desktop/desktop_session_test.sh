@@ -179,13 +179,7 @@ case "$scenario" in
     program=$(cd "$(dirname "$emulator")" && pwd)/$(basename "$emulator")
     (cd "$work/empty" && C64EMU_ROMS=$work/empty exec "$program") >"$work/emulator.log" 2>&1 &
     emulator_pid=$!
-    box=
-    for _ in $(seq 100); do
-      box=$(xdotool search --name '^Error$' 2>/dev/null | head -1)
-      [ -n "$box" ] && break
-      sleep 0.1
-    done
-    [ -n "$box" ] || fail "no Error box for the missing ROM images"
+    box=$(wait_for_window '^Error$' 100) || fail "no Error box for the missing ROM images"
     grep -q 'ROM image basic.901226-01.bin (or basic.bin) not found' "$work/emulator.log" ||
       fail "no console line for the missing ROM images"
     xdotool windowfocus --sync "$box" 2>/dev/null
