@@ -154,7 +154,7 @@ PictureSize ShownPictureSize() {
   return {kScreenWidth, kScreenHeight};
 }
 
-void DrawFrameBuffer() {
+void DrawFrameBuffer(const std::uint32_t* shown) {
   SetPictureViewport(kScreenWidth, kScreenHeight);
   // Row 0 at the top: (x, y) lands at (x, 200 - y) of a 320 x 200 orthographic view.
   glMatrixMode(GL_PROJECTION);
@@ -169,7 +169,9 @@ void DrawFrameBuffer() {
 
   for (int x = 0; x < kScreenWidth; ++x) {
     for (int y = 0; y < kScreenHeight; ++y) {
-      const RgbColour& colour = PaletteColour(FrameBuffer[x * kScreenHeight + y]);
+      const int pixel = x * kScreenHeight + y;
+      if (shown != nullptr && shown[pixel] == FrameBuffer[pixel]) continue;
+      const RgbColour& colour = PaletteColour(FrameBuffer[pixel]);
       glColor3ub(colour.red, colour.green, colour.blue);
       const float left = static_cast<float>(x);
       const float top = static_cast<float>(y);
@@ -232,12 +234,16 @@ void DisplayFrame() {
         newPicture &&
         (accurate ? std::memcmp(&DrawnLinePicture, &ShownPicture, sizeof DrawnLinePicture) != 0
                   : std::memcmp(DrawnPicture, FrameBuffer, sizeof DrawnPicture) != 0);
+    const bool exposed = TakeExposure();
     const bool layout = TakeWindowResize() || accurate != DrawnAccurate;
-    if (TakeExposure() || layout || changed) {
-      DrawMachinePicture();
+    if (exposed || layout || changed) {
       if (accurate) {
+        DrawMachinePicture();
         std::memcpy(&DrawnLinePicture, &ShownPicture, sizeof DrawnLinePicture);
       } else {
+        // The window keeps what was drawn (single-buffered): a changed picture needs only
+        // its changed pixels, the cursor's blink 64 of 64,000.
+        DrawFrameBuffer(exposed || layout ? nullptr : DrawnPicture);
         std::memcpy(DrawnPicture, FrameBuffer, sizeof DrawnPicture);
       }
       DrawnAccurate = accurate;

@@ -5,6 +5,8 @@
 // machine: each call runs a pass of the run loop and draws the picture.
 #pragma once
 
+#include <cstdint>
+
 namespace video {
 
 // Opens the window and enters the toolkit's main loop; returns only if the loop ends.
@@ -35,8 +37,9 @@ void KeepFreedMemoryForReuse();
 // Steps 1-6 of opening the window: toolkit, mode, size, position, title, callbacks, log.
 void CreateDisplayWindow();
 // Draws the FrameBuffer into the window (fitted viewport, projection, 64,000 polygons,
-// flush); no pass.
-void DrawFrameBuffer();
+// flush); no pass. Given the picture the window shows now, only the pixels that differ
+// from it are drawn.
+void DrawFrameBuffer(const std::uint32_t* shown = nullptr);
 // Draws what the display callback draws for the machine's model: the FrameBuffer, or
 // ShownPicture through its texture, in the fitted viewport; no pass.
 void DrawMachinePicture();
