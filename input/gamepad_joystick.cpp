@@ -1,7 +1,7 @@
 // The controller's directions and fire on the joystick byte.
 #include "input/gamepad_joystick.h"
 
-#include "core/machine.h"
+#include "input/key_matrix.h"
 
 namespace input {
 
@@ -27,11 +27,13 @@ std::uint8_t GamepadJoystickLines(const platform::GamepadReading& reading) {
 }
 
 std::uint8_t ApplyGamepadLines(std::uint8_t before, std::uint8_t now) {
-  const auto released = static_cast<std::uint8_t>(before & ~now);
-  const auto pressed = static_cast<std::uint8_t>(now & ~before);
-  // Active low: a pressed line goes to 0.
-  if (released != 0) core::C64.input.joystick.fetch_or(released);
-  if (pressed != 0) core::C64.input.joystick.fetch_and(static_cast<std::uint8_t>(~pressed));
+  // Through the joystick's own press and release, as the keys that stand for it: a press
+  // shorter than a scan is still seen.
+  for (int bit = 0; bit < 5; ++bit) {
+    const auto line = static_cast<std::uint8_t>(1u << bit);
+    if ((before & line) && !(now & line)) ReleaseJoystickBit(bit);
+    if (!(before & line) && (now & line)) PressJoystickBit(bit);
+  }
   return now;
 }
 
