@@ -14,8 +14,10 @@
 #include "core/debug_log.h"
 #include "core/machine.h"
 #include "core/run_loop.h"
+#include "platform/host_services.h"
 #include "platform/sdl/audio_output.h"
 #include "platform/sound_queue.h"
+#include "video/display/classic_picture.h"
 
 namespace shell {
 
@@ -75,7 +77,15 @@ void WaitForQueueRoom() {
                           static_cast<double>(kHalfFrame), target);
   const auto pacedFill = static_cast<std::size_t>(PacedLevel);
   for (auto waited = std::chrono::steady_clock::duration::zero(); waited < kMaxFrameWait;) {
-    if (Queue.Size() <= pacedFill || core::PassLockIsWanted()) return;
+    const std::size_t queued = Queue.Size();
+    if (queued <= pacedFill || core::PassLockIsWanted()) return;
+    // The classic picture's columns are drawn while the card takes the samples above the
+    // paced fill (on the display thread; elsewhere this does nothing).
+    constexpr std::int64_t kNanosecondsPerSample = 1'000'000'000 / 48'000;
+    constexpr std::int64_t kDrawingMargin = 2'000'000;
+    video::DrawFrameBufferChangesUntil(
+        platform::SteadyNanoseconds() +
+        static_cast<std::int64_t>(queued - pacedFill) * kNanosecondsPerSample - kDrawingMargin);
     const auto start = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     waited += std::chrono::steady_clock::now() - start;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <thread>
 
@@ -233,6 +234,72 @@ TEST_F(DisplayWindowTest, EachEmulatedPixelIsA2By2SquareWithRowZeroAtTheTop) {
   expectSquare(0, 1, 6);
   expectSquare(2, 0, 6);
   expectSquare(318, 199, 6);
+}
+
+// A classic picture's changes drawn into the waits between frames: a wait already over
+// still draws one column, so drawing always moves on; columns are drawn in turn from
+// where the last drawing stopped, also when a newer picture comes first; only the display
+// thread draws, and the accurate machine drops what is due.
+TEST_F(DisplayWindowTest, AClassicPicturesChangesAreDrawnAColumnPerWaitAtLeastAndEachInTurn) {
+  C64.model = MachineModel::kClassic;
+  RequestWindowScale(2);
+  ASSERT_TRUE(PumpUntil([] { return WindowSize() == std::pair{640, 400}; }));
+  PumpUntil([] { return false; });
+  std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 6u);
+  DrawFrameBuffer();
+  EXPECT_FALSE(FrameBufferDiffersFromShown());
+  // Emulated pixel (x, y) is window pixel (2x, 2y); one change in each of three columns,
+  // over 100 columns apart, so that 150 columns in turn hold at most two of them.
+  const std::pair<int, int> changed[] = {{0, 5}, {107, 50}, {213, 199}};
+  const auto change = [&changed](std::uint32_t colour) {
+    for (const auto& [x, y] : changed) FrameBuffer[x * kScreenHeight + y] = colour;
+  };
+  const auto shownCount = [&changed](int colour) {
+    const WindowPicture shown = ReadWindow(640, 400);
+    int count = 0;
+    for (const auto& [x, y] : changed) count += shown.ColourAt(2 * x, 2 * y) == colour ? 1 : 0;
+    return count;
+  };
+  change(1);
+  EXPECT_TRUE(FrameBufferDiffersFromShown());
+  DrawFrameBufferChangesLater();
+
+  // Another thread (the debug window running a pass) never draws.
+  bool doneElsewhere = true;
+  std::thread([&doneElsewhere] { doneElsewhere = DrawFrameBufferChangesUntil(0); }).join();
+  EXPECT_FALSE(doneElsewhere);
+  EXPECT_EQ(shownCount(1), 0);
+
+  // Waits already over: 150 columns, one each, then a newer picture before the rest.
+  for (int wait = 0; wait < 150; ++wait) ASSERT_FALSE(DrawFrameBufferChangesUntil(0));
+  const int drawnEarly = shownCount(1);
+  EXPECT_GE(drawnEarly, 1);
+  EXPECT_LE(drawnEarly, 2);
+  change(2);
+  DrawFrameBufferChangesLater();
+  // The 170 columns not yet drawn come first: each column that showed no change before
+  // shows the newer picture's after them; the 150 drawn before get theirs last.
+  for (int wait = 0; wait < 170; ++wait) ASSERT_FALSE(DrawFrameBufferChangesUntil(0));
+  EXPECT_EQ(shownCount(2), 3 - drawnEarly);
+  for (int wait = 0; wait < 149; ++wait) ASSERT_FALSE(DrawFrameBufferChangesUntil(0));
+  EXPECT_TRUE(DrawFrameBufferChangesUntil(0));
+  EXPECT_EQ(shownCount(2), 3);
+  EXPECT_FALSE(FrameBufferDiffersFromShown());
+
+  // A time still to come draws everything due at once.
+  change(7);
+  DrawFrameBufferChangesLater();
+  EXPECT_TRUE(DrawFrameBufferChangesUntil(std::numeric_limits<std::int64_t>::max()));
+  EXPECT_EQ(shownCount(7), 3);
+
+  // The accurate machine's picture fills the window instead: nothing more is drawn.
+  change(5);
+  DrawFrameBufferChangesLater();
+  C64.model = MachineModel::kAccurate;
+  EXPECT_TRUE(DrawFrameBufferChangesUntil(0));
+  C64.model = MachineModel::kClassic;
+  EXPECT_TRUE(DrawFrameBufferChangesUntil(0));
+  EXPECT_EQ(shownCount(7), 3);
 }
 
 // The accurate machine's picture: a light blue border, blue display area, white at the

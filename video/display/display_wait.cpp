@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/host_services.h"
+#include "video/display/classic_picture.h"
 
 namespace video {
 
@@ -21,7 +22,15 @@ std::atomic<std::thread::id> DisplayThread{};
 // freeglut's connection, read only on the display thread.
 Display* DisplayConnection = nullptr;
 
+// Drawing stops this long before the frame is due: a column, the flush and the wake-up
+// after it fit comfortably.
+constexpr std::int64_t kDrawingMarginNanoseconds = 2'000'000;
+
 }  // namespace
+
+bool OnDisplayThread() {
+  return std::this_thread::get_id() == DisplayThread.load() && DisplayConnection != nullptr;
+}
 
 void NoteDisplayThread() {
   DisplayConnection = glXGetCurrentDisplay();
@@ -29,12 +38,13 @@ void NoteDisplayThread() {
 }
 
 bool WaitForFrameOrInput(std::int64_t steadyNanoseconds) {
-  if (DisplayConnection == nullptr || std::this_thread::get_id() != DisplayThread.load()) {
+  if (!OnDisplayThread()) {
     platform::SleepUntilSteadyNanoseconds(steadyNanoseconds);
     return false;
   }
   // Events Xlib has read already make the socket quiet: they count first.
   if (XEventsQueued(DisplayConnection, QueuedAlready) > 0) return true;
+  DrawFrameBufferChangesUntil(steadyNanoseconds - kDrawingMarginNanoseconds);
   pollfd connection{ConnectionNumber(DisplayConnection), POLLIN, 0};
   for (;;) {
     const std::int64_t left = steadyNanoseconds - platform::SteadyNanoseconds();

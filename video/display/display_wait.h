@@ -11,7 +11,12 @@ namespace video {
 // is current there). Call once, after the window is created.
 void NoteDisplayThread();
 
+// Whether the calling thread is the display thread, the one the OpenGL context is
+// current on.
+bool OnDisplayThread();
+
 // Sleeps until the steady clock reaches `steadyNanoseconds`. On the display thread the
+// classic picture's due columns are drawn first, until shortly before that time, and the
 // sleep ends early, returning true, as soon as an X event waits to be handled; on any other
 // thread (the debug window running a pass) it just sleeps and returns false.
 bool WaitForFrameOrInput(std::int64_t steadyNanoseconds);

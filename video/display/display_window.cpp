@@ -4,7 +4,6 @@
 #include "video/display/display_window.h"
 
 #include <GL/freeglut.h>
-#include <GL/glu.h>
 #include <malloc.h>
 
 #include <algorithm>
@@ -21,6 +20,7 @@
 #include "core/run_loop.h"
 #include "input/host_key_table.h"
 #include "platform/host_services.h"
+#include "video/display/classic_picture.h"
 #include "video/display/display_wait.h"
 #include "video/display/file_drop_target.h"
 #include "video/display/key_origin.h"
@@ -82,11 +82,11 @@ void DisplayWindowClosed() {
   if (!ProcessIsExiting.load()) platform::EndProcess(0);
 }
 
-// The picture last drawn: the window is drawn again only when a pass has made a picture
-// that differs from it (at the READY prompt only the cursor's blink) or part of the
-// window came into view. Drawing is by far the display loop's largest cost.
-std::uint32_t DrawnPicture[kFrameBufferSize];
-LinePicture DrawnLinePicture;  // the accurate machine's
+// The accurate machine's picture last drawn: the window is drawn again only when a pass
+// has made a picture that differs from it (at the READY prompt only the cursor's blink) or
+// part of the window came into view. Drawing is by far the display loop's largest cost.
+// The classic picture's counterpart is kept with its drawing (classic_picture.h).
+LinePicture DrawnLinePicture;
 std::uint64_t DrawnAtFrame = ~std::uint64_t{0};
 bool DrawnAccurate = false;  // the model of the picture shown
 // A stopped machine runs no frames, so no frame's time paces the display loop: it sleeps
@@ -154,44 +154,6 @@ PictureSize ShownPictureSize() {
   return {kScreenWidth, kScreenHeight};
 }
 
-void DrawFrameBuffer(const std::uint32_t* shown) {
-  SetPictureViewport(kScreenWidth, kScreenHeight);
-  // Row 0 at the top: (x, y) lands at (x, 200 - y) of a 320 x 200 orthographic view.
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluOrtho2D(0.0, kScreenWidth, 0.0, kScreenHeight);
-  glScalef(1.0f, -1.0f, 1.0f);
-  glTranslatef(0.0f, -static_cast<float>(kScreenHeight), 0.0f);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-
-  for (int x = 0; x < kScreenWidth; ++x) {
-    for (int y = 0; y < kScreenHeight; ++y) {
-      const int pixel = x * kScreenHeight + y;
-      if (shown != nullptr && shown[pixel] == FrameBuffer[pixel]) continue;
-      const RgbColour& colour = PaletteColour(FrameBuffer[pixel]);
-      glColor3ub(colour.red, colour.green, colour.blue);
-      const float left = static_cast<float>(x);
-      const float top = static_cast<float>(y);
-      glBegin(GL_POLYGON);
-      glVertex2f(left, top);
-      glVertex2f(left + 1.0f, top);
-      glVertex2f(left + 1.0f, top + 1.0f);
-      glVertex2f(left, top + 1.0f);
-      glEnd();
-    }
-  }
-
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  // Single-buffered: without a flush Mesa's software renderer never shows the picture.
-  glFlush();
-}
-
 void DrawMachinePicture() {
   if (core::C64.model == core::MachineModel::kAccurate) {
     SetPictureViewport(kPictureWidth, kPictureHeight);
@@ -230,21 +192,24 @@ void DisplayFrame() {
     const int framesPerPass = accurate ? core::AccurateFramesPerPass : core::FramesPerPass;
     const bool newPicture = frame != DrawnAtFrame &&
                             core::C64.run.framesLeft == static_cast<std::uint32_t>(framesPerPass);
-    const bool changed =
-        newPicture &&
-        (accurate ? std::memcmp(&DrawnLinePicture, &ShownPicture, sizeof DrawnLinePicture) != 0
-                  : std::memcmp(DrawnPicture, FrameBuffer, sizeof DrawnPicture) != 0);
+    const bool changed = newPicture && (accurate ? std::memcmp(&DrawnLinePicture, &ShownPicture,
+                                                               sizeof DrawnLinePicture) != 0
+                                                 : FrameBufferDiffersFromShown());
     const bool exposed = TakeExposure();
     const bool layout = TakeWindowResize() || accurate != DrawnAccurate;
     if (exposed || layout || changed) {
       if (accurate) {
         DrawMachinePicture();
         std::memcpy(&DrawnLinePicture, &ShownPicture, sizeof DrawnLinePicture);
+      } else if (exposed || layout) {
+        DrawFrameBuffer();
       } else {
-        // The window keeps what was drawn (single-buffered): a changed picture needs only
-        // its changed pixels, the cursor's blink 64 of 64,000.
-        DrawFrameBuffer(exposed || layout ? nullptr : DrawnPicture);
-        std::memcpy(DrawnPicture, FrameBuffer, sizeof DrawnPicture);
+        // Columns the last pass's waits left undrawn are drawn now: a picture is never more
+        // than a pass late. The new picture's changes (the cursor's blink 64 pixels of
+        // 64,000) are drawn in the coming frames' waits, or at once when none will wait.
+        FinishDrawingFrameBuffer();
+        DrawFrameBufferChangesLater();
+        if (!core::SpeedLimitIsOn()) FinishDrawingFrameBuffer();
       }
       DrawnAccurate = accurate;
     }

@@ -5,7 +5,7 @@
 // machine: each call runs a pass of the run loop and draws the picture.
 #pragma once
 
-#include <cstdint>
+#include "video/display/classic_picture.h"
 
 namespace video {
 
@@ -36,10 +36,6 @@ PictureSize ShownPictureSize();
 void KeepFreedMemoryForReuse();
 // Steps 1-6 of opening the window: toolkit, mode, size, position, title, callbacks, log.
 void CreateDisplayWindow();
-// Draws the FrameBuffer into the window (fitted viewport, projection, 64,000 polygons,
-// flush); no pass. Given the picture the window shows now, only the pixels that differ
-// from it are drawn.
-void DrawFrameBuffer(const std::uint32_t* shown = nullptr);
 // Draws what the display callback draws for the machine's model: the FrameBuffer, or
 // ShownPicture through its texture, in the fitted viewport; no pass.
 void DrawMachinePicture();
