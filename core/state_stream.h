@@ -52,6 +52,9 @@ class StateReader {
   // section holds beyond what was read (written by a newer version).
   void BeginSection(const char (&tag)[5]);
   void EndSection();
+  // Whether the open section holds more than was read: fields a section gained at its end
+  // are read only when the file has them, so that files from before still load.
+  bool SectionHasMore() const { return ok_ && limit_ != 0 && position_ < limit_; }
 
   void Fail() { ok_ = false; }
   bool Ok() const { return ok_; }

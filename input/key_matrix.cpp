@@ -390,6 +390,9 @@ KeysInFlight CurrentKeysInFlight() {
   keys.pendingMatrix = Deferred.pendingMatrix;
   keys.unseenJoystick = Deferred.unseenJoystick;
   keys.pendingJoystick = Deferred.pendingJoystick;
+  keys.upUnscannedMatrix = Deferred.upUnscannedMatrix;
+  keys.enteredMatrix = Deferred.enteredMatrix;
+  keys.upEnteredMatrix = Deferred.upEnteredMatrix;
   keys.queuedCount = Queued.count;
   for (int i = 0; i < Queued.count; ++i) {
     keys.queued[i] = Queued.events[(Queued.head + i) % kQueuedKeyEventCapacity];
@@ -404,9 +407,9 @@ void RestoreKeysInFlight(const KeysInFlight& keys) {
   Deferred.pendingMatrix = keys.pendingMatrix;
   Deferred.unseenJoystick = keys.unseenJoystick;
   Deferred.pendingJoystick = keys.pendingJoystick;
-  Deferred.upUnscannedMatrix = 0;  // a snapshot is taken between scans' worth of keys
-  Deferred.enteredMatrix = 0;
-  Deferred.upEnteredMatrix = 0;
+  Deferred.upUnscannedMatrix = keys.upUnscannedMatrix;
+  Deferred.enteredMatrix = keys.enteredMatrix;
+  Deferred.upEnteredMatrix = keys.upEnteredMatrix;
   Queued.head = 0;
   Queued.count = keys.queuedCount;
   for (int i = 0; i < keys.queuedCount; ++i) Queued.events[i] = keys.queued[i];

@@ -96,6 +96,10 @@ struct KeysInFlight {
   std::uint64_t pendingMatrix = 0;
   std::uint8_t unseenJoystick = 0;
   std::uint8_t pendingJoystick = 0;
+  // Which positions the next keyboard scans still have to see up, or see at all.
+  std::uint64_t upUnscannedMatrix = 0;
+  std::uint64_t enteredMatrix = 0;
+  std::uint64_t upEnteredMatrix = 0;
   KeyEvent queued[kQueuedKeyEventCapacity];
   int queuedCount = 0;
 };

@@ -57,6 +57,9 @@ void SaveKeys(core::StateWriter& writer) {
     writer.PutU64(keys.queued[i].press);
     writer.PutU64(keys.queued[i].release);
   }
+  writer.PutU64(keys.upUnscannedMatrix);
+  writer.PutU64(keys.enteredMatrix);
+  writer.PutU64(keys.upEnteredMatrix);
   writer.EndSection();
 }
 
@@ -74,6 +77,12 @@ void LoadKeys(core::StateReader& reader, input::KeysInFlight& keys) {
   for (int i = 0; i < keys.queuedCount; ++i) {
     keys.queued[i].press = reader.U64();
     keys.queued[i].release = reader.U64();
+  }
+  // Added later at the section's end: a file without them has no key that waits for a scan.
+  if (reader.SectionHasMore()) {
+    keys.upUnscannedMatrix = reader.U64();
+    keys.enteredMatrix = reader.U64();
+    keys.upEnteredMatrix = reader.U64();
   }
   reader.EndSection();
 }
