@@ -81,11 +81,10 @@ void WaitForQueueRoom() {
     if (queued <= pacedFill || core::PassLockIsWanted()) return;
     // The classic picture's columns are drawn while the card takes the samples above the
     // paced fill (on the display thread; elsewhere this does nothing).
-    constexpr std::int64_t kNanosecondsPerSample = 1'000'000'000 / 48'000;
-    constexpr std::int64_t kDrawingMargin = 2'000'000;
-    video::DrawFrameBufferChangesUntil(
-        platform::SteadyNanoseconds() +
-        static_cast<std::int64_t>(queued - pacedFill) * kNanosecondsPerSample - kDrawingMargin);
+    constexpr std::int64_t kNanosecondsPerSample = 1'000'000'000 / core::Sid::kSampleRate;
+    video::DrawFrameBufferChangesBefore(platform::SteadyNanoseconds() +
+                                        static_cast<std::int64_t>(queued - pacedFill) *
+                                            kNanosecondsPerSample);
     const auto start = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     waited += std::chrono::steady_clock::now() - start;

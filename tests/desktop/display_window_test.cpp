@@ -266,12 +266,12 @@ TEST_F(DisplayWindowTest, AClassicPicturesChangesAreDrawnAColumnPerWaitAtLeastAn
 
   // Another thread (the debug window running a pass) never draws.
   bool doneElsewhere = true;
-  std::thread([&doneElsewhere] { doneElsewhere = DrawFrameBufferChangesUntil(0); }).join();
+  std::thread([&doneElsewhere] { doneElsewhere = DrawFrameBufferChangesBefore(0); }).join();
   EXPECT_FALSE(doneElsewhere);
   EXPECT_EQ(shownCount(1), 0);
 
   // Waits already over: 150 columns, one each, then a newer picture before the rest.
-  for (int wait = 0; wait < 150; ++wait) ASSERT_FALSE(DrawFrameBufferChangesUntil(0));
+  for (int wait = 0; wait < 150; ++wait) ASSERT_FALSE(DrawFrameBufferChangesBefore(0));
   const int drawnEarly = shownCount(1);
   EXPECT_GE(drawnEarly, 1);
   EXPECT_LE(drawnEarly, 2);
@@ -279,26 +279,26 @@ TEST_F(DisplayWindowTest, AClassicPicturesChangesAreDrawnAColumnPerWaitAtLeastAn
   DrawFrameBufferChangesLater();
   // The 170 columns not yet drawn come first: each column that showed no change before
   // shows the newer picture's after them; the 150 drawn before get theirs last.
-  for (int wait = 0; wait < 170; ++wait) ASSERT_FALSE(DrawFrameBufferChangesUntil(0));
+  for (int wait = 0; wait < 170; ++wait) ASSERT_FALSE(DrawFrameBufferChangesBefore(0));
   EXPECT_EQ(shownCount(2), 3 - drawnEarly);
-  for (int wait = 0; wait < 149; ++wait) ASSERT_FALSE(DrawFrameBufferChangesUntil(0));
-  EXPECT_TRUE(DrawFrameBufferChangesUntil(0));
+  for (int wait = 0; wait < 149; ++wait) ASSERT_FALSE(DrawFrameBufferChangesBefore(0));
+  EXPECT_TRUE(DrawFrameBufferChangesBefore(0));
   EXPECT_EQ(shownCount(2), 3);
   EXPECT_FALSE(FrameBufferDiffersFromShown());
 
   // A time still to come draws everything due at once.
   change(7);
   DrawFrameBufferChangesLater();
-  EXPECT_TRUE(DrawFrameBufferChangesUntil(std::numeric_limits<std::int64_t>::max()));
+  EXPECT_TRUE(DrawFrameBufferChangesBefore(std::numeric_limits<std::int64_t>::max()));
   EXPECT_EQ(shownCount(7), 3);
 
   // The accurate machine's picture fills the window instead: nothing more is drawn.
   change(5);
   DrawFrameBufferChangesLater();
   C64.model = MachineModel::kAccurate;
-  EXPECT_TRUE(DrawFrameBufferChangesUntil(0));
+  EXPECT_TRUE(DrawFrameBufferChangesBefore(0));
   C64.model = MachineModel::kClassic;
-  EXPECT_TRUE(DrawFrameBufferChangesUntil(0));
+  EXPECT_TRUE(DrawFrameBufferChangesBefore(0));
   EXPECT_EQ(shownCount(7), 3);
 }
 

@@ -93,7 +93,7 @@ void DrawFrameBufferChangesLater() {
   ColumnsDue = kScreenWidth;
 }
 
-bool DrawFrameBufferChangesUntil(std::int64_t steadyNanoseconds) {
+bool DrawFrameBufferChangesBefore(std::int64_t frameDue) {
   if (ColumnsDue == 0) return true;
   if (!OnDisplayThread()) return false;
   // The other model's picture fills the window instead (and is drawn whole on a switch back).
@@ -101,6 +101,7 @@ bool DrawFrameBufferChangesUntil(std::int64_t steadyNanoseconds) {
     ColumnsDue = 0;
     return true;
   }
+  const std::int64_t until = frameDue - kDrawingMarginNanoseconds;
   PictureProjection projection;
   do {
     DrawColumn(NextColumn, true);
@@ -109,12 +110,12 @@ bool DrawFrameBufferChangesUntil(std::int64_t steadyNanoseconds) {
     // The software renderer does most of its work when the polygons are flushed: the time
     // is read after every few columns' flush, so that it counts.
     if (ColumnsDue % kColumnsPerFlush == 0) glFlush();
-  } while (ColumnsDue > 0 && platform::SteadyNanoseconds() < steadyNanoseconds);
+  } while (ColumnsDue > 0 && platform::SteadyNanoseconds() < until);
   return ColumnsDue == 0;
 }
 
 void FinishDrawingFrameBuffer() {
-  DrawFrameBufferChangesUntil(std::numeric_limits<std::int64_t>::max());
+  DrawFrameBufferChangesBefore(std::numeric_limits<std::int64_t>::max());
 }
 
 }  // namespace video

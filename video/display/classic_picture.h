@@ -24,11 +24,15 @@ bool FrameBufferDiffersFromShown();
 // still gets its turn.
 void DrawFrameBufferChangesLater();
 
+// Drawing in a wait stops this long before the frame is due: the last column, its flush
+// and the wake-up after it fit comfortably.
+inline constexpr std::int64_t kDrawingMarginNanoseconds = 2'000'000;
+
 // Draws due columns (those pixels that differ from the window) until the steady clock
-// reaches `steadyNanoseconds` or none is due; at least one column when any is due, so that
-// drawing always moves on. Only on the display thread, which owns the OpenGL context;
-// elsewhere it does nothing. Returns true when nothing is left to draw.
-bool DrawFrameBufferChangesUntil(std::int64_t steadyNanoseconds);
+// reaches `frameDue` less the margin, or none is due; at least one column when any is
+// due, so that drawing always moves on. Only on the display thread, which owns the OpenGL
+// context; elsewhere it does nothing. Returns true when nothing is left to draw.
+bool DrawFrameBufferChangesBefore(std::int64_t frameDue);
 
 // Draws every due column now.
 void FinishDrawingFrameBuffer();

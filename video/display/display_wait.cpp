@@ -22,10 +22,6 @@ std::atomic<std::thread::id> DisplayThread{};
 // freeglut's connection, read only on the display thread.
 Display* DisplayConnection = nullptr;
 
-// Drawing stops this long before the frame is due: a column, the flush and the wake-up
-// after it fit comfortably.
-constexpr std::int64_t kDrawingMarginNanoseconds = 2'000'000;
-
 }  // namespace
 
 bool OnDisplayThread() {
@@ -44,7 +40,7 @@ bool WaitForFrameOrInput(std::int64_t steadyNanoseconds) {
   }
   // Events Xlib has read already make the socket quiet: they count first.
   if (XEventsQueued(DisplayConnection, QueuedAlready) > 0) return true;
-  DrawFrameBufferChangesUntil(steadyNanoseconds - kDrawingMarginNanoseconds);
+  DrawFrameBufferChangesBefore(steadyNanoseconds);
   pollfd connection{ConnectionNumber(DisplayConnection), POLLIN, 0};
   for (;;) {
     const std::int64_t left = steadyNanoseconds - platform::SteadyNanoseconds();
