@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <limits>
@@ -22,6 +23,8 @@ namespace {
 // What the window shows, column by column as the FrameBuffer (column x is entries
 // 200x to 200x + 199).
 std::uint32_t PictureOnWindow[kFrameBufferSize];
+// No FrameBuffer entry (a palette index) is ever this: a pixel the window has lost.
+constexpr std::uint32_t kLostPixel = 0xFFFFFFFF;
 // Columns still to be drawn, and the first of them; drawing goes round from there.
 int ColumnsDue = 0;
 int NextColumn = 0;
@@ -87,6 +90,10 @@ void DrawFrameBuffer() {
 
 bool FrameBufferDiffersFromShown() {
   return std::memcmp(PictureOnWindow, FrameBuffer, sizeof PictureOnWindow) != 0;
+}
+
+void ForgetPictureOnWindow() {
+  std::fill(std::begin(PictureOnWindow), std::end(PictureOnWindow), kLostPixel);
 }
 
 void DrawFrameBufferChangesLater() {

@@ -19,6 +19,10 @@ void DrawFrameBuffer();
 // the columns left to draw are drawn).
 bool FrameBufferDiffersFromShown();
 
+// The window's picture is lost (an exposure, a new size, the other model's picture
+// shown): every pixel counts as changed.
+void ForgetPictureOnWindow();
+
 // The FrameBuffer's changes are to be drawn: all 320 columns are due, beginning where the
 // last drawing stopped, so that on a host too slow to finish in the waits every column
 // still gets its turn.

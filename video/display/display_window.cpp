@@ -201,13 +201,13 @@ void DisplayFrame() {
       if (accurate) {
         DrawMachinePicture();
         std::memcpy(&DrawnLinePicture, &ShownPicture, sizeof DrawnLinePicture);
-      } else if (exposed || layout) {
-        DrawFrameBuffer();
       } else {
         // Columns the last pass's waits left undrawn are drawn now: a picture is never more
         // than a pass late. The new picture's changes (the cursor's blink 64 pixels of
-        // 64,000) are drawn in the coming frames' waits, or at once when none will wait.
+        // 64,000; all of them where the window lost or never had the picture) are drawn in
+        // the coming frames' waits, or at once when none will wait.
         FinishDrawingFrameBuffer();
+        if (exposed || layout) ForgetPictureOnWindow();
         DrawFrameBufferChangesLater();
         if (!core::SpeedLimitIsOn()) FinishDrawingFrameBuffer();
       }
