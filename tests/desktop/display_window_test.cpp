@@ -238,8 +238,9 @@ TEST_F(DisplayWindowTest, EachEmulatedPixelIsA2By2SquareWithRowZeroAtTheTop) {
 
 // A classic picture's changes drawn into the waits between frames: a wait already over
 // still draws one column, so drawing always moves on; columns are drawn in turn from
-// where the last drawing stopped, also when a newer picture comes first; only the display
-// thread draws, and the accurate machine drops what is due.
+// where the last drawing stopped, also when a newer picture comes first; a lost window
+// gets every pixel; only the display thread draws, and the accurate machine drops what
+// is due.
 TEST_F(DisplayWindowTest, AClassicPicturesChangesAreDrawnAColumnPerWaitAtLeastAndEachInTurn) {
   C64.model = MachineModel::kClassic;
   RequestWindowScale(2);
@@ -290,6 +291,18 @@ TEST_F(DisplayWindowTest, AClassicPicturesChangesAreDrawnAColumnPerWaitAtLeastAn
   change(7);
   DrawFrameBufferChangesLater();
   EXPECT_TRUE(DrawFrameBufferChangesBefore(std::numeric_limits<std::int64_t>::max()));
+  EXPECT_EQ(shownCount(7), 3);
+
+  // A window that lost its picture (cleared to black here) gets every pixel again, also
+  // those that are the same as before.
+  glViewport(0, 0, 640, 400);
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  ForgetPictureOnWindow();
+  EXPECT_TRUE(FrameBufferDiffersFromShown());
+  DrawFrameBufferChangesLater();
+  FinishDrawingFrameBuffer();
+  EXPECT_EQ(ReadWindow(640, 400).ColourAt(2 * 300, 2 * 100), 6);
   EXPECT_EQ(shownCount(7), 3);
 
   // The accurate machine's picture fills the window instead: nothing more is drawn.
